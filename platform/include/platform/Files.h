@@ -1,0 +1,34 @@
+// Program directory and whole-file reading and writing.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace lumavox {
+
+// The program directory: the explicit --home argument when given, else the
+// LUMAVOX_HOME environment variable when set and not empty, else the folder of
+// the running executable.
+std::filesystem::path resolveProgramDir(const std::optional<std::string>& homeArgument);
+
+// Folder of the running executable (/proc/self/exe); the current directory if
+// that cannot be read.
+std::filesystem::path executableDir();
+
+// Reads a whole file, refusing files larger than maxBytes. On failure returns
+// false and a reason ("No such file or directory", "file too large", ...).
+bool readWholeFile(const std::filesystem::path& path, size_t maxBytes, std::vector<uint8_t>& out,
+                   std::string& error);
+
+// Writes data to path atomically: a temporary file in the same folder is
+// written, flushed to disk and renamed over the target, so the old file is
+// either kept whole or replaced whole. On failure the temporary file is removed,
+// the old file is untouched and error holds "<step>: <system message>".
+bool writeFileAtomically(const std::filesystem::path& path, std::span<const uint8_t> data,
+                         std::string& error);
+
+}  // namespace lumavox

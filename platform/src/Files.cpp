@@ -1,0 +1,125 @@
+#include "platform/Files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace lumavox {
+
+namespace fs = std::filesystem;
+
+fs::path executableDir() {
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) return fs::current_path(ec);
+    return exe.parent_path();
+}
+
+fs::path resolveProgramDir(const std::optional<std::string>& homeArgument) {
+    if (homeArgument && !homeArgument->empty()) return fs::path(*homeArgument);
+    if (const char* env = std::getenv("LUMAVOX_HOME"); env && *env) return fs::path(env);
+    return executableDir();
+}
+
+namespace {
+
+std::string systemError(const char* step) { return std::string(step) + ": " + std::strerror(errno); }
+
+bool writeAll(int fd, const uint8_t* p, size_t n) {
+    while (n > 0) {
+        ssize_t w = ::write(fd, p, n);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += w;
+        n -= static_cast<size_t>(w);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool readWholeFile(const fs::path& path, size_t maxBytes, std::vector<uint8_t>& out,
+                   std::string& error) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        error = S_ISDIR(st.st_mode) ? "is a directory" : std::strerror(errno);
+        ::close(fd);
+        return false;
+    }
+    if (static_cast<uint64_t>(st.st_size) > maxBytes) {
+        error = "file too large";
+        ::close(fd);
+        return false;
+    }
+    std::vector<uint8_t> data(static_cast<size_t>(st.st_size));
+    size_t got = 0;
+    while (got < data.size()) {
+        ssize_t r = ::read(fd, data.data() + got, data.size() - got);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) break;
+        got += static_cast<size_t>(r);
+    }
+    ::close(fd);
+    data.resize(got);
+    out = std::move(data);
+    return true;
+}
+
+bool writeFileAtomically(const fs::path& path, std::span<const uint8_t> data, std::string& error) {
+    fs::path dir = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    std::string tmpl = (dir / ("." + path.filename().string() + ".XXXXXX")).string();
+    int fd = ::mkstemp(tmpl.data());
+    if (fd < 0) {
+        error = systemError("create temporary file");
+        return false;
+    }
+    auto abandon = [&](const char* step) {
+        error = systemError(step);
+        ::close(fd);
+        ::unlink(tmpl.c_str());
+        return false;
+    };
+    // Keep the permissions of the file being replaced; new files get 0644 less umask.
+    struct stat st {};
+    mode_t mode = 0644;
+    if (::stat(path.c_str(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode &= ~mask;
+    }
+    if (::fchmod(fd, mode) != 0) return abandon("set permissions");
+    if (!writeAll(fd, data.data(), data.size())) return abandon("write");
+    if (::fsync(fd) != 0) return abandon("flush");
+    if (::close(fd) != 0) {
+        error = systemError("close");
+        ::unlink(tmpl.c_str());
+        return false;
+    }
+    if (::rename(tmpl.c_str(), path.c_str()) != 0) {
+        error = systemError("rename");
+        ::unlink(tmpl.c_str());
+        return false;
+    }
+    // Make the rename itself durable.
+    int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+    return true;
+}
+
+}  // namespace lumavox
