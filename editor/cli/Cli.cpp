@@ -1,13 +1,150 @@
 #include "cli/Cli.h"
 
+#include <iomanip>
 #include <iostream>
+#include <optional>
+
+#include "cli/Demo.h"
+#include "cli/Dump.h"
+#include "content/Document.h"
+#include "content/TextBody.h"
+#include "platform/Files.h"
 
 namespace lumavox {
 
+namespace {
+
+constexpr const char* kUsage =
+    "usage: lumavox-cli COMMAND [ARGS] [--home DIR] [--family kv2|nvs]\n"
+    "commands:\n"
+    "  dump DOC.glm         print the document's whole work area as JSON\n"
+    "  demo OUT.glm         write a demonstration document\n"
+    "  body DOC.glm [NAME]  print the sign body of a text file (default: the first) in hex\n"
+    "options:\n"
+    "  --home DIR           program directory with the settings and font files\n"
+    "                       (default: LUMAVOX_HOME, else the executable's folder)\n"
+    "  --family kv2|nvs     sign family for colour names and the document check (default kv2)\n";
+
+struct Options {
+    std::optional<std::string> home;
+    SignMode mode = SignMode::KV2;
+    std::vector<std::string> positional;
+};
+
+// Parses the options shared by every command; returns false on a usage error.
+bool parseOptions(const std::vector<std::string>& args, Options& o, std::ostream& err) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--home" || a == "--family") {
+            if (i + 1 >= args.size()) {
+                err << "lumavox-cli: " << a << " needs a value\n";
+                return false;
+            }
+            const std::string& v = args[++i];
+            if (a == "--home") {
+                o.home = v;
+            } else if (v == "kv2" || v == "KV2") {
+                o.mode = SignMode::KV2;
+            } else if (v == "nvs" || v == "NVS") {
+                o.mode = SignMode::NVS;
+            } else {
+                err << "lumavox-cli: unknown family '" << v << "'\n";
+                return false;
+            }
+        } else if (a.size() > 1 && a[0] == '-' && a != "-") {
+            err << "lumavox-cli: unknown option '" << a << "'\n";
+            return false;
+        } else {
+            o.positional.push_back(a);
+        }
+    }
+    return true;
+}
+
+OpenResult open(const Options& o, const std::string& path) {
+    OpenOptions open;
+    open.mode = o.mode;
+    open.fontCheck = programDirFontCheck(resolveProgramDir(o.home));
+    return openDocument(path, open);
+}
+
+int dump(const Options& o, std::ostream& out, std::ostream& err) {
+    if (o.positional.size() != 2) {
+        err << kUsage;
+        return 2;
+    }
+    OpenResult doc = open(o, o.positional[1]);
+    if (!doc.ok) {
+        err << doc.error << "\n";
+        return 1;
+    }
+    dumpWorkAreaJson(doc.work, o.mode, doc.version, doc.warnings, out);
+    return 0;
+}
+
+int demo(const Options& o, std::ostream& out, std::ostream& err) {
+    if (o.positional.size() != 2) {
+        err << kUsage;
+        return 2;
+    }
+    WorkArea work = makeDemoWorkArea(SystemClock::instance());
+    std::string error;
+    if (!saveDocument(o.positional[1], work, o.mode, SystemClock::instance(), error)) {
+        err << error << "\n";
+        return 1;
+    }
+    out << "wrote " << o.positional[1] << "\n";
+    return 0;
+}
+
+int body(const Options& o, std::ostream& out, std::ostream& err) {
+    if (o.positional.size() < 2 || o.positional.size() > 3) {
+        err << kUsage;
+        return 2;
+    }
+    OpenResult doc = open(o, o.positional[1]);
+    if (!doc.ok) {
+        err << doc.error << "\n";
+        return 1;
+    }
+    const TextFile* file = nullptr;
+    if (o.positional.size() == 3) {
+        file = doc.work.findFile(o.positional[2]);
+    } else {
+        for (const TextFile& f : doc.work.textFiles)
+            if (f.kind == kTextFile && !file) file = &f;
+    }
+    if (!file) {
+        err << "lumavox-cli: no such text file\n";
+        return 1;
+    }
+    std::vector<uint8_t> bytes;
+    encodeTextBody(*file, doc.work, SystemClock::instance(), bytes);
+    out << std::hex << std::setfill('0');
+    for (size_t i = 0; i < bytes.size(); ++i)
+        out << std::setw(2) << int{bytes[i]} << ((i % 16 == 15 || i + 1 == bytes.size()) ? '\n' : ' ');
+    out << std::dec;
+    return 0;
+}
+
+}  // namespace
+
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    (void)args;
-    (void)out;
-    err << "usage: lumavox-cli dump DOC.glm [--home DIR]\n";
+    Options o;
+    if (!parseOptions(args, o, err)) return 2;
+    if (o.positional.empty()) {
+        err << kUsage;
+        return 2;
+    }
+    const std::string& command = o.positional[0];
+    if (command == "dump") return dump(o, out, err);
+    if (command == "demo") return demo(o, out, err);
+    if (command == "body") return body(o, out, err);
+    if (command == "help" || command == "--help") {
+        out << kUsage;
+        return 0;
+    }
+    err << "lumavox-cli: unknown command '" << command << "'\n" << kUsage;
     return 2;
 }
 

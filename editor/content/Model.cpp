@@ -22,13 +22,15 @@ void Name9::assign(std::string_view s) {
 
 std::string Name9::str() const {
     size_t n = 0;
-    while (n < 8 && bytes[n] != 0) ++n;
+    while (n < 8 && bytes[n] != 0)
+        ++n;
     return std::string(reinterpret_cast<const char*>(bytes.data()), n);
 }
 
 std::string trimTrailingBlanks(std::string_view s) {
     size_t n = s.size();
-    while (n > 0 && (s[n - 1] == ' ' || s[n - 1] == '\t')) --n;
+    while (n > 0 && (s[n - 1] == ' ' || s[n - 1] == '\t'))
+        --n;
     return std::string(s.substr(0, n));
 }
 
@@ -74,8 +76,8 @@ const GraphicFile* WorkArea::findGraphic(std::string_view name) const {
 }
 
 int WorkArea::textFileCount() const {
-    return static_cast<int>(
-        std::count_if(textFiles.begin(), textFiles.end(), [](auto& f) { return f.kind == kTextFile; }));
+    return static_cast<int>(std::count_if(textFiles.begin(), textFiles.end(),
+                                          [](auto& f) { return f.kind == kTextFile; }));
 }
 
 }  // namespace lumavox

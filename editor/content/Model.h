@@ -42,7 +42,10 @@ struct Name9 {
     std::array<uint8_t, 9> bytes{};
 
     Name9() = default;
-    Name9(std::string_view s) { assign(s); }  // NOLINT: names are built from text everywhere
+    // Names are built from text everywhere, so these convert implicitly.
+    Name9(std::string_view s) { assign(s); }               // NOLINT
+    Name9(const std::string& s) { assign(s); }             // NOLINT
+    Name9(const char* s) { assign(std::string_view(s)); }  // NOLINT
     void assign(std::string_view s);
     // The text up to the first NUL (at most 8 characters).
     std::string str() const;
@@ -53,7 +56,9 @@ struct Name9 {
 // File names are compared exactly, case included, after trimming trailing blanks.
 std::string trimTrailingBlanks(std::string_view s);
 bool sameName(std::string_view a, std::string_view b);
-inline bool sameName(const Name9& a, const Name9& b) { return sameName(a.str(), b.str()); }
+inline bool sameNames(const Name9& a, const Name9& b) {
+    return sameName(std::string_view(a.str()), std::string_view(b.str()));
+}
 
 enum ItemKind : uint8_t {
     kCharItem = 18,

@@ -10,7 +10,7 @@ namespace lumavox {
 enum class Icon { None, Error, Exclamation, Information, Question };
 
 class Prompter {
-public:
+  public:
     virtual ~Prompter() = default;
     // Shows a message with an OK button; title is "Error" or "Prompt" by icon.
     virtual void message(const std::string& text, Icon icon) = 0;

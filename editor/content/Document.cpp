@@ -1,0 +1,199 @@
+#include "content/Document.h"
+
+#include <cstring>
+
+#include "content/FontCheck.h"
+#include "content/Records.h"
+#include "content/Schedule.h"
+#include "platform/ByteIo.h"
+#include "platform/Files.h"
+#include "strings/StringTable.h"
+
+namespace lumavox {
+
+namespace {
+
+constexpr char kMagic[] = "KORVANTE VOXLINE";
+constexpr size_t kMagicSize = 16;
+constexpr size_t kReservedSize = 49;
+constexpr int32_t kClipboardNewestVersion = 1202;
+// Sign sizes beyond this are not signs but damaged files.
+constexpr int32_t kMaxSignDots = 0xFFFF;
+
+OpenResult failed(std::string message) {
+    OpenResult r;
+    r.error = std::move(message);
+    return r;
+}
+
+// Reads `count` records with `read`, refusing counts the remaining bytes cannot hold.
+template <typename T, typename ReadFn>
+bool readList(ByteReader& r, size_t minRecordSize, std::vector<T>& list, ReadFn read) {
+    int32_t count = r.i32();
+    if (!r.ok() || count < 0 || static_cast<size_t>(count) > r.remaining() / minRecordSize)
+        return false;
+    list.clear();
+    for (int32_t i = 0; i < count; ++i) {
+        T record;
+        if (!read(record)) return false;
+        list.push_back(std::move(record));
+    }
+    return true;
+}
+
+}  // namespace
+
+std::function<std::string(int)> programDirFontCheck(const std::filesystem::path& programDir) {
+    return [programDir](int height) {
+        return fontFileCheckMessage(checkFontFile(programDir, height));
+    };
+}
+
+OpenResult readDocument(std::span<const uint8_t> bytes, const OpenOptions& options) {
+    ByteReader r(bytes);
+    char magic[kMagicSize];
+    r.bytes(reinterpret_cast<uint8_t*>(magic), kMagicSize);
+    if (!r.ok() || std::memcmp(magic, kMagic, kMagicSize) != 0)
+        return failed(text(msg::kNotOurFile));
+
+    OpenResult result;
+    const std::string unexpected = text(msg::kUnexpectedFormat);
+    result.version = r.i32();
+    if (!r.ok()) return failed(unexpected);
+    if (result.version > kDocumentVersion) return failed(text(msg::kNewerVersion));
+
+    WorkArea& work = result.work;
+    if (result.version == kDocumentVersion) {
+        int32_t modeFlag = r.i32();
+        if (!r.ok()) return failed(unexpected);
+        bool fileIsNvs = modeFlag == 1;
+        if (fileIsNvs != (options.mode == SignMode::NVS))
+            result.warnings.push_back(text(fileIsNvs ? msg::kFileIsNvs : msg::kFileIsKv2));
+        bool ok = readList(r, 4, work.runSequence, [&](std::string& name) {
+            name = r.counted(r.remaining());
+            return r.ok();
+        });
+        if (!ok) return failed(unexpected);
+    }
+
+    work.signWidth = r.i32();
+    work.signHeight = r.i32();
+    work.colourType = r.u8();
+    if (!r.ok() || work.signWidth < 1 || work.signHeight < 1 || work.signWidth > kMaxSignDots ||
+        work.signHeight > kMaxSignDots)
+        return failed(unexpected);
+
+    if (options.fontCheck) {
+        std::string fontError = options.fontCheck(work.signHeight);
+        if (!fontError.empty()) return failed(fontError);
+    }
+
+    r.skip(kReservedSize);
+    RecordContext ctx{result.version, work.signHeight, options.mode};
+    bool ok =
+        readList(r, 1, work.textFiles, [&](TextFile& f) { return readTextFile(r, ctx, f); }) &&
+        readList(r, 21, work.graphics, [&](GraphicFile& g) { return readGraphic(r, ctx, g); }) &&
+        readList(r, 23, work.tasks, [&](ScheduleTask& t) { return readTask(r, t); });
+    if (!ok || !r.ok()) return failed(unexpected);
+    result.ok = true;
+    return result;
+}
+
+OpenResult openDocument(const std::filesystem::path& path, const OpenOptions& options) {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (!readWholeFile(path, kMaxDocumentBytes, bytes, error))
+        return failed(path.string() + ": " + error);
+    return readDocument(bytes, options);
+}
+
+std::vector<uint8_t> serializeDocument(WorkArea& work, SignMode mode, const Clock& clock) {
+    TimeStamp now = TimeStamp::now(clock);
+    std::vector<uint8_t> out;
+    out.reserve(size_t{1} << 16);
+    ByteWriter w(out);
+    w.bytes(reinterpret_cast<const uint8_t*>(kMagic), kMagicSize);
+    w.i32(kDocumentVersion);
+    w.i32(mode == SignMode::NVS ? 1 : 0);
+    w.i32(static_cast<int32_t>(work.runSequence.size()));
+    for (const auto& name : work.runSequence)
+        w.counted(name);
+    w.i32(work.signWidth);
+    w.i32(work.signHeight);
+    w.u8(work.colourType);
+    w.zeros(kReservedSize);
+    w.i32(static_cast<int32_t>(work.textFiles.size()));
+    for (TextFile& f : work.textFiles) {
+        f.stamp = now;
+        writeTextFile(w, f, now);
+    }
+    w.i32(static_cast<int32_t>(work.graphics.size()));
+    for (GraphicFile& g : work.graphics) {
+        g.stamp = now;
+        writeGraphic(w, g, now);
+    }
+    w.i32(static_cast<int32_t>(work.tasks.size()));
+    for (const ScheduleTask& t : work.tasks)
+        writeTask(w, t);
+    return out;
+}
+
+bool saveDocument(const std::filesystem::path& path, WorkArea& work, SignMode mode,
+                  const Clock& clock, std::string& error) {
+    std::vector<uint8_t> bytes = serializeDocument(work, mode, clock);
+    if (writeFileAtomically(path, bytes, error)) return true;
+    error = path.string() + ": " + error;
+    return false;
+}
+
+std::vector<uint8_t> encodeClipboardItems(std::span<const TextItem> items) {
+    std::vector<uint8_t> out;
+    ByteWriter w(out);
+    w.i32(static_cast<int32_t>(items.size()));
+    w.i32(kDocumentVersion);
+    for (const TextItem& item : items)
+        writeTextItem(w, item);
+    return out;
+}
+
+bool decodeClipboardItems(std::span<const uint8_t> block, int32_t signHeight, SignMode mode,
+                          std::vector<TextItem>& items, std::string& error) {
+    ByteReader r(block);
+    int32_t count = r.i32();
+    int32_t version = r.i32();
+    if (r.ok() && version > kClipboardNewestVersion) {
+        error = text(msg::kClipboardNewer);
+        return false;
+    }
+    std::vector<TextItem> read;
+    bool ok = r.ok() && count >= 0 && static_cast<size_t>(count) <= r.remaining() / 6;
+    RecordContext ctx{version, signHeight, mode};
+    for (int32_t i = 0; ok && i < count; ++i) {
+        TextItem item;
+        ok = readTextItem(r, ctx, item);
+        read.push_back(std::move(item));
+    }
+    if (!ok) {
+        error = text(msg::kUnexpectedFormat);
+        return false;
+    }
+    items = std::move(read);
+    return true;
+}
+
+std::vector<TextItem> textToItems(std::string_view text, const CharItem& attributes, int firstCode,
+                                  int endCode) {
+    std::vector<TextItem> items;
+    for (size_t i = 0; i < text.size(); ++i) {
+        uint8_t b = static_cast<uint8_t>(text[i]);
+        CharItem c = attributes;
+        if (b == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        if (b == '\t') b = ' ';
+        if (b != kCR && b != kLF && (b < firstCode || b >= endCode)) b = '?';
+        c.character = b;
+        items.push_back(TextItem::character(c));
+    }
+    return items;
+}
+
+}  // namespace lumavox
