@@ -10,11 +10,6 @@ namespace lumavox {
 
 namespace {
 
-// The built-in table has no text for an over-long name; the editor's name
-// fields stop at 8 characters, so only scripted callers ever see this.
-constexpr std::string_view kNameTooLong =
-    "Sorry,file name can't be longer than 8 characters,Please re-enter!";
-
 constexpr int kFirstCounterYear = 2000;
 constexpr int kLastCounterYear = 2099;
 
@@ -58,7 +53,7 @@ std::vector<TextFile>::iterator findFileIt(WorkArea& area, std::string_view name
 std::string checkTextFileName(const WorkArea& area, std::string_view name) {
     const std::string trimmed = trimTrailingBlanks(name);
     if (trimmed.empty()) return text(msg::kNameEmpty);
-    if (trimmed.size() > kMaxFileNameLength) return std::string(kNameTooLong);
+    if (trimmed.size() > kMaxFileNameLength) return text(msg::kNameTooLong);
     if (trimmed == "DEMO") return text(msg::kNameDemo);
     if (area.findFile(trimmed) != nullptr) return text(msg::kNameExists);
     return {};

@@ -114,6 +114,7 @@ const std::map<int, std::string>& table() {
         {msg::kSelectItemToEdit, "Please select one item to be edited firstly!"},
         {msg::kSelectItemToRemove, "Please select one item to be removed firstly!"},
         {msg::kConfirmDeleteItem, "Are you sure to delete this item?"},
+        {msg::kNameTooLong, "Sorry,file name can't be longer than 8 characters,Please re-enter!"},
     };
     return t;
 }

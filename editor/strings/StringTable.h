@@ -81,6 +81,10 @@ enum : int {
     kSelectItemToEdit = 33201,
     kSelectItemToRemove = 33202,
     kConfirmDeleteItem = 33203,
+
+    // Names longer than the 8 bytes a sign name holds (the name fields stop at 8,
+    // so only scripted callers see it)
+    kNameTooLong = 33204,
 };
 }  // namespace msg
 

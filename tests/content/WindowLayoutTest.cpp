@@ -70,12 +70,6 @@ TEST(WindowLayoutPresets, AreaCountsAndUnknownTypes) {
         EXPECT_EQ(presetLayout(type, 160, 16).size(), static_cast<size_t>(counts[type - 1]));
     EXPECT_TRUE(presetLayout(0, 160, 16).empty());
     EXPECT_TRUE(presetLayout(9, 160, 16).empty());
-}
-
-TEST(WindowLayoutPresets, Type8QuartersAndType7Order) {
-    EXPECT_EQ(presetLayout(8, 160, 32),
-              (std::vector<AreaRect>{
-                  {0, 0, 80, 16}, {80, 0, 160, 16}, {0, 16, 80, 32}, {80, 16, 160, 32}}));
     EXPECT_EQ(presetLayout(7, 160, 16),
               (std::vector<AreaRect>{{0, 0, 80, 8}, {0, 8, 80, 16}, {80, 0, 160, 16}}));
 }
@@ -110,12 +104,6 @@ TEST(WindowLayoutPresets, AlignmentNames) {
     EXPECT_EQ(alignmentName(8), "[H-Right,V-Bottom]");
     EXPECT_TRUE(alignmentName(9).empty());
     EXPECT_TRUE(alignmentName(-1).empty());
-}
-
-TEST(WindowLayoutPresets, IntersectionNeedsSharedDots) {
-    EXPECT_FALSE(rectsIntersect({0, 0, 80, 16}, {80, 0, 160, 16}));
-    EXPECT_TRUE(rectsIntersect({0, 0, 81, 16}, {80, 0, 160, 16}));
-    EXPECT_FALSE(rectsIntersect({0, 0, 160, 8}, {0, 8, 160, 16}));
 }
 
 // ---- Editing ----
