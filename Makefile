@@ -34,7 +34,7 @@ run: build
 	$(BUILD)/bin/lumavox-cli body $(BUILD)/demo/welcome.glm Main
 
 bench: build
-	$(BUILD)/bench/bench_document
+	$(BUILD)/bin/bench_document
 
 # libFuzzer targets under AddressSanitizer and UndefinedBehaviorSanitizer.
 # FUZZ_SECONDS per target (default 600).

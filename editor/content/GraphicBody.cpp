@@ -12,7 +12,6 @@ namespace {
 
 constexpr uint8_t kGraphicKind = 0x01;
 constexpr size_t kHeaderSize = 20;  // up to and including the compression flag
-constexpr size_t kDirEntrySize = 17;
 constexpr size_t kCheckSize = 2;
 
 // The dictionary coder's fixed codes and limits.

@@ -76,8 +76,9 @@ class WindowEditor {
     // not below 0 and not past the sign's right or bottom edge. False when
     // nothing moved.
     bool move(Direction direction);
-    // Property bar (user-defined layout only): sets the selected area's
-    // rectangle, limited to the sign: x 0..W-1, width 1..W-x, likewise y/height.
+    // Property bar (user-defined layout only; presets take their rectangles
+    // from the layout table): sets an area's rectangle, limited to the sign:
+    // x 0..W-1, width 1..W-x, likewise y and height.
     bool setGeometry(size_t index, int x, int y, int width, int height);
     // Property bar, any layout: alignment 0-8.
     bool setAlignment(size_t index, int alignment);
