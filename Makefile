@@ -1,14 +1,18 @@
 # LUMAVOX build entry points. `make run` and `make test` are all a newcomer needs.
 BUILD ?= build
 GENERATOR ?= Ninja
-APT_PACKAGES := cmake ninja-build g++ make libgtest-dev libgmock-dev libbenchmark-dev clang clang-format python3
+APT_PACKAGES := cmake ninja-build g++ make libgtest-dev
+FUZZ_PACKAGES := clang
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build test run bench fuzz format clean
+.PHONY: deps install-packages configure build test run bench fuzz format clean
 
 # Installs the Debian packages the build needs, only when some are missing.
 deps:
-	@missing=""; for p in $(APT_PACKAGES); do \
+	@$(MAKE) --no-print-directory install-packages PACKAGES="$(APT_PACKAGES)"
+
+install-packages:
+	@missing=""; for p in $(PACKAGES); do \
 	    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -40,6 +44,7 @@ bench: build
 # FUZZ_SECONDS per target (default 600).
 FUZZ_SECONDS ?= 600
 fuzz: deps
+	@$(MAKE) --no-print-directory install-packages PACKAGES="$(FUZZ_PACKAGES)"
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD)-fuzz -G $(GENERATOR) -DLUMAVOX_FUZZ=ON -DLUMAVOX_TESTS=OFF -DLUMAVOX_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD)-fuzz
 	@for t in $(BUILD)-fuzz/bin/fuzz_*; do \

@@ -32,7 +32,9 @@ long currentKiB() {
     return -1;
 }
 
-void resetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+void resetPeak() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
 
 WorkArea maximalWorkArea() {
     WorkArea work;

@@ -122,7 +122,8 @@ int body(const Options& o, std::ostream& out, std::ostream& err) {
     encodeTextBody(*file, doc.work, SystemClock::instance(), bytes);
     out << std::hex << std::setfill('0');
     for (size_t i = 0; i < bytes.size(); ++i)
-        out << std::setw(2) << int{bytes[i]} << ((i % 16 == 15 || i + 1 == bytes.size()) ? '\n' : ' ');
+        out << std::setw(2) << int{bytes[i]}
+            << ((i % 16 == 15 || i + 1 == bytes.size()) ? '\n' : ' ');
     out << std::dec;
     return 0;
 }

@@ -53,7 +53,7 @@ TextFile newFile(uint8_t kind, std::string_view name, const Clock& clock) {
 WorkArea makeDemoWorkArea(const Clock& clock) {
     WorkArea work;
     TextFile main = newFile(kTextFile, "Main", clock);
-    addControl(main, kMove, values(2, 36));  // slide in from the right, out at random
+    addControl(main, kMove, values(2, 37));  // slide in leftwards; out (stored + 1) at random
     addControl(main, kSpeed, values(0, 0, 5));
     addText(main, "WELCOME ", 1);
     addText(main, "TO ", 2);
@@ -91,7 +91,8 @@ WorkArea makeDemoWorkArea(const Clock& clock) {
     for (int x = 0; x < 8; ++x) {
         arrow.pixel(x, 3) = arrow.pixel(x, 4) = kPixelGreen;
         int reach = x - 4;
-        for (int d = 0; d <= reach; ++d) arrow.pixel(x, 3 - d) = arrow.pixel(x, 4 + d) = kPixelYellow;
+        for (int d = 0; d <= reach; ++d)
+            arrow.pixel(x, 3 - d) = arrow.pixel(x, 4 + d) = kPixelYellow;
     }
     work.graphics.push_back(std::move(arrow));
 

@@ -19,18 +19,30 @@ std::string stampText(const TimeStamp& t) {
 
 std::string_view itemTypeName(uint8_t kind) {
     switch (kind) {
-        case kCharItem: return "char";
-        case kTempCounter: return "temperature-counter";
-        case kMove: return "move";
-        case kSpeed: return "speed";
-        case kPause: return "pause";
-        case kDateTime: return "date-time";
-        case kBeep: return "beep";
-        case kGraphicItem: return "graphic";
-        case kWindowItem: return "window";
-        case kRowPitch: return "row-pitch";
-        case kInclude: return "include";
-        default: return "unknown";
+        case kCharItem:
+            return "char";
+        case kTempCounter:
+            return "temperature-counter";
+        case kMove:
+            return "move";
+        case kSpeed:
+            return "speed";
+        case kPause:
+            return "pause";
+        case kDateTime:
+            return "date-time";
+        case kBeep:
+            return "beep";
+        case kGraphicItem:
+            return "graphic";
+        case kWindowItem:
+            return "window";
+        case kRowPitch:
+            return "row-pitch";
+        case kInclude:
+            return "include";
+        default:
+            return "unknown";
     }
 }
 
@@ -63,7 +75,10 @@ void writeWindow(JsonWriter& j, const WindowControl& w) {
     j.key("areas").beginArray();
     for (const WindowArea& a : w.areas) {
         j.beginObject();
-        j.field("x", a.valueA).field("y", a.valueB).field("width", a.valueC).field("height", a.valueD);
+        j.field("x", a.valueA)
+            .field("y", a.valueB)
+            .field("width", a.valueC)
+            .field("height", a.valueD);
         j.field("alignment", a.byteE).field("alignmentName", alignmentName(a.byteE));
         j.field("calledFile", a.name.str()).field("order", a.order);
         j.endObject();
@@ -82,7 +97,8 @@ void writeItem(JsonWriter& j, const TextItem& item, SignMode mode) {
         writeParams(j, item.kind, item.params());
         std::string label = itemLabel(item, mode);
         if (item.kind == kDateTime) label = std::string(dateTimeFormatName(item.params().valueA));
-        if (item.kind == kTempCounter) label = std::string(tempCounterFormatName(item.params().valueA));
+        if (item.kind == kTempCounter)
+            label = std::string(tempCounterFormatName(item.params().valueA));
         if (!label.empty()) j.field("label", label);
     }
     j.endObject();
@@ -90,11 +106,16 @@ void writeItem(JsonWriter& j, const TextItem& item, SignMode mode) {
 
 char pixelLetter(uint32_t v) {
     switch (v) {
-        case kPixelOff: return '.';
-        case kPixelRed: return 'R';
-        case kPixelGreen: return 'G';
-        case kPixelYellow: return 'Y';
-        default: return '#';
+        case kPixelOff:
+            return '.';
+        case kPixelRed:
+            return 'R';
+        case kPixelGreen:
+            return 'G';
+        case kPixelYellow:
+            return 'Y';
+        default:
+            return '#';
     }
 }
 
@@ -108,7 +129,8 @@ void writeGraphic(JsonWriter& j, const GraphicFile& g) {
     bool complete = g.pixels.size() == static_cast<size_t>(g.width) * g.height;
     for (int y = 0; complete && y < g.height; ++y) {
         std::string row;
-        for (int x = 0; x < g.width; ++x) row += pixelLetter(g.pixel(x, y));
+        for (int x = 0; x < g.width; ++x)
+            row += pixelLetter(g.pixel(x, y));
         j.value(row);
     }
     j.endArray();
@@ -116,7 +138,11 @@ void writeGraphic(JsonWriter& j, const GraphicFile& g) {
     for (int x = 0; complete && x < g.width; ++x)
         for (int y = 0; y < g.height; ++y)
             if (pixelLetter(g.pixel(x, y)) == '#')
-                j.beginObject().field("x", x).field("y", y).field("value", int64_t{g.pixel(x, y)}).endObject();
+                j.beginObject()
+                    .field("x", x)
+                    .field("y", y)
+                    .field("value", int64_t{g.pixel(x, y)})
+                    .endObject();
     j.endArray();
     j.endObject();
 }
@@ -146,13 +172,15 @@ void dumpWorkAreaJson(const WorkArea& work, SignMode mode, int32_t version,
     j.field("version", version);
     j.field("family", mode == SignMode::NVS ? "NVS" : "KV2");
     j.key("warnings").beginArray();
-    for (auto& w : warnings) j.value(w);
+    for (auto& w : warnings)
+        j.value(w);
     j.endArray();
     j.field("signWidth", work.signWidth).field("signHeight", work.signHeight);
     j.field("colourType", work.colourType);
     j.field("colourTypeName", work.colourType == 1 ? "Single Colour" : "Tri-Colour");
     j.key("runSequence").beginArray();
-    for (auto& name : work.runSequence) j.value(name);
+    for (auto& name : work.runSequence)
+        j.value(name);
     j.endArray();
     j.key("textFiles").beginArray();
     for (const TextFile& f : work.textFiles) {
@@ -160,16 +188,19 @@ void dumpWorkAreaJson(const WorkArea& work, SignMode mode, int32_t version,
         j.field("kind", f.kind).field("kindName", f.kind == kWindowFile ? "window" : "text");
         j.field("name", f.name.str()).field("stamp", stampText(f.stamp));
         j.key("items").beginArray();
-        for (const TextItem& item : f.items) writeItem(j, item, mode);
+        for (const TextItem& item : f.items)
+            writeItem(j, item, mode);
         j.endArray();
         j.endObject();
     }
     j.endArray();
     j.key("graphics").beginArray();
-    for (const GraphicFile& g : work.graphics) writeGraphic(j, g);
+    for (const GraphicFile& g : work.graphics)
+        writeGraphic(j, g);
     j.endArray();
     j.key("tasks").beginArray();
-    for (const ScheduleTask& t : work.tasks) writeTask(j, t);
+    for (const ScheduleTask& t : work.tasks)
+        writeTask(j, t);
     j.endArray();
     j.endObject();
     j.finish();

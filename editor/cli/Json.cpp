@@ -6,7 +6,8 @@ namespace lumavox {
 
 void JsonWriter::indent() {
     out_ << '\n';
-    for (size_t i = 0; i < first_.size(); ++i) out_ << "  ";
+    for (size_t i = 0; i < first_.size(); ++i)
+        out_ << "  ";
 }
 
 void JsonWriter::separate() {
@@ -43,7 +44,6 @@ JsonWriter& JsonWriter::beginArray() {
     return *this;
 }
 
-
 JsonWriter& JsonWriter::key(std::string_view k) {
     separate();
     writeString(k);
@@ -62,11 +62,21 @@ void JsonWriter::writeString(std::string_view s) {
     out_ << '"';
     for (unsigned char c : s) {
         switch (c) {
-            case '"': out_ << "\\\""; break;
-            case '\\': out_ << "\\\\"; break;
-            case '\n': out_ << "\\n"; break;
-            case '\r': out_ << "\\r"; break;
-            case '\t': out_ << "\\t"; break;
+            case '"':
+                out_ << "\\\"";
+                break;
+            case '\\':
+                out_ << "\\\\";
+                break;
+            case '\n':
+                out_ << "\\n";
+                break;
+            case '\r':
+                out_ << "\\r";
+                break;
+            case '\t':
+                out_ << "\\t";
+                break;
             default:
                 if (c < 0x20 || c >= 0x7F) {
                     char buf[8];

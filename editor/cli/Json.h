@@ -13,7 +13,7 @@
 namespace lumavox {
 
 class JsonWriter {
-public:
+  public:
     explicit JsonWriter(std::ostream& out) : out_(out) {}
 
     JsonWriter& beginObject();
@@ -37,7 +37,7 @@ public:
     }
     void finish() { out_ << '\n'; }
 
-private:
+  private:
     JsonWriter& close(char bracket);
     void separate();
     void writeString(std::string_view s);

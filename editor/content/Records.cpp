@@ -2,6 +2,7 @@
 
 #include "content/GraphicBody.h"
 #include "content/Vocabulary.h"
+#include "content/WindowLayout.h"
 
 namespace lumavox {
 
@@ -39,12 +40,6 @@ void readParams(ByteReader& r, const RecordContext& ctx, ControlParams& p) {
     p.name.bytes[8] = 0;
     p.order = ctx.version >= 1200 ? r.u8() : 0;
     p.flash2 = ctx.version > 1200 ? r.u8() : 0;
-}
-
-// Area counts of the preset layouts, for files that did not store the count.
-int presetAreaCount(int layoutType) {
-    static const int counts[] = {0, 1, 2, 2, 3, 3, 3, 3, 4};
-    return layoutType >= 1 && layoutType <= 8 ? counts[layoutType] : -1;
 }
 
 }  // namespace
@@ -93,8 +88,12 @@ bool readTextItem(ByteReader& r, const RecordContext& ctx, TextItem& item) {
     } else if (kind == kWindowItem) {
         WindowControl wc;
         wc.layoutType = r.u8();
-        int count = ctx.version >= 1200 ? r.u8() : presetAreaCount(wc.layoutType);
-        if (count < 0) return false;  // an old user-defined window has no area count to go by
+        // Files before 1200 did not store the count; a preset layout implies it, an
+        // old user-defined window has nothing to go by.
+        int count = ctx.version >= 1200
+                        ? r.u8()
+                        : static_cast<int>(presetLayout(wc.layoutType, 1, 1).size());
+        if (count == 0 && ctx.version < 1200) return false;
         wc.areas.resize(static_cast<size_t>(count));
         for (int i = 0; i < count; ++i) {
             readParams(r, ctx, wc.areas[static_cast<size_t>(i)]);

@@ -84,7 +84,8 @@ const std::map<int, std::string>& table() {
         {msg::kFullScreenNotFirst,
          "Now you set the 'WIN %d' to a full screen,strongly recommend you to set this window to "
          "first window(the 'Display Sequence Order' equal to 1)."},
-        {msg::kAreasOverlap, "The 'WIN %d' and 'WIN %d' overlaps,strongly recommend to correct it."},
+        {msg::kAreasOverlap,
+         "The 'WIN %d' and 'WIN %d' overlaps,strongly recommend to correct it."},
         {msg::kSelectFileFirst,
          "Please select a file firstly or Press \"Cancel\" button to cancel this operation"},
         {msg::kConfirmDeleteWindowFile, "Are you sure to delete window file"},
@@ -139,7 +140,8 @@ const std::string& builtInText(int id) {
 
 std::vector<int> builtInTextIds() {
     std::vector<int> ids;
-    for (auto& [id, s] : table()) ids.push_back(id);
+    for (auto& [id, s] : table())
+        ids.push_back(id);
     return ids;
 }
 

@@ -75,6 +75,8 @@ std::string formatText(std::string_view pattern, std::initializer_list<FormatArg
     return out;
 }
 
-std::string textf(int id, std::initializer_list<FormatArg> args) { return formatText(text(id), args); }
+std::string textf(int id, std::initializer_list<FormatArg> args) {
+    return formatText(text(id), args);
+}
 
 }  // namespace lumavox

@@ -26,7 +26,8 @@ uint16_t ByteReader::u16() {
 
 uint32_t ByteReader::u32() {
     if (!require(4)) return 0;
-    uint32_t v = static_cast<uint32_t>(data_[pos_]) | (static_cast<uint32_t>(data_[pos_ + 1]) << 8) |
+    uint32_t v = static_cast<uint32_t>(data_[pos_]) |
+                 (static_cast<uint32_t>(data_[pos_ + 1]) << 8) |
                  (static_cast<uint32_t>(data_[pos_ + 2]) << 16) |
                  (static_cast<uint32_t>(data_[pos_ + 3]) << 24);
     pos_ += 4;
@@ -68,7 +69,8 @@ void ByteWriter::u16(uint16_t v) {
 }
 
 void ByteWriter::u32(uint32_t v) {
-    for (int i = 0; i < 4; ++i) out_.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        out_.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
 void ByteWriter::counted(const std::string& s) {
@@ -83,7 +85,8 @@ void ByteWriter::patchU16(size_t offset, uint16_t v) {
 
 uint16_t invertedSum16(std::span<const uint8_t> data) {
     uint16_t sum = 0;
-    for (uint8_t b : data) sum = static_cast<uint16_t>(sum + b);
+    for (uint8_t b : data)
+        sum = static_cast<uint16_t>(sum + b);
     return static_cast<uint16_t>(~sum);
 }
 

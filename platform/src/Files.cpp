@@ -27,7 +27,9 @@ fs::path resolveProgramDir(const std::optional<std::string>& homeArgument) {
 
 namespace {
 
-std::string systemError(const char* step) { return std::string(step) + ": " + std::strerror(errno); }
+std::string systemError(const char* step) {
+    return std::string(step) + ": " + std::strerror(errno);
+}
 
 bool writeAll(int fd, const uint8_t* p, size_t n) {
     while (n > 0) {

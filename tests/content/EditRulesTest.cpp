@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/TestSupport.h"
+
 #include <deque>
 
 #include "content/EditRules.h"
@@ -10,33 +12,7 @@ using namespace lumavox;
 
 namespace {
 
-// Records everything shown and answers questions from a queue; a question
-// without a scripted answer fails the test and is answered No.
-class ScriptedPrompter : public Prompter {
-  public:
-    struct Shown {
-        bool question;
-        std::string text;
-        Icon icon;
-    };
-
-    void message(const std::string& text, Icon icon) override {
-        shown.push_back({false, text, icon});
-    }
-    bool askYesNo(const std::string& text, Icon icon) override {
-        shown.push_back({true, text, icon});
-        if (answers.empty()) {
-            ADD_FAILURE() << "unexpected question: " << text;
-            return false;
-        }
-        bool a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-
-    std::deque<bool> answers;
-    std::vector<Shown> shown;
-};
+using test::ScriptedPrompter;
 
 TextItem ch(uint16_t c) {
     CharItem item;
@@ -171,7 +147,7 @@ TEST(EditRulesAdd, LimitCountsTextFilesOnly) {
 TEST(EditRulesDelete, LastTextFileIsRefusedEvenWithWindowFiles) {
     WorkArea area;
     area.textFiles = {file("W1", {}, kWindowFile), file("ONLY")};
-    ScriptedPrompter p;
+    ScriptedPrompter p{true};
 
     EXPECT_FALSE(deleteTextFile(area, "ONLY", p));
     ASSERT_EQ(p.shown.size(), 1u);
@@ -183,7 +159,7 @@ TEST(EditRulesDelete, LastTextFileIsRefusedEvenWithWindowFiles) {
 TEST(EditRulesDelete, UncalledFileIsOnlyConfirmed) {
     WorkArea area;
     area.textFiles = {file("A"), file("B")};
-    ScriptedPrompter p;
+    ScriptedPrompter p{true};
     p.answers = {false};
     EXPECT_FALSE(deleteTextFile(area, "B", p));
     ASSERT_EQ(p.shown.size(), 1u);
@@ -200,7 +176,7 @@ TEST(EditRulesDelete, CallerQuestionNamesFirstCallerAndNoStops) {
     WorkArea area;
     area.textFiles = {file("X"), file("MAIN", {ch('a'), include("NEWS")}), file("NEWS"),
                       file("OTHER", {include("NEWS")})};
-    ScriptedPrompter p;
+    ScriptedPrompter p{true};
     p.answers = {false};
 
     EXPECT_FALSE(deleteTextFile(area, "NEWS", p));
@@ -235,7 +211,7 @@ TEST(EditRulesDelete, IndirectCallersThroughWindowAreasAndFiles) {
     EXPECT_TRUE(callsFile(area, "W1", "NEWS"));
     EXPECT_FALSE(callsFile(area, "NEWS", "TOP"));
 
-    ScriptedPrompter p;
+    ScriptedPrompter p{true};
     p.answers = {false};
     EXPECT_FALSE(deleteTextFile(area, "NEWS", p));
     ASSERT_EQ(p.shown.size(), 1u);
@@ -259,7 +235,7 @@ TEST(EditRulesDelete, CallerSearchEndsOnCyclicWorkArea) {
     EXPECT_TRUE(callsFile(area, "A", "A"));  // a real path leads back
     EXPECT_FALSE(callsFile(area, "D", "D"));
 
-    ScriptedPrompter p;
+    ScriptedPrompter p{true};
     p.answers = {true};
     EXPECT_TRUE(deleteTextFile(area, "D", p));
     EXPECT_EQ(p.shown.size(), 1u);

@@ -1,30 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <deque>
-
 #include "content/GraphicRules.h"
 #include "strings/StringTable.h"
+#include "support/TestSupport.h"
 
 using namespace lumavox;
 
 namespace {
-
-// Answers questions from a script and records everything shown.
-class ScriptedPrompter : public Prompter {
-  public:
-    std::deque<bool> answers;
-    std::vector<std::pair<std::string, Icon>> shown;
-    std::vector<std::string> asked;
-
-    void message(const std::string& text, Icon icon) override { shown.emplace_back(text, icon); }
-    bool askYesNo(const std::string& text, Icon) override {
-        asked.push_back(text);
-        if (answers.empty()) return false;
-        bool a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-};
 
 TextFile fileWith(std::string_view name, uint8_t kind, std::vector<TextItem> items) {
     TextFile f;
@@ -46,7 +28,7 @@ TextItem graphicItem(std::string_view name) {
 struct GraphicRulesFixture : testing::Test {
     WorkArea wa;
     FixedClock clock{CalendarTime{2023, 11, 2, 8, 9, 10, 4}};
-    ScriptedPrompter prompter;
+    test::ScriptedPrompter prompter;
     std::string refusal;
 
     void SetUp() override {
@@ -116,7 +98,8 @@ TEST_F(GraphicRulesFixture, AtMost255Graphics) {
 
     EXPECT_FALSE(mayAddGraphic(wa, prompter));
     ASSERT_EQ(prompter.shown.size(), 1u);
-    EXPECT_EQ(prompter.shown[0].second, Icon::Error);
+    EXPECT_EQ(prompter.shown[0].text, refusal);
+    EXPECT_EQ(prompter.shown[0].icon, Icon::Error);
     wa.graphics.pop_back();
     EXPECT_TRUE(mayAddGraphic(wa, prompter));
 }
@@ -128,13 +111,13 @@ TEST_F(GraphicRulesFixture, GraphicInUseIsNotDeletedAndTheFirstFileIsNamed) {
 
     prompter.answers = {true};
     EXPECT_FALSE(deleteGraphic(wa, "STAR", prompter));
-    ASSERT_EQ(prompter.asked.size(), 1u);
-    EXPECT_EQ(prompter.asked[0], "Are you sure to delete graphic STAR?");
-    ASSERT_EQ(prompter.shown.size(), 1u);
-    EXPECT_EQ(prompter.shown[0].first,
+    ASSERT_EQ(prompter.shown.size(), 2u);
+    EXPECT_TRUE(prompter.shown[0].question);
+    EXPECT_EQ(prompter.shown[0].text, "Are you sure to delete graphic STAR?");
+    EXPECT_EQ(prompter.shown[1].text,
               "Because this graphic 'STAR' has been inserted into file '*F000000',so can't be "
               "deleted!");
-    EXPECT_EQ(prompter.shown[0].second, Icon::Error);
+    EXPECT_EQ(prompter.shown[1].icon, Icon::Error);
     EXPECT_NE(wa.findGraphic("STAR"), nullptr);
 }
 
@@ -145,9 +128,8 @@ TEST_F(GraphicRulesFixture, DeleteNeedsYesAndAnUnusedGraphic) {
     EXPECT_EQ(wa.graphics.size(), 2u);
     EXPECT_TRUE(deleteGraphic(wa, "ARROW", prompter));
     EXPECT_EQ(wa.findGraphic("ARROW"), nullptr);
-    EXPECT_TRUE(prompter.shown.empty());
     EXPECT_FALSE(deleteGraphic(wa, "NOSUCH", prompter));
-    EXPECT_EQ(prompter.asked.size(), 2u);  // nothing asked for an unknown graphic
+    EXPECT_EQ(prompter.shown.size(), 2u);  // the two questions, nothing else
 }
 
 TEST_F(GraphicRulesFixture, RenameUpdatesTextAndWindowFiles) {
@@ -158,14 +140,13 @@ TEST_F(GraphicRulesFixture, RenameUpdatesTextAndWindowFiles) {
 
     prompter.answers = {true};
     EXPECT_TRUE(renameGraphic(wa, "STAR", "SUN", prompter));
-    ASSERT_EQ(prompter.asked.size(), 1u);
-    EXPECT_EQ(prompter.asked[0], "Are you sure to re-name graphic STAR?");
+    ASSERT_EQ(prompter.shown.size(), 1u);
+    EXPECT_EQ(prompter.shown[0].text, "Are you sure to re-name graphic STAR?");
     EXPECT_EQ(wa.graphics.at(1).name.str(), "SUN");
     EXPECT_EQ(itemsNaming("SUN"), 2);
     EXPECT_EQ(itemsNaming("STARS"), 1);  // a different name stays
     EXPECT_EQ(itemsNaming("ARROW"), 1);
-    // The item keeps its size and flash.
-    EXPECT_EQ(wa.textFiles[1].items[0].params().valueC, 8);
+    EXPECT_EQ(wa.textFiles[1].items[0].params().valueC, 8);  // the item keeps its size
 }
 
 TEST_F(GraphicRulesFixture, RenameRefusals) {
@@ -176,8 +157,8 @@ TEST_F(GraphicRulesFixture, RenameRefusals) {
 
     prompter.answers = {true, false};
     EXPECT_FALSE(renameGraphic(wa, "STAR", "ARROW", prompter));
-    ASSERT_EQ(prompter.shown.size(), 1u);
-    EXPECT_EQ(prompter.shown[0].first, text(msg::kNameExists));
+    ASSERT_EQ(prompter.shown.size(), 2u);
+    EXPECT_EQ(prompter.shown[1].text, text(msg::kNameExists));
     EXPECT_FALSE(renameGraphic(wa, "STAR", "MOON", prompter));  // No
     EXPECT_EQ(itemsNaming("STAR"), 1);
     EXPECT_NE(wa.findGraphic("STAR"), nullptr);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/TestSupport.h"
+
 #include <deque>
 
 #include "strings/StringTable.h"
@@ -9,30 +11,6 @@
 
 namespace lumavox {
 namespace {
-
-// Records every message and question; answers questions from a queue (Yes
-// when the queue is empty).
-class ScheduleScriptedPrompter : public Prompter {
-  public:
-    struct Entry {
-        bool question;
-        std::string text;
-        Icon icon;
-    };
-    std::vector<Entry> log;
-    std::deque<bool> answers;
-
-    void message(const std::string& text, Icon icon) override {
-        log.push_back({false, text, icon});
-    }
-    bool askYesNo(const std::string& text, Icon icon) override {
-        log.push_back({true, text, icon});
-        if (answers.empty()) return true;
-        bool a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-};
 
 ScheduleTask marchTask() {
     ScheduleTask t;
@@ -170,7 +148,7 @@ TEST(ScheduleTaskList, NamesAndLabels) {
 TEST(ScheduleTaskList, The31stAddIsRefusedDeleteThenAddSucceeds) {
     std::vector<ScheduleTask> tasks;
     TaskListEditor ed(tasks);
-    ScheduleScriptedPrompter p;
+    test::ScriptedPrompter p;
     EXPECT_FALSE(ed.selected().has_value());
     for (int i = 0; i < 30; ++i)
         ASSERT_TRUE(ed.add(p));
@@ -178,9 +156,9 @@ TEST(ScheduleTaskList, The31stAddIsRefusedDeleteThenAddSucceeds) {
     EXPECT_EQ(tasks.back(), ScheduleTask{});
     EXPECT_FALSE(ed.add(p));
     EXPECT_EQ(tasks.size(), 30u);
-    ASSERT_EQ(p.log.size(), 1u);
-    EXPECT_EQ(p.log[0].text, "Sorry,The max number of schedule task is 30!");
-    EXPECT_EQ(p.log[0].icon, Icon::Exclamation);
+    ASSERT_EQ(p.shown.size(), 1u);
+    EXPECT_EQ(p.shown[0].text, "Sorry,The max number of schedule task is 30!");
+    EXPECT_EQ(p.shown[0].icon, Icon::Exclamation);
 
     ASSERT_TRUE(ed.remove(p));
     EXPECT_TRUE(ed.add(p));
@@ -192,16 +170,16 @@ TEST(ScheduleTaskList, DeleteAsksAndSelectsNeighbour) {
     for (size_t i = 0; i < tasks.size(); ++i)
         tasks[i].startDay = static_cast<uint8_t>(i + 1);
     TaskListEditor ed(tasks);
-    ScheduleScriptedPrompter p;
+    test::ScriptedPrompter p;
     EXPECT_EQ(ed.selected(), 0u);  // opening selects the first task
     ed.select(1);
     p.answers = {false};
     EXPECT_FALSE(ed.remove(p));
     EXPECT_EQ(tasks.size(), 3u);
     ASSERT_TRUE(ed.remove(p));
-    ASSERT_EQ(p.log.size(), 2u);
-    EXPECT_EQ(p.log[0].text, "Are you sure to delete group Task 2?");
-    EXPECT_TRUE(p.log[0].question);
+    ASSERT_EQ(p.shown.size(), 2u);
+    EXPECT_EQ(p.shown[0].text, "Are you sure to delete group Task 2?");
+    EXPECT_TRUE(p.shown[0].question);
     EXPECT_EQ(ed.selected(), 1u);  // the task now at that position
     EXPECT_EQ(tasks[1].startDay, 3);
 
@@ -228,13 +206,13 @@ TEST(ScheduleTaskList, StoreWritesSelectedTask) {
 }
 
 TEST(ScheduleUpdate, NoTaskSendsNothing) {
-    ScheduleScriptedPrompter p;
+    test::ScriptedPrompter p;
     EXPECT_FALSE(checkScheduleForUpdate({}, p));
-    ASSERT_EQ(p.log.size(), 1u);
-    EXPECT_EQ(p.log[0].text, text(msg::kNoSchedule));
-    EXPECT_EQ(p.log[0].icon, Icon::Error);
+    ASSERT_EQ(p.shown.size(), 1u);
+    EXPECT_EQ(p.shown[0].text, text(msg::kNoSchedule));
+    EXPECT_EQ(p.shown[0].icon, Icon::Error);
     EXPECT_TRUE(checkScheduleForUpdate(std::vector<ScheduleTask>(1), p));
-    EXPECT_EQ(p.log.size(), 1u);
+    EXPECT_EQ(p.shown.size(), 1u);
 }
 
 TEST(ScheduleReadBack, QuestionLayout) {
@@ -246,11 +224,11 @@ TEST(ScheduleReadBack, QuestionLayout) {
 TEST(ScheduleReadBack, YesReplacesTaskList) {
     WorkArea work;
     work.tasks = std::vector<ScheduleTask>(5);
-    ScheduleScriptedPrompter p;
+    test::ScriptedPrompter p;
     const std::vector<ScheduleTask> received = {marchTask()};
 
     EXPECT_FALSE(offerReceivedSchedule(work, {}, p));
-    EXPECT_TRUE(p.log.empty());
+    EXPECT_TRUE(p.shown.empty());
 
     p.answers = {false};
     EXPECT_FALSE(offerReceivedSchedule(work, received, p));
@@ -258,14 +236,14 @@ TEST(ScheduleReadBack, YesReplacesTaskList) {
 
     EXPECT_TRUE(offerReceivedSchedule(work, received, p));
     EXPECT_EQ(work.tasks, received);
-    EXPECT_EQ(p.log.back().text, receivedScheduleQuestion());
+    EXPECT_EQ(p.shown.back().text, receivedScheduleQuestion());
 }
 
 // ---- Run sequence ----
 
 struct RunSequenceFixture : ::testing::Test {
     WorkArea work;
-    ScheduleScriptedPrompter p;
+    test::ScriptedPrompter p;
     RunSequenceFixture() { work.textFiles = {textFile("A"), textFile("B"), textFile("C")}; }
 };
 
@@ -281,7 +259,7 @@ TEST_F(RunSequenceEdit, InsertGoesAfterSelectionOrAtStart) {
     ASSERT_TRUE(ed.insert("C", p));
     EXPECT_EQ(work.runSequence, (std::vector<std::string>{"C", "A", "B"}));
     EXPECT_EQ(ed.selected(), 0u);
-    EXPECT_TRUE(p.log.empty());
+    EXPECT_TRUE(p.shown.empty());
 }
 
 TEST_F(RunSequenceEdit, NameOutsideWorkAreaIsAsked) {
@@ -292,11 +270,11 @@ TEST_F(RunSequenceEdit, NameOutsideWorkAreaIsAsked) {
     EXPECT_TRUE(work.runSequence.empty());
     EXPECT_TRUE(ed.insert("SIGNONLY", p));
     EXPECT_TRUE(ed.insert("W1", p));  // a window file is no text file
-    ASSERT_EQ(p.log.size(), 3u);
-    EXPECT_EQ(p.log[0].text,
+    ASSERT_EQ(p.shown.size(), 3u);
+    EXPECT_EQ(p.shown[0].text,
               "Text file 'SIGNONLY' in not in work area, please ensure this file is exist in "
               "sign. Are you sure to add this file to run sequence?");
-    EXPECT_EQ(p.log[2].text, textf(msg::kRunFileNotInWorkArea, {"W1"}));
+    EXPECT_EQ(p.shown[2].text, textf(msg::kRunFileNotInWorkArea, {"W1"}));
     EXPECT_EQ(work.runSequence, (std::vector<std::string>{"SIGNONLY", "W1"}));
 }
 
@@ -305,8 +283,8 @@ TEST_F(RunSequenceEdit, EditNeedsSelection) {
     RunSequenceEditor ed(work);
     EXPECT_FALSE(ed.checkEditSelection(p));
     EXPECT_FALSE(ed.edit("C", p));
-    ASSERT_EQ(p.log.size(), 2u);
-    EXPECT_EQ(p.log[0].text, text(msg::kSelectItemToEdit));
+    ASSERT_EQ(p.shown.size(), 2u);
+    EXPECT_EQ(p.shown[0].text, text(msg::kSelectItemToEdit));
 
     ed.select(1);
     EXPECT_TRUE(ed.checkEditSelection(p));
@@ -321,13 +299,13 @@ TEST_F(RunSequenceEdit, DeleteNeedsSelectionAndConfirmation) {
     work.runSequence = {"A", "B", "C"};
     RunSequenceEditor ed(work);
     EXPECT_FALSE(ed.remove(p));
-    ASSERT_EQ(p.log.size(), 1u);
-    EXPECT_EQ(p.log[0].text, text(msg::kSelectItemToRemove));
+    ASSERT_EQ(p.shown.size(), 1u);
+    EXPECT_EQ(p.shown[0].text, text(msg::kSelectItemToRemove));
 
     ed.select(2);
     p.answers = {false};
     EXPECT_FALSE(ed.remove(p));
-    EXPECT_EQ(p.log.back().text, text(msg::kConfirmDeleteItem));
+    EXPECT_EQ(p.shown.back().text, text(msg::kConfirmDeleteItem));
     ASSERT_TRUE(ed.remove(p));
     EXPECT_EQ(work.runSequence, (std::vector<std::string>{"A", "B"}));
     EXPECT_EQ(ed.selected(), 1u);

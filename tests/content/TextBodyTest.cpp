@@ -58,7 +58,8 @@ TEST_F(TextBodyTest, EmptyFileIsHeaderTwoSectionBytesAndCheckWord) {
     appendEnd(f);
     Bytes b = encode(f);
     ASSERT_EQ(b.size(), kEmptyTextBodySize);
-    Bytes expectedHead = {0x00, 'M', 'a', 'i', 'n', 0, 0, 0, 0, 21, 0, 0, 0, 8, 1, 3, 24, 0xEF, 0xEF};
+    Bytes expectedHead = {0x00, 'M', 'a', 'i', 'n', 0, 0,  0,    0,   21,
+                          0,    0,   0,   8,   1,   3, 24, 0xEF, 0xEF};
     EXPECT_EQ(Bytes(b.begin(), b.begin() + 19), expectedHead);
     uint16_t check = invertedSum16(std::span<const uint8_t>(b).first(19));
     EXPECT_EQ(b[19], check & 0xFF);
@@ -88,11 +89,11 @@ TEST_F(TextBodyTest, AttributeTogglesAreSwitchedOffAndOnAndClosedAtTheEnd) {
     appendText(f, "W", charAttrs(1, 1, 2, 1));
     appendText(f, "b", charAttrs(1, 1, 1, 0));
     appendEnd(f, charAttrs(1, 1, 1));
-    EXPECT_EQ(items(f), (Bytes{0xF2, 1,    0xF2, 0xFA, 0,    0xFA, 'B',   // bold on
-                               0xFA, 0,    0xFA, 'n',                     // bold off
-                               0xFA, 2,    0xFA, 0xFA, 1,    0xFA, 'W',   // flash on, widen on
-                               0xFA, 2,    0xFA, 0xFA, 1,    0xFA, 0xFA, 0, 0xFA, 'b',
-                               0xFA, 0,    0xFA}));  // file ends bold: switched off
+    EXPECT_EQ(items(f), (Bytes{0xF2, 1,    0xF2, 0xFA, 0, 0xFA, 'B',  // bold on
+                               0xFA, 0,    0xFA, 'n',                 // bold off
+                               0xFA, 2,    0xFA, 0xFA, 1, 0xFA, 'W',  // flash on, widen on
+                               0xFA, 2,    0xFA, 0xFA, 1, 0xFA, 0xFA,
+                               0,    0xFA, 'b',  0xFA, 0, 0xFA}));  // file ends bold: switched off
 }
 
 TEST_F(TextBodyTest, LineBreaksAndControlsUseTheirCodes) {
@@ -114,9 +115,10 @@ TEST_F(TextBodyTest, LineBreaksAndControlsUseTheirCodes) {
     inc.name = "NEXT";
     f.items.push_back(TextItem::control(kInclude, inc));
     appendEnd(f);
-    EXPECT_EQ(items(f), (Bytes{0xF1, 5, 0xF1, 0xF4, 7, 0xF4, 0xF2, 1, 0xF2, 'x', 0xF1, 2, 0xF1,
-                               0xF1, 5, 0xF1, 0xF5, 4, 0xF5, 0xF7, 2, 0xF7, 0xFC, 3, 0xFC, 0xFA, 3,
-                               0xFA, 0xFA, 4, 0xFA, 0xFD, 'N', 'E', 'X', 'T', 0, 0, 0, 0, 0xFD}));
+    EXPECT_EQ(items(f), (Bytes{0xF1, 5,    0xF1, 0xF4, 7,    0xF4, 0xF2, 1,    0xF2, 'x',  0xF1,
+                               2,    0xF1, 0xF1, 5,    0xF1, 0xF5, 4,    0xF5, 0xF7, 2,    0xF7,
+                               0xFC, 3,    0xFC, 0xFA, 3,    0xFA, 0xFA, 4,    0xFA, 0xFD, 'N',
+                               'E',  'X',  'T',  0,    0,    0,    0,    0xFD}));
 }
 
 TEST_F(TextBodyTest, CountersCarryTheirStampAndTemperaturesDoNot) {
@@ -129,8 +131,8 @@ TEST_F(TextBodyTest, CountersCarryTheirStampAndTemperaturesDoNot) {
     f.items.push_back(TextItem::control(kTempCounter, params(1, 1, 2)));
     f.items.push_back(TextItem::control(kDateTime, params(0x61, 1, 3)));
     appendEnd(f);
-    EXPECT_EQ(items(f), (Bytes{0xF2, 1, 0xF2, 0xF3, 2, 0xF3, 0xF0, 16, 0, 30, 18, 31, 12, 26, 0xF0,
-                               0xF0, 1, 0xF0, 0xF3, 3, 0xF3, 0xF6, 0x61, 0xF6}));
+    EXPECT_EQ(items(f), (Bytes{0xF2, 1,  0xF2, 0xF3, 2, 0xF3, 0xF0, 16, 0,    30,   18,   31,
+                               12,   26, 0xF0, 0xF0, 1, 0xF0, 0xF3, 3,  0xF3, 0xF6, 0x61, 0xF6}));
 }
 
 TEST_F(TextBodyTest, GraphicSendsItsFlashFirst) {
@@ -165,11 +167,12 @@ TEST_F(TextBodyTest, WindowsCarryTheirFilesAndAreFollowedByAFullScreenReset) {
     appendText(main, "z", charAttrs(1, 1));
     appendEnd(main);
     work.textFiles = {main, left, right};
-    Bytes expected = {0xFB, 0, 0, 80, 16, 0, 0xFB,                                   // order 0 first
-                      0xF2, 1, 0xF2, 0xFA, 0, 0xFA, 'a', 'b', 0xFA, 0, 0xFA,         // L, bold closed
-                      0xFB, 80, 0, 80, 16, 4, 0xFB, 0xF2, 2, 0xF2, 'c',              // R
-                      0xFB, 0, 0, 160, 16, 4, 0xFB,                                  // reset
-                      0xF2, 1, 0xF2, 'z'};
+    Bytes expected = {
+        0xFB, 0,  0,    80,   16, 0,    0xFB,                          // order 0 first
+        0xF2, 1,  0xF2, 0xFA, 0,  0xFA, 'a',  'b',  0xFA, 0,    0xFA,  // L, bold closed
+        0xFB, 80, 0,    80,   16, 4,    0xFB, 0xF2, 2,    0xF2, 'c',   // R
+        0xFB, 0,  0,    160,  16, 4,    0xFB,                          // reset
+        0xF2, 1,  0xF2, 'z'};
     EXPECT_EQ(items(main), expected);
 
     // Presets send their first area as the full screen.
@@ -196,7 +199,8 @@ TEST_F(TextBodyTest, WindowFilesThatCallEachOtherAreExpandedOnce) {
 TEST_F(TextBodyTest, DecodesMovePairsAndSingleMoves) {
     DecodedText d;
     std::string error;
-    ASSERT_TRUE(decode(bodyWithItems({0xF1, 3, 0xF1, 0xF1, 5, 0xF1, 0xF1, 7, 0xF1}), d, error)) << error;
+    ASSERT_TRUE(decode(bodyWithItems({0xF1, 3, 0xF1, 0xF1, 5, 0xF1, 0xF1, 7, 0xF1}), d, error))
+        << error;
     ASSERT_EQ(d.file.items.size(), 3u);  // two moves and the end marker
     EXPECT_EQ(d.file.items[0].params().valueA, 5);
     EXPECT_EQ(d.file.items[0].params().valueB, 4);
@@ -214,16 +218,21 @@ TEST_F(TextBodyTest, EncodeThenDecodeGivesTheSameItems) {
         int n = 1 + static_cast<int>(rng() % 200);
         for (int i = 0; i < n; ++i) {
             int pick = static_cast<int>(rng() % 10);
-            uint8_t font = static_cast<uint8_t>(rng() % 4), colour = static_cast<uint8_t>(rng() % 17);
+            uint8_t font = static_cast<uint8_t>(rng() % 4),
+                    colour = static_cast<uint8_t>(rng() % 17);
             uint8_t prop = static_cast<uint8_t>(rng() % 3), flash = static_cast<uint8_t>(rng() % 2);
             if (pick < 6) {
                 CharItem c = charAttrs(font, colour, prop, flash);
-                c.character = static_cast<uint16_t>(pick == 0 ? kCR : pick == 1 ? kLF : 32 + rng() % 90);
+                c.character = static_cast<uint16_t>(pick == 0   ? kCR
+                                                    : pick == 1 ? kLF
+                                                                : 32 + rng() % 90);
                 f.items.push_back(TextItem::character(c));
             } else if (pick == 6) {
-                f.items.push_back(TextItem::control(kDateTime, params(0x11, font, colour, prop, flash)));
+                f.items.push_back(
+                    TextItem::control(kDateTime, params(0x11, font, colour, prop, flash)));
             } else if (pick == 7) {
-                f.items.push_back(TextItem::control(kSpeed, params(0, 0, static_cast<uint16_t>(rng() % 8))));
+                f.items.push_back(
+                    TextItem::control(kSpeed, params(0, 0, static_cast<uint16_t>(rng() % 8))));
             } else if (pick == 8 && i > 0 && f.items.back().kind != kMove) {
                 // Two moves in a row read back as one in/out pair, so the test keeps them apart.
                 f.items.push_back(TextItem::control(kMove, params(rng() % 44, rng() % 45)));
@@ -242,14 +251,15 @@ TEST_F(TextBodyTest, EncodeThenDecodeGivesTheSameItems) {
         size_t expectedCount = f.items.size() - 1;
         bool lastIsCR = expectedCount > 0 && f.items[expectedCount - 1].isCharCode(kCR);
         ASSERT_EQ(d.file.items.size(), expectedCount + (lastIsCR ? 0 : 1));
-        for (size_t i = 0; i < expectedCount; ++i) EXPECT_EQ(d.file.items[i], f.items[i]) << i;
+        for (size_t i = 0; i < expectedCount; ++i)
+            EXPECT_EQ(d.file.items[i], f.items[i]) << i;
     }
 }
 
 TEST_F(TextBodyTest, DecodedWindowsBecomeNewWindowFiles) {
     work.textFiles.push_back(makeTextFile("*F000000", kWindowFile));
-    Bytes body = bodyWithItems({'x', 0xFB, 1, 2, 30, 8, 4, 0xFB, 'a', 'b', 0xFB, 0, 0, 160, 16, 4,
-                                0xFB, 'c'});
+    Bytes body = bodyWithItems(
+        {'x', 0xFB, 1, 2, 30, 8, 4, 0xFB, 'a', 'b', 0xFB, 0, 0, 160, 16, 4, 0xFB, 'c'});
     DecodedText d;
     std::string error;
     ASSERT_TRUE(decode(body, d, error)) << error;

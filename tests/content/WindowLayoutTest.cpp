@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/TestSupport.h"
+
 #include <deque>
 
 #include "content/EditRules.h"
@@ -10,30 +12,6 @@
 
 namespace lumavox {
 namespace {
-
-// Records every message and question; answers questions from a queue (Yes
-// when the queue is empty).
-class WindowScriptedPrompter : public Prompter {
-  public:
-    struct Entry {
-        bool question;
-        std::string text;
-        Icon icon;
-    };
-    std::vector<Entry> log;
-    std::deque<bool> answers;
-
-    void message(const std::string& text, Icon icon) override {
-        log.push_back({false, text, icon});
-    }
-    bool askYesNo(const std::string& text, Icon icon) override {
-        log.push_back({true, text, icon});
-        if (answers.empty()) return true;
-        bool a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-};
 
 WindowArea area(int x, int y, int w, int h, int order) {
     WindowArea a;
@@ -141,12 +119,12 @@ TEST(WindowEditorEdit, ArrowsClampToSign) {
 TEST(WindowEditorEdit, PresetsRefuseMoveAddDeleteSilently) {
     WindowControl c = makeWindowControl(2, 160, 16);
     WindowEditor ed(c, 160, 16);
-    WindowScriptedPrompter p;
+    test::ScriptedPrompter p;
     ed.select(1);
     EXPECT_FALSE(ed.move(WindowEditor::Direction::Right));
     EXPECT_FALSE(ed.addArea(p));
     EXPECT_FALSE(ed.deleteArea(p));
-    EXPECT_TRUE(p.log.empty());
+    EXPECT_TRUE(p.shown.empty());
     EXPECT_EQ(c, makeWindowControl(2, 160, 16));
     EXPECT_TRUE(ed.setAlignment(1, 7));
     EXPECT_EQ(c.areas[1].byteE, 7);
@@ -162,7 +140,7 @@ TEST(WindowEditorEdit, SetGeometryStaysOnSign) {
 TEST(WindowEditorEdit, AddAppendsSelectedEightByEight) {
     WindowControl c = makeWindowControl(9, 160, 16);
     WindowEditor ed(c, 160, 16);
-    WindowScriptedPrompter p;
+    test::ScriptedPrompter p;
     ASSERT_TRUE(ed.addArea(p));
     ASSERT_EQ(c.areas.size(), 2u);
     WindowArea expected = area(0, 0, 8, 8, 1);
@@ -174,31 +152,31 @@ TEST(WindowEditorEdit, AddAppendsSelectedEightByEight) {
 TEST(WindowEditorEdit, The256thAreaIsRefused) {
     WindowControl c = makeWindowControl(9, 160, 16);
     WindowEditor ed(c, 160, 16);
-    WindowScriptedPrompter p;
+    test::ScriptedPrompter p;
     for (int i = 1; i < 255; ++i)
         ASSERT_TRUE(ed.addArea(p));
     EXPECT_EQ(c.areas.size(), 255u);
     EXPECT_EQ(c.areas.back().order, 254);
-    EXPECT_TRUE(p.log.empty());
+    EXPECT_TRUE(p.shown.empty());
     EXPECT_FALSE(ed.addArea(p));
     EXPECT_EQ(c.areas.size(), 255u);
-    ASSERT_EQ(p.log.size(), 1u);
-    EXPECT_EQ(p.log[0].text, text(msg::kMaxAreas));
-    EXPECT_EQ(p.log[0].icon, Icon::Error);
+    ASSERT_EQ(p.shown.size(), 1u);
+    EXPECT_EQ(p.shown[0].text, text(msg::kMaxAreas));
+    EXPECT_EQ(p.shown[0].icon, Icon::Error);
 }
 
 TEST(WindowEditorEdit, DeleteRefusals) {
     WindowControl c = makeWindowControl(9, 160, 16);
     WindowEditor ed(c, 160, 16);
-    WindowScriptedPrompter p;
+    test::ScriptedPrompter p;
     ed.select(0);
     EXPECT_FALSE(ed.deleteArea(p));  // the only area
     ASSERT_TRUE(ed.addArea(p));
     ed.select(std::nullopt);
     EXPECT_FALSE(ed.deleteArea(p));  // nothing selected
-    ASSERT_EQ(p.log.size(), 2u);
-    EXPECT_EQ(p.log[0].text, text(msg::kLastArea));
-    EXPECT_EQ(p.log[1].text, text(msg::kSelectAreaToDelete));
+    ASSERT_EQ(p.shown.size(), 2u);
+    EXPECT_EQ(p.shown[0].text, text(msg::kLastArea));
+    EXPECT_EQ(p.shown[1].text, text(msg::kSelectAreaToDelete));
     EXPECT_EQ(c.areas.size(), 2u);
 }
 
@@ -206,7 +184,7 @@ TEST(WindowEditorEdit, DeleteRenumbersAndMovesSelection) {
     WindowControl c = userDefined({area(0, 0, 24, 8, 3), area(30, 0, 24, 8, 0),
                                    area(60, 0, 24, 8, 2), area(90, 0, 24, 8, 1)});
     WindowEditor ed(c, 160, 16);
-    WindowScriptedPrompter p;
+    test::ScriptedPrompter p;
     ed.select(1);  // order 0
     ASSERT_TRUE(ed.deleteArea(p));
     ASSERT_EQ(c.areas.size(), 3u);
@@ -264,89 +242,89 @@ TEST(WindowEditorEdit, DisplayOrderPassEndsOnClickOutside) {
 
 TEST(WindowEditorLeave, OneFullScreenAreaPassesSilently) {
     WindowControl c = makeWindowControl(9, 160, 16);
-    WindowScriptedPrompter p;
+    test::ScriptedPrompter p;
     EXPECT_TRUE(WindowEditor(c, 160, 16).tryLeave(p));
-    EXPECT_TRUE(p.log.empty());
+    EXPECT_TRUE(p.shown.empty());
 }
 
 TEST(WindowEditorLeave, PresetsPassSilently) {
     for (int type = 1; type <= 8; ++type) {
         WindowControl c = makeWindowControl(type, 160, 16);
-        WindowScriptedPrompter p;
+        test::ScriptedPrompter p;
         EXPECT_TRUE(WindowEditor(c, 160, 16).tryLeave(p)) << type;
-        EXPECT_TRUE(p.log.empty()) << type;
+        EXPECT_TRUE(p.shown.empty()) << type;
     }
 }
 
 TEST(WindowEditorLeave, Width23BlocksWidth24DoesNot) {
     WindowControl c = userDefined({area(0, 0, 160, 16, 0), area(10, 0, 23, 8, 1)});
-    WindowScriptedPrompter p;
+    test::ScriptedPrompter p;
     EXPECT_FALSE(WindowEditor(c, 160, 16).tryLeave(p));
-    ASSERT_EQ(p.log.size(), 1u);
-    EXPECT_FALSE(p.log[0].question);
-    EXPECT_EQ(p.log[0].icon, Icon::Error);
-    EXPECT_EQ(p.log[0].text, textf(msg::kAreaTooNarrow, {2}));
-    EXPECT_NE(p.log[0].text.find("'WIN2'"), std::string::npos);
+    ASSERT_EQ(p.shown.size(), 1u);
+    EXPECT_FALSE(p.shown[0].question);
+    EXPECT_EQ(p.shown[0].icon, Icon::Error);
+    EXPECT_EQ(p.shown[0].text, textf(msg::kAreaTooNarrow, {2}));
+    EXPECT_NE(p.shown[0].text.find("'WIN2'"), std::string::npos);
 
     c.areas[1].valueC = 24;
-    WindowScriptedPrompter q;
+    test::ScriptedPrompter q;
     EXPECT_TRUE(WindowEditor(c, 160, 16).tryLeave(q));
-    EXPECT_TRUE(q.log.empty());
+    EXPECT_TRUE(q.shown.empty());
 }
 
 TEST(WindowEditorLeave, NoFullScreenAreaAsks) {
     WindowControl c = userDefined({area(0, 0, 80, 16, 0), area(80, 0, 80, 16, 1)});
-    WindowScriptedPrompter p;
+    test::ScriptedPrompter p;
     p.answers = {false};
     EXPECT_FALSE(WindowEditor(c, 160, 16).tryLeave(p));
-    ASSERT_EQ(p.log.size(), 1u);
-    EXPECT_TRUE(p.log[0].question);
-    EXPECT_EQ(p.log[0].text, withQuestion(textf(msg::kNoFullScreenArea, {160, 16})));
-    EXPECT_NE(p.log[0].text.find("WIDTH equal to 160,HEIGHT equal to 16)."), std::string::npos);
+    ASSERT_EQ(p.shown.size(), 1u);
+    EXPECT_TRUE(p.shown[0].question);
+    EXPECT_EQ(p.shown[0].text, withQuestion(textf(msg::kNoFullScreenArea, {160, 16})));
+    EXPECT_NE(p.shown[0].text.find("WIDTH equal to 160,HEIGHT equal to 16)."), std::string::npos);
 
-    WindowScriptedPrompter yes;
+    test::ScriptedPrompter yes;
     EXPECT_TRUE(WindowEditor(c, 160, 16).tryLeave(yes));
-    EXPECT_EQ(yes.log.size(), 1u);  // the halves share only an edge
+    EXPECT_EQ(yes.shown.size(), 1u);  // the halves share only an edge
 }
 
 TEST(WindowEditorLeave, FullScreenNotFirstAsksThenOverlapAsks) {
     WindowControl c = userDefined({area(0, 0, 80, 16, 0), area(0, 0, 160, 16, 1)});
-    WindowScriptedPrompter p;
+    test::ScriptedPrompter p;
     EXPECT_TRUE(WindowEditor(c, 160, 16).tryLeave(p));
-    ASSERT_EQ(p.log.size(), 2u);
-    EXPECT_EQ(p.log[0].text, withQuestion(textf(msg::kFullScreenNotFirst, {2})));
+    ASSERT_EQ(p.shown.size(), 2u);
+    EXPECT_EQ(p.shown[0].text, withQuestion(textf(msg::kFullScreenNotFirst, {2})));
     // The full-screen area is not order 0, so it takes part in the overlap check.
-    EXPECT_EQ(p.log[1].text, withQuestion(textf(msg::kAreasOverlap, {1, 2})));
+    EXPECT_EQ(p.shown[1].text, withQuestion(textf(msg::kAreasOverlap, {1, 2})));
 
-    WindowScriptedPrompter no;
+    test::ScriptedPrompter no;
     no.answers = {false};
     EXPECT_FALSE(WindowEditor(c, 160, 16).tryLeave(no));
-    EXPECT_EQ(no.log.size(), 1u);
+    EXPECT_EQ(no.shown.size(), 1u);
 }
 
 TEST(WindowEditorLeave, EdgeSharingIsNoOverlapOneDotIs) {
     // A full-screen first area is left out of the overlap check.
     WindowControl c =
         userDefined({area(0, 0, 160, 16, 0), area(0, 0, 80, 16, 1), area(80, 0, 80, 16, 2)});
-    WindowScriptedPrompter p;
+    test::ScriptedPrompter p;
     EXPECT_TRUE(WindowEditor(c, 160, 16).tryLeave(p));
-    EXPECT_TRUE(p.log.empty());
+    EXPECT_TRUE(p.shown.empty());
 
     c.areas[1].valueC = 81;
-    WindowScriptedPrompter q;
+    test::ScriptedPrompter q;
     q.answers = {false};
     EXPECT_FALSE(WindowEditor(c, 160, 16).tryLeave(q));
-    ASSERT_EQ(q.log.size(), 1u);
-    EXPECT_EQ(q.log[0].text, withQuestion(textf(msg::kAreasOverlap, {2, 3})));
+    ASSERT_EQ(q.shown.size(), 1u);
+    EXPECT_EQ(q.shown[0].text, withQuestion(textf(msg::kAreasOverlap, {2, 3})));
 }
 
 TEST(WindowEditorLeave, OverlapReportsFirstPairInDisplayOrder) {
     WindowControl c = userDefined({area(0, 0, 160, 16, 0), area(100, 0, 40, 8, 3),
                                    area(0, 0, 40, 8, 1), area(20, 0, 40, 8, 2)});
-    WindowScriptedPrompter p;
+    test::ScriptedPrompter p;
     EXPECT_TRUE(WindowEditor(c, 160, 16).tryLeave(p));
-    ASSERT_EQ(p.log.size(), 1u);
-    EXPECT_EQ(p.log[0].text, withQuestion(textf(msg::kAreasOverlap, {2, 3})));
+    ASSERT_EQ(p.shown.size(), 1u);
+    EXPECT_EQ(p.shown[0].text, withQuestion(textf(msg::kAreasOverlap, {2, 3})));
 }
 
 TEST(WindowEditorLeave, PresetOrderZeroCountsAsFullScreen) {
@@ -354,9 +332,9 @@ TEST(WindowEditorLeave, PresetOrderZeroCountsAsFullScreen) {
     // so neither the full-screen question nor an overlap with it comes up.
     WindowControl c = makeWindowControl(4, 160, 16);
     c.areas[0].valueC = 100;
-    WindowScriptedPrompter p;
+    test::ScriptedPrompter p;
     EXPECT_TRUE(WindowEditor(c, 160, 16).tryLeave(p));
-    EXPECT_TRUE(p.log.empty());
+    EXPECT_TRUE(p.shown.empty());
 }
 
 // ---- Window files ----
@@ -365,7 +343,7 @@ TEST(WindowFiles, CreateAppendsKind20WithEndMarker) {
     WorkArea work;
     work.colourType = 1;
     FixedClock clock({2024, 5, 6, 7, 8, 9});
-    WindowScriptedPrompter p;
+    test::ScriptedPrompter p;
     auto idx = createWindowFile(work, "W1", 3, SignMode::KV2, clock, p);
     ASSERT_TRUE(idx.has_value());
     const TextFile& f = work.textFiles[*idx];
@@ -388,28 +366,28 @@ TEST(WindowFiles, CreateAppendsKind20WithEndMarker) {
     auto tri = createWindowFile(work, "W3", 3, SignMode::NVS, clock, p);
     ASSERT_TRUE(tri.has_value());
     EXPECT_EQ(work.textFiles[*tri].items[0].ch().colour, 0);
-    EXPECT_TRUE(p.log.empty());
+    EXPECT_TRUE(p.shown.empty());
 }
 
 TEST(WindowFiles, CreateRefusesBadNames) {
     WorkArea work;
     FixedClock clock;
-    WindowScriptedPrompter p;
+    test::ScriptedPrompter p;
     ASSERT_TRUE(createWindowFile(work, "W1", 0, SignMode::KV2, clock, p));
     EXPECT_FALSE(createWindowFile(work, "W1", 0, SignMode::KV2, clock, p));
     EXPECT_FALSE(createWindowFile(work, "", 0, SignMode::KV2, clock, p));
     EXPECT_FALSE(createWindowFile(work, "DEMO", 0, SignMode::KV2, clock, p));
-    ASSERT_EQ(p.log.size(), 3u);
-    EXPECT_EQ(p.log[0].text, text(msg::kNameExists));
-    EXPECT_EQ(p.log[1].text, text(msg::kNameEmpty));
-    EXPECT_EQ(p.log[2].text, text(msg::kNameDemo));
+    ASSERT_EQ(p.shown.size(), 3u);
+    EXPECT_EQ(p.shown[0].text, text(msg::kNameExists));
+    EXPECT_EQ(p.shown[1].text, text(msg::kNameEmpty));
+    EXPECT_EQ(p.shown[2].text, text(msg::kNameDemo));
     EXPECT_EQ(work.textFiles.size(), 1u);
 }
 
 TEST(WindowFiles, DeleteAsksWithQuotedName) {
     WorkArea work;
     FixedClock clock;
-    WindowScriptedPrompter p;
+    test::ScriptedPrompter p;
     ASSERT_TRUE(createWindowFile(work, "W1", 0, SignMode::KV2, clock, p));
     WindowControl c = makeWindowControl(1, 160, 16);
     ASSERT_TRUE(setAreaCalledFile(work, "MAIN", c, 0, "W1", p));
@@ -418,10 +396,10 @@ TEST(WindowFiles, DeleteAsksWithQuotedName) {
     p.answers = {false, true};
     EXPECT_FALSE(deleteWindowFile(work, "W1", p));
     EXPECT_TRUE(deleteWindowFile(work, "W1", p));
-    ASSERT_EQ(p.log.size(), 3u);
-    EXPECT_EQ(p.log[0].text, text(msg::kSelectFileFirst));
-    EXPECT_EQ(p.log[1].text, "Are you sure to delete window file \"W1\"?");
-    EXPECT_TRUE(p.log[1].question);
+    ASSERT_EQ(p.shown.size(), 3u);
+    EXPECT_EQ(p.shown[0].text, text(msg::kSelectFileFirst));
+    EXPECT_EQ(p.shown[1].text, "Are you sure to delete window file \"W1\"?");
+    EXPECT_TRUE(p.shown[1].question);
     EXPECT_TRUE(work.textFiles.empty());
     EXPECT_EQ(c.areas[0].name.str(), "W1");  // callers keep the name
 }
@@ -432,17 +410,17 @@ TEST(WindowFiles, CalledFileMustBeAWindowFile) {
     mainFile.name = "MAIN";
     work.textFiles.push_back(mainFile);
     FixedClock clock;
-    WindowScriptedPrompter p;
+    test::ScriptedPrompter p;
     ASSERT_TRUE(createWindowFile(work, "W1", 0, SignMode::KV2, clock, p));
     EXPECT_EQ(windowFileNames(work), std::vector<std::string>{"W1"});
 
     WindowControl c = makeWindowControl(2, 160, 16);
     EXPECT_FALSE(setAreaCalledFile(work, "MAIN", c, 0, "MAIN", p));
     EXPECT_FALSE(setAreaCalledFile(work, "MAIN", c, 5, "W1", p));
-    EXPECT_TRUE(p.log.empty());
+    EXPECT_TRUE(p.shown.empty());
     EXPECT_FALSE(areaFileToEdit(c.areas[1], p).has_value());
-    ASSERT_EQ(p.log.size(), 1u);
-    EXPECT_EQ(p.log[0].text, text(msg::kPressCall));
+    ASSERT_EQ(p.shown.size(), 1u);
+    EXPECT_EQ(p.shown[0].text, text(msg::kPressCall));
 
     ASSERT_TRUE(setAreaCalledFile(work, "MAIN", c, 1, "W1", p));
     EXPECT_EQ(areaFileToEdit(c.areas[1], p), "W1");
@@ -453,7 +431,7 @@ TEST(WindowFiles, CalledFileMustBeAWindowFile) {
 TEST(WindowFiles, CalledFileMustNotCloseACycle) {
     WorkArea work;
     FixedClock clock;
-    WindowScriptedPrompter p;
+    test::ScriptedPrompter p;
     ASSERT_TRUE(createWindowFile(work, "W1", 0, SignMode::KV2, clock, p));
     TextFile mainFile;
     mainFile.name = "MAIN";
@@ -468,11 +446,11 @@ TEST(WindowFiles, CalledFileMustNotCloseACycle) {
     WindowControl c = makeWindowControl(1, 160, 16);
     EXPECT_FALSE(setAreaCalledFile(work, "MAIN", c, 0, "W1", p));
     EXPECT_FALSE(setAreaCalledFile(work, "W1", c, 0, "W1", p));  // a file calling itself
-    ASSERT_EQ(p.log.size(), 2u);
-    EXPECT_EQ(p.log[0].text, checkCall(work, "MAIN", "W1"));
-    EXPECT_EQ(p.log[1].text, checkCall(work, "W1", "W1"));
-    EXPECT_FALSE(p.log[0].text.empty());
-    EXPECT_FALSE(p.log[1].text.empty());
+    ASSERT_EQ(p.shown.size(), 2u);
+    EXPECT_EQ(p.shown[0].text, checkCall(work, "MAIN", "W1"));
+    EXPECT_EQ(p.shown[1].text, checkCall(work, "W1", "W1"));
+    EXPECT_FALSE(p.shown[0].text.empty());
+    EXPECT_FALSE(p.shown[1].text.empty());
     EXPECT_TRUE(c.areas[0].name.empty());
 }
 

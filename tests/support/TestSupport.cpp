@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <fstream>
 
+#include <gtest/gtest.h>
+
 namespace lumavox::test {
 
 TempDir::TempDir() {
@@ -24,6 +26,17 @@ CalendarTime fixedTime() {
     t.hour = 8;
     t.weekday = 5;
     return t;
+}
+
+bool ScriptedPrompter::askYesNo(const std::string& text, Icon icon) {
+    shown.push_back({true, text, icon});
+    if (answers.empty()) {
+        if (strict_) ADD_FAILURE() << "unexpected question: " << text;
+        return !strict_;
+    }
+    bool a = answers.front();
+    answers.pop_front();
+    return a;
 }
 
 CharItem charAttrs(uint8_t font, uint8_t colour, uint8_t property, uint8_t flash) {

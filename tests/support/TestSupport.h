@@ -13,38 +13,39 @@
 namespace lumavox::test {
 
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
 // 2024-03-01 08:00:00, a Friday.
 CalendarTime fixedTime();
 
-// Records every message and question; answers questions from a queue (Yes when
-// the queue is empty).
+// Records every message and question; answers questions from a queue. When the
+// queue is empty it answers Yes, or, when strict, fails the test and answers No.
 class ScriptedPrompter : public Prompter {
-public:
+  public:
     struct Shown {
+        bool question;
         std::string text;
         Icon icon;
-        bool question;
     };
-    void message(const std::string& text, Icon icon) override { shown.push_back({text, icon, false}); }
-    bool askYesNo(const std::string& text, Icon icon) override {
-        shown.push_back({text, icon, true});
-        if (answers.empty()) return true;
-        bool a = answers.front();
-        answers.pop_front();
-        return a;
+    explicit ScriptedPrompter(bool strict = false) : strict_(strict) {}
+    void message(const std::string& text, Icon icon) override {
+        shown.push_back({false, text, icon});
     }
+    bool askYesNo(const std::string& text, Icon icon) override;
+
     std::deque<bool> answers;
     std::vector<Shown> shown;
+
+  private:
+    bool strict_;
 };
 
 CharItem charAttrs(uint8_t font, uint8_t colour, uint8_t property = 0, uint8_t flash = 0);

@@ -15,7 +15,7 @@
 namespace lumavox {
 
 class ByteReader {
-public:
+  public:
     ByteReader() = default;
     explicit ByteReader(std::span<const uint8_t> data) : data_(data) {}
     ByteReader(const uint8_t* data, size_t size) : data_(data, size) {}
@@ -43,14 +43,14 @@ public:
     // Peeks at the byte at position() + offset without consuming; 0 past the end.
     uint8_t peek(size_t offset = 0) const;
 
-private:
+  private:
     std::span<const uint8_t> data_;
     size_t pos_ = 0;
     bool ok_ = true;
 };
 
 class ByteWriter {
-public:
+  public:
     explicit ByteWriter(std::vector<uint8_t>& out) : out_(out) {}
 
     void u8(uint8_t v) { out_.push_back(v); }
@@ -65,7 +65,7 @@ public:
     size_t size() const { return out_.size(); }
     std::vector<uint8_t>& buffer() { return out_; }
 
-private:
+  private:
     std::vector<uint8_t>& out_;
 };
 

@@ -17,7 +17,7 @@ struct CalendarTime {
 };
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual CalendarTime localNow() const = 0;
     // Milliseconds from an arbitrary start; only differences are meaningful.
@@ -25,7 +25,7 @@ public:
 };
 
 class SystemClock final : public Clock {
-public:
+  public:
     CalendarTime localNow() const override;
     uint64_t tickMs() const override;
     static const SystemClock& instance();
@@ -33,7 +33,7 @@ public:
 
 // A clock that stands still unless advanced; for tests and reproducible output.
 class FixedClock final : public Clock {
-public:
+  public:
     explicit FixedClock(CalendarTime t = {}, uint64_t tick = 0) : time_(t), tick_(tick) {}
     CalendarTime localNow() const override { return time_; }
     uint64_t tickMs() const override { return tick_ += step_; }
@@ -41,7 +41,7 @@ public:
     // Each tickMs() call advances the tick by this many milliseconds.
     void setTickStep(uint64_t step) { step_ = step; }
 
-private:
+  private:
     CalendarTime time_;
     mutable uint64_t tick_;
     uint64_t step_ = 0;

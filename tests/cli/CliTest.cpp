@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "cli/Cli.h"
+#include "content/Document.h"
+#include "strings/StringTable.h"
+#include "support/TestSupport.h"
+
+using namespace lumavox;
+using namespace lumavox::test;
+
+namespace {
+
+struct CliRun {
+    int status;
+    std::string out, err;
+};
+
+CliRun cli(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    int status = runCli(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+}  // namespace
+
+TEST(Cli, DumpPrintsTheWholeWorkArea) {
+    TempDir home;
+    writeFontStub(home.path(), "KV2fnt.bin");
+    std::string doc = (home / "demo.glm").string();
+    ASSERT_EQ(cli({"demo", doc, "--home", home.path().string()}).status, 0);
+    CliRun r = cli({"dump", doc, "--home", home.path().string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const char* expected :
+         {"\"signWidth\": 160", "\"signHeight\": 16", "\"colourType\": 0", "\"runSequence\": [",
+          "\"name\": \"Main\"", "\"kindName\": \"window\"", "\"name\": \"*LEFT\"",
+          "\"label\": \"[SLIDE<-][RANDOM]\"", "\"label\": \"Time2(23:59:59)\"",
+          "\"calledFile\": \"*RIGHT\"", "\"rows\": [", "\"GGGGYYYY\"", "\"file\": \"Main\"",
+          "\"weekdays\": 21"})
+        EXPECT_NE(r.out.find(expected), std::string::npos) << expected;
+    EXPECT_TRUE(r.err.empty());
+}
+
+TEST(Cli, FailuresGiveTheOpenMessageAndStatusOne) {
+    TempDir home;
+    std::string doc = (home / "demo.glm").string();
+    ASSERT_EQ(cli({"demo", doc}).status, 0);
+    CliRun noFont = cli({"dump", doc, "--home", home.path().string()});
+    EXPECT_EQ(noFont.status, 1);
+    EXPECT_NE(noFont.err.find("KV2fnt.bin' isn't exist"), std::string::npos) << noFont.err;
+    EXPECT_TRUE(noFont.out.empty());
+
+    std::ofstream(home / "junk.glm") << "not a document at all";
+    writeFontStub(home.path(), "KV2fnt.bin");
+    CliRun junk = cli({"dump", (home / "junk.glm").string(), "--home", home.path().string()});
+    EXPECT_EQ(junk.status, 1);
+    EXPECT_EQ(junk.err, text(msg::kNotOurFile) + "\n");
+    EXPECT_EQ(cli({"dump", (home / "none.glm").string()}).status, 1);
+}
+
+TEST(Cli, UsageErrorsGiveStatusTwo) {
+    EXPECT_EQ(cli({}).status, 2);
+    EXPECT_EQ(cli({"dump"}).status, 2);
+    EXPECT_EQ(cli({"frobnicate"}).status, 2);
+    EXPECT_EQ(cli({"dump", "a.glm", "--home"}).status, 2);
+    EXPECT_EQ(cli({"dump", "a.glm", "--family", "xyz"}).status, 2);
+    EXPECT_EQ(cli({"dump", "a.glm", "--bogus"}).status, 2);
+    EXPECT_EQ(cli({"help"}).status, 0);
+}
+
+TEST(Cli, TheProgramFindsItsHomeFromTheEnvironment) {
+    // The built executable, with LUMAVOX_HOME pointing at a folder without fonts.
+    TempDir home;
+    std::string doc = (home / "d.glm").string();
+    std::string base = std::string("LUMAVOX_HOME=") + home.path().string() + " " + LUMAVOX_CLI_PATH;
+    ASSERT_EQ(std::system((base + " demo " + doc + " >/dev/null").c_str()), 0);
+    EXPECT_NE(std::system((base + " dump " + doc + " >/dev/null 2>&1").c_str()), 0);
+    writeFontStub(home.path(), "KV2fnt.bin");
+    EXPECT_EQ(std::system((base + " dump " + doc + " >/dev/null").c_str()), 0);
+}
