@@ -4,6 +4,8 @@
 #include <iostream>
 #include <optional>
 
+#include "app/LanguageCheck.h"
+#include "app/LanguageManager.h"
 #include "cli/Demo.h"
 #include "cli/Dump.h"
 #include "content/Document.h"
@@ -20,6 +22,7 @@ constexpr const char* kUsage =
     "  dump DOC.glm         print the document's whole work area as JSON\n"
     "  demo OUT.glm         write a demonstration document\n"
     "  body DOC.glm [NAME]  print the sign body of a text file (default: the first) in hex\n"
+    "  lang check FILE      check a language file against the program's texts\n"
     "options:\n"
     "  --home DIR           program directory with the settings and font files\n"
     "                       (default: LUMAVOX_HOME, else the executable's folder)\n"
@@ -97,6 +100,24 @@ int demo(const Options& o, std::ostream& out, std::ostream& err) {
     return 0;
 }
 
+int lang(const Options& o, std::ostream& out, std::ostream& err) {
+    if (o.positional.size() != 3 || o.positional[1] != "check") {
+        err << kUsage;
+        return 2;
+    }
+    const std::string& path = o.positional[2];
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        err << "lumavox-cli: cannot read " << path << "\n";
+        return 1;
+    }
+    std::vector<std::string> problems = checkLanguageFile(Profile::load(path));
+    for (const std::string& p : problems)
+        out << p << "\n";
+    if (problems.empty()) out << path << ": complete and consistent\n";
+    return problems.empty() ? 0 : 1;
+}
+
 int body(const Options& o, std::ostream& out, std::ostream& err) {
     if (o.positional.size() < 2 || o.positional.size() > 3) {
         err << kUsage;
@@ -137,10 +158,14 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         err << kUsage;
         return 2;
     }
+    // Every message of the program goes through the language layer, as in the editor.
+    LanguageManager language(resolveProgramDir(o.home));
+    language.startUp();
     const std::string& command = o.positional[0];
     if (command == "dump") return dump(o, out, err);
     if (command == "demo") return demo(o, out, err);
     if (command == "body") return body(o, out, err);
+    if (command == "lang") return lang(o, out, err);
     if (command == "help" || command == "--help") {
         out << kUsage;
         return 0;

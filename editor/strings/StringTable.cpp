@@ -7,116 +7,168 @@ namespace lumavox {
 
 namespace {
 
+// Ids of consecutive names, filled into the table below.
+void addNames(std::map<int, std::string>& t, int first, std::initializer_list<const char*> names) {
+    for (const char* n : names)
+        t[first++] = n;
+}
+
 const std::map<int, std::string>& table() {
-    static const std::map<int, std::string> t = {
-        {msg::kErrorTitle, "Error"},
-        {msg::kPromptTitle, "Prompt"},
-        {msg::kFontFileMissing,
-         "The font file '%s' isn't exist,so you can't do this operation.Please place this file "
-         "in the same location with this program!"},
-        {msg::kFontFileInvalid,
-         "The font file '%s' is not a validate font file,so you can't do this operation.Please "
-         "place the correct font file in the same location with this program!"},
+    static const std::map<int, std::string> t = [] {
+        std::map<int, std::string> t = {
+            {msg::kErrorTitle, "Error"},
+            {msg::kPromptTitle, "Prompt"},
+            {msg::kFontFileMissing,
+             "The font file '%s' isn't exist,so you can't do this operation.Please place this file "
+             "in the same location with this program!"},
+            {msg::kFontFileInvalid,
+             "The font file '%s' is not a validate font file,so you can't do this operation.Please "
+             "place the correct font file in the same location with this program!"},
 
-        {msg::kCounterYearRange,
-         "Sorry,the year of end date is from 2000 to 2099,please re-select!"},
-        {msg::kFileFormatInvalid, "File format is invalidation!"},
-        {msg::kDecodeTooLong, "Buffer error in FileStruct::StreamToStruct!"},
-        {msg::kFileChecksumError, "File check sum is error!"},
-        {msg::kNameEmpty, "Sorry,file name can't be empty,Please re-enter!"},
-        {msg::kNameDemo, "Sorry,you can't use \"DEMO\"  as text file name!"},
-        {msg::kNameExists, "Sorry,this file name has exist,Please re-enter!"},
-        {msg::kMaxTextFiles, "Sorry,The max number of text file is 255!"},
-        {msg::kLastTextFile, "Sorry,the last text file can't be deleted!"},
-        {msg::kDeleteCalledFile,
-         "Because text File \"%s\" has called the to be deleted file(\"%s\"),if you delete the "
-         "\"%s\" file,the text File \"%s\" will not work normally,so suggest you delete the call "
-         "in text file \"%s\" firstly! Are you sure to continue this operation?"},
-        {msg::kConfirmDeleteText, "Are you sure to delete \"%s\" text file?"},
-        {msg::kOneRowPitch, "Sorry, you can insert only one ROWPITCH in one row"},
-        {msg::kCallItself, "One text file can't call itself!"},
-        {msg::kCallRecursion,
-         "Text File \"%s\" has called text File \"%s\",so it will come into being a recursion"},
+            {msg::kCounterYearRange,
+             "Sorry,the year of end date is from 2000 to 2099,please re-select!"},
+            {msg::kFileFormatInvalid, "File format is invalidation!"},
+            {msg::kDecodeTooLong, "Buffer error in FileStruct::StreamToStruct!"},
+            {msg::kFileChecksumError, "File check sum is error!"},
+            {msg::kNameEmpty, "Sorry,file name can't be empty,Please re-enter!"},
+            {msg::kNameDemo, "Sorry,you can't use \"DEMO\"  as text file name!"},
+            {msg::kNameExists, "Sorry,this file name has exist,Please re-enter!"},
+            {msg::kMaxTextFiles, "Sorry,The max number of text file is 255!"},
+            {msg::kLastTextFile, "Sorry,the last text file can't be deleted!"},
+            {msg::kDeleteCalledFile,
+             "Because text File \"%s\" has called the to be deleted file(\"%s\"),if you delete the "
+             "\"%s\" file,the text File \"%s\" will not work normally,so suggest you delete the "
+             "call "
+             "in text file \"%s\" firstly! Are you sure to continue this operation?"},
+            {msg::kConfirmDeleteText, "Are you sure to delete \"%s\" text file?"},
+            {msg::kOneRowPitch, "Sorry, you can insert only one ROWPITCH in one row"},
+            {msg::kCallItself, "One text file can't call itself!"},
+            {msg::kCallRecursion,
+             "Text File \"%s\" has called text File \"%s\",so it will come into being a recursion"},
 
-        {msg::kSignWidthTooSmall, "Sorry, the sign's width can not less than 1. Please re-enter!"},
-        {msg::kSignHeightTooSmall,
-         "Sorry, the height of sign can not less than 1. Please re-enter!"},
-        {msg::kNotOurFile,
-         "Sorry,this file isn't generate by this program,so you can't open this file with KV2 "
-         "program!"},
-        {msg::kNewerVersion,
-         "Sorry,this file is generate by NEW VERSION of this program.Please use the newish "
-         "program to open it!"},
-        {msg::kFileIsNvs,
-         "The disk file is for NVS, but now software is set for KV2, there are some tiny "
-         "differences, such as colo(u)r!"},
-        {msg::kFileIsKv2,
-         "The disk file is for KV2, but now software is set for NVS, there are some tiny "
-         "differences, such as colo(u)r!"},
-        {msg::kUnexpectedFormat,
-         "Unexcept file format,this file may be generated by previous version of this program."},
-        {msg::kClipboardNewer,
-         "Sorry, the data of clipboard is generate by NEW VERSION of this program. Please use "
-         "the newish program to paste it!"},
+            {msg::kSignWidthTooSmall,
+             "Sorry, the sign's width can not less than 1. Please re-enter!"},
+            {msg::kSignHeightTooSmall,
+             "Sorry, the height of sign can not less than 1. Please re-enter!"},
+            {msg::kNotOurFile,
+             "Sorry,this file isn't generate by this program,so you can't open this file with KV2 "
+             "program!"},
+            {msg::kNewerVersion,
+             "Sorry,this file is generate by NEW VERSION of this program.Please use the newish "
+             "program to open it!"},
+            {msg::kFileIsNvs,
+             "The disk file is for NVS, but now software is set for KV2, there are some tiny "
+             "differences, such as colo(u)r!"},
+            {msg::kFileIsKv2,
+             "The disk file is for KV2, but now software is set for NVS, there are some tiny "
+             "differences, such as colo(u)r!"},
+            {msg::kUnexpectedFormat,
+             "Unexcept file format,this file may be generated by previous version of this "
+             "program."},
+            {msg::kClipboardNewer,
+             "Sorry, the data of clipboard is generate by NEW VERSION of this program. Please use "
+             "the newish program to paste it!"},
 
-        {msg::kMaxGraphics, "Sorry,the max number of graphic file is 255!"},
-        {msg::kGraphicWidthRange,
-         "Sorry,the range of graphic width is from %d to %d,Please re-enter!"},
-        {msg::kGraphicHeightRange,
-         "Sorry,the range of graphic height is from %d to %d,Please re-enter!"},
-        {msg::kConfirmDeleteGraphic, "Are you sure to delete graphic"},
-        {msg::kGraphicInUse,
-         "Because this graphic '%s' has been inserted into file '%s',so can't be deleted!"},
-        {msg::kConfirmRenameGraphic, "Are you sure to re-name graphic"},
-        {msg::kGraphicChecksumError, "Graphic check sum is error!"},
+            {msg::kMaxGraphics, "Sorry,the max number of graphic file is 255!"},
+            {msg::kGraphicWidthRange,
+             "Sorry,the range of graphic width is from %d to %d,Please re-enter!"},
+            {msg::kGraphicHeightRange,
+             "Sorry,the range of graphic height is from %d to %d,Please re-enter!"},
+            {msg::kConfirmDeleteGraphic, "Are you sure to delete graphic"},
+            {msg::kGraphicInUse,
+             "Because this graphic '%s' has been inserted into file '%s',so can't be deleted!"},
+            {msg::kConfirmRenameGraphic, "Are you sure to re-name graphic"},
+            {msg::kGraphicChecksumError, "Graphic check sum is error!"},
 
-        {msg::kMaxAreas, "Sorry,you only can add 255 areas in a window control character!"},
-        {msg::kLastArea, "Sorry,you can't delete the last area in window control character!"},
-        {msg::kSelectAreaToDelete, "Please select an area to be deleted firstly!"},
-        {msg::kAreaTooNarrow,
-         "The width of 'WIN%d' is set too small, the minimum width must be 24. If you send this "
-         "control to the sign the display will be corrupt."},
-        {msg::kNoFullScreenArea,
-         "Strongly recommend you to set the first window(the 'Display Sequence Order' equal to "
-         "1) to a full screen(Full screen is mean the area's X,Y equal to 0,WIDTH equal to "
-         "%d,HEIGHT equal to %d)."},
-        {msg::kContinueExitWindow, "Are you continue to exit window set?"},
-        {msg::kFullScreenNotFirst,
-         "Now you set the 'WIN %d' to a full screen,strongly recommend you to set this window to "
-         "first window(the 'Display Sequence Order' equal to 1)."},
-        {msg::kAreasOverlap,
-         "The 'WIN %d' and 'WIN %d' overlaps,strongly recommend to correct it."},
-        {msg::kSelectFileFirst,
-         "Please select a file firstly or Press \"Cancel\" button to cancel this operation"},
-        {msg::kConfirmDeleteWindowFile, "Are you sure to delete window file"},
-        {msg::kPressCall,
-         "Please press button \"Call\" to set the text file that will run in this window."},
-        {msg::kReadWhileWindowFile,
-         "If want to read information from bios ,you must  exit the editing of window file "
-         "firstly!"},
-        {msg::kReadWhileWindow,
-         "If want to read information from bios ,you must exit the editing of window firstly!"},
+            {msg::kMaxAreas, "Sorry,you only can add 255 areas in a window control character!"},
+            {msg::kLastArea, "Sorry,you can't delete the last area in window control character!"},
+            {msg::kSelectAreaToDelete, "Please select an area to be deleted firstly!"},
+            {msg::kAreaTooNarrow,
+             "The width of 'WIN%d' is set too small, the minimum width must be 24. If you send "
+             "this "
+             "control to the sign the display will be corrupt."},
+            {msg::kNoFullScreenArea,
+             "Strongly recommend you to set the first window(the 'Display Sequence Order' equal to "
+             "1) to a full screen(Full screen is mean the area's X,Y equal to 0,WIDTH equal to "
+             "%d,HEIGHT equal to %d)."},
+            {msg::kContinueExitWindow, "Are you continue to exit window set?"},
+            {msg::kFullScreenNotFirst,
+             "Now you set the 'WIN %d' to a full screen,strongly recommend you to set this window "
+             "to "
+             "first window(the 'Display Sequence Order' equal to 1)."},
+            {msg::kAreasOverlap,
+             "The 'WIN %d' and 'WIN %d' overlaps,strongly recommend to correct it."},
+            {msg::kSelectFileFirst,
+             "Please select a file firstly or Press \"Cancel\" button to cancel this operation"},
+            {msg::kConfirmDeleteWindowFile, "Are you sure to delete window file"},
+            {msg::kPressCall,
+             "Please press button \"Call\" to set the text file that will run in this window."},
+            {msg::kReadWhileWindowFile,
+             "If want to read information from bios ,you must  exit the editing of window file "
+             "firstly!"},
+            {msg::kReadWhileWindow,
+             "If want to read information from bios ,you must exit the editing of window firstly!"},
 
-        {msg::kTask, "Task"},
-        {msg::kNoTask, "No Task"},
-        {msg::kMaxTasks, "Sorry,The max number of schedule task is 30!"},
-        {msg::kConfirmDeleteGroup, "Are you sure to delete group"},
-        {msg::kNoSchedule,
-         "Now there is no schedule,Please Press Button \"Add New Task\" to create a new task,and "
-         "then update!"},
-        {msg::kSaveScheduleQuestion,
-         "Whether save the schedule task to current file's schedule task list?"},
-        {msg::kCaution, "Caution:"},
-        {msg::kScheduleDestroysOld,
-         "This operate will destroy current file's old schedule task list!"},
-        {msg::kRunFileNotInWorkArea,
-         "Text file '%s' in not in work area, please ensure this file is exist in sign. Are you "
-         "sure to add this file to run sequence?"},
-        {msg::kSelectItemToEdit, "Please select one item to be edited firstly!"},
-        {msg::kSelectItemToRemove, "Please select one item to be removed firstly!"},
-        {msg::kConfirmDeleteItem, "Are you sure to delete this item?"},
-        {msg::kNameTooLong, "Sorry,file name can't be longer than 8 characters,Please re-enter!"},
-    };
+            {msg::kTask, "Task"},
+            {msg::kNoTask, "No Task"},
+            {msg::kMaxTasks, "Sorry,The max number of schedule task is 30!"},
+            {msg::kConfirmDeleteGroup, "Are you sure to delete group"},
+            {msg::kNoSchedule,
+             "Now there is no schedule,Please Press Button \"Add New Task\" to create a new "
+             "task,and "
+             "then update!"},
+            {msg::kSaveScheduleQuestion,
+             "Whether save the schedule task to current file's schedule task list?"},
+            {msg::kCaution, "Caution:"},
+            {msg::kScheduleDestroysOld,
+             "This operate will destroy current file's old schedule task list!"},
+            {msg::kRunFileNotInWorkArea,
+             "Text file '%s' in not in work area, please ensure this file is exist in sign. Are "
+             "you "
+             "sure to add this file to run sequence?"},
+            {msg::kSelectItemToEdit, "Please select one item to be edited firstly!"},
+            {msg::kSelectItemToRemove, "Please select one item to be removed firstly!"},
+            {msg::kConfirmDeleteItem, "Are you sure to delete this item?"},
+            {msg::kNameTooLong,
+             "Sorry,file name can't be longer than 8 characters,Please re-enter!"},
+
+            {msg::kFrameTypeError, "The frame type is error"},
+            {msg::kFrameLengthError, "Frame length is error"},
+            {msg::kFrameChecksumError, "Check sum error"},
+            {msg::kReceiveBufferOverflow,
+             "Receive buffer overflow: 16384 bytes arrived without a complete frame"},
+            {msg::kClearCommError, "ClearCommError function error"},
+            {msg::kApplicationErrorTitle, "Application Error"},
+            {msg::kCommSetupFailed,
+             "WARNING:  %s Failed with the following error: \n%s\nPort: %d\n"},
+            {msg::kInitComportError,
+             "Init comport error,the comport may be occupy by another program,please close this "
+             "program and try again!"},
+            {msg::kIpAddressEmpty, "IP address can't be empty.Connect failed!"},
+            {msg::kConnectTypeSetError, "Connect type set error"},
+            {msg::kConnectError, "Connect error"},
+            {msg::kCancelledByUser, "Cancelled by user"},
+            {msg::kConnectTimeout, "Connect time out(Max time is 15 seconds). Connect fialed!"},
+            {msg::kSendFailed, "send() function failed"},
+            {msg::kClientClosed, "Client closed connection"},
+            {msg::kIoctlSocketError, "ioctlsocket() function error"},
+            {msg::kRecvError, "recv() function error"},
+            {msg::kComportWriteError, "Write to comport error"},
+            {msg::kNoGprsDevice, "No GPRS device is selected"},
+        };
+        addNames(t, msg::kWeekdayLong,
+                 {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"});
+        addNames(t, msg::kWeekdayShort, {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"});
+        addNames(t, msg::kMonthLong,
+                 {"January", "February", "March", "April", "May", "June", "July", "August",
+                  "September", "October", "November", "December"});
+        addNames(
+            t, msg::kMonthShort,
+            {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"});
+        addNames(t, msg::kMarkerAM, {"AM", "A", "PM", "P", "am", "a", "pm", "p"});
+        addNames(t, msg::kOrdinalSt, {"st", "nd", "rd", "th"});
+        return t;
+    }();
     return t;
 }
 

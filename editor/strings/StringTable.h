@@ -85,6 +85,35 @@ enum : int {
     // Names longer than the 8 bytes a sign name holds (the name fields stop at 8,
     // so only scripted callers see it)
     kNameTooLong = 33204,
+
+    // Names of the date and time texts, Sunday and January first
+    kWeekdayLong = 33331,   // .. 33337
+    kWeekdayShort = 33442,  // .. 33448
+    kMonthLong = 33449,     // .. 33460
+    kMonthShort = 33461,    // .. 33472
+    kMarkerAM = 33473,      // "AM", "A", "PM", "P", "am", "a", "pm", "p" .. 33480
+    kOrdinalSt = 33481,     // "st", "nd", "rd", "th" .. 33484
+
+    // Frames, the serial and TCP channels of the sign link
+    kFrameTypeError = 33205,
+    kFrameLengthError = 33206,
+    kFrameChecksumError = 33207,
+    kReceiveBufferOverflow = 33208,
+    kClearCommError = 33209,
+    kApplicationErrorTitle = 33210,
+    kCommSetupFailed = 33211,
+    kInitComportError = 33212,
+    kIpAddressEmpty = 33213,
+    kConnectTypeSetError = 33214,
+    kConnectError = 33215,
+    kCancelledByUser = 33216,
+    kConnectTimeout = 33217,
+    kSendFailed = 33218,
+    kClientClosed = 33219,
+    kIoctlSocketError = 33220,
+    kRecvError = 33221,
+    kComportWriteError = 33222,
+    kNoGprsDevice = 33223,
 };
 }  // namespace msg
 

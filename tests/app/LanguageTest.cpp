@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "app/LanguageCheck.h"
+#include "app/LanguageManager.h"
+#include "app/MenuTree.h"
+#include "strings/DateNames.h"
+#include "strings/StringTable.h"
+#include "strings/TextFormat.h"
+#include "support/TestSupport.h"
+
+using namespace lumavox;
+using namespace lumavox::test;
+
+namespace {
+
+std::string languageFile(const std::string& name, int version, const std::string& body) {
+    return "[Version Set]\nVersion=" + std::to_string(version) + "\n[Setting]\nLanguage=" + name +
+           "\n" + body;
+}
+
+struct LanguageTest : ::testing::Test {
+    TempDir home;
+    void write(const std::string& file, const std::string& text) {
+        std::filesystem::create_directories(home / "Language");
+        std::ofstream(home / "Language" / file, std::ios::binary) << text;
+    }
+};
+
+}  // namespace
+
+TEST(LanguageText, EscapesAndPlaceholders) {
+    EXPECT_EQ(unescapeLanguageText("two\\nlines\\tand\\r\\x\\"), "two\nlines\tand\r\\x\\");
+    EXPECT_EQ(escapeLanguageText("two\nlines\tand\r"), "two\\nlines\\tand\\r");
+    EXPECT_EQ(escapeLanguageText(unescapeLanguageText("a\\nb")), "a\\nb");
+    EXPECT_EQ(placeholderSignature("%s has %d and 100%% and %02d"), "sdd");
+    EXPECT_EQ(placeholderSignature("none"), "");
+}
+
+TEST(LanguageMenus, AreNumberedDepthFirstWithoutSeparatorsOrRecentFiles) {
+    auto numbers = numberMenu(mainMenu(), kMainMenuBase);
+    ASSERT_GE(numbers.size(), 3u);
+    EXPECT_EQ(numbers[0].number, 0);
+    EXPECT_EQ(numbers[0].entry->text, "&File");
+    EXPECT_EQ(numbers[1].entry->text, "Language");
+    // "Recent File" is numbered, separators are not: E&xit follows it directly.
+    EXPECT_EQ(numbers[7].entry->text, "Recent File");
+    EXPECT_EQ(numbers[8].entry->text, "E&xit");
+    EXPECT_EQ(numbers[9].entry->text, "&Edit");
+    auto graphic = numberMenu(graphicEditorMenu(), kGraphicMenuBase);
+    EXPECT_EQ(graphic.front().number, 200);
+    EXPECT_EQ(graphic.back().entry->text, "Save and Return");
+
+    // Recent files added at run time and the window list are never numbered.
+    std::vector<MenuEntry> bar(10, MenuEntry{MenuEntry::Popup, "P", 0, {}});
+    bar[0].items = {MenuEntry{MenuEntry::Command, "Recent File", cmd::kRecentFileFirst, {}},
+                    MenuEntry{MenuEntry::Command, "2 doc.glm", cmd::kRecentFileFirst + 1, {}}};
+    for (int i = 0; i < 6; ++i)
+        bar[9].items.push_back(MenuEntry{MenuEntry::Command, "W", 1000 + i, {}});
+    auto n = numberMenu(bar, 400);
+    EXPECT_EQ(n.size(), 10u + 1 + 4);
+    EXPECT_EQ(n.back().number, 400 + 14);
+}
+
+TEST_F(LanguageTest, StartUpCreatesTheSettingAndTheEnglishFile) {
+    {
+        LanguageManager lm(home.path());
+        lm.startUp();
+        EXPECT_TRUE(lm.active());
+        EXPECT_EQ(lm.languageName(), "English");
+        EXPECT_EQ(lm.languageFile(), home / "Language" / "Multi_eng.ini");
+        EXPECT_EQ(lm.StoredLanguageName(), "English");
+        EXPECT_EQ(lm.FillLanguageList(), std::vector<std::string>{"English"});
+        EXPECT_EQ(lm.GetText(msg::kNameEmpty), builtInText(msg::kNameEmpty));
+        EXPECT_TRUE(checkLanguageFile(Profile::load(lm.languageFile())).empty());
+    }
+    // Removing either recreates it at the next start.
+    std::filesystem::remove(home / "LanguageSetting.ini");
+    std::filesystem::remove_all(home / "Language");
+    LanguageManager again(home.path());
+    again.startUp();
+    EXPECT_TRUE(std::filesystem::exists(home / "Language" / "Multi_eng.ini"));
+    EXPECT_EQ(Profile::load(home / "LanguageSetting.ini").getString("Setting", "Language"),
+              "English");
+}
+
+TEST_F(LanguageTest, AChosenLanguageReplacesTextsThroughTheWholeProgram) {
+    write("Multi_deu.ini",
+          languageFile("Deutsch", 1203,
+                       "[String Table]\n"
+                       "IDS_STRINGTABLE_" +
+                           std::to_string(msg::kNameEmpty) +
+                           "=  Name leer\\nbitte  \n"
+                           "IDS_STRINGTABLE_" +
+                           std::to_string(msg::kGraphicInUse) +
+                           "=Grafik %d in %s\n"
+                           "IDS_STRINGTABLE_" +
+                           std::to_string(msg::kCallRecursion) +
+                           "=Datei %s ruft %s\n"
+                           "IDS_STRINGTABLE_" +
+                           std::to_string(msg::kWeekdayLong + 1) +
+                           "=Montag\n"
+                           "IDS_STRINGTABLE_" +
+                           std::to_string(msg::kWeekdayLong + 2) +
+                           "=\n"
+                           "[Menu String]\nIDS_MENU_0=&Datei\n"
+                           "[Dialog String]\nIDD181_Title=Sprache\\n\nIDD181_1=O\\tK\n"));
+    write("Multi_old.ini", languageFile("Altdeutsch", 1202, ""));
+    std::ofstream(home / "LanguageSetting.ini") << "[Setting]\nLanguage=Deutsch\n";
+    LanguageManager lm(home.path());
+    lm.startUp();
+    EXPECT_EQ(lm.languageName(), "Deutsch");
+    EXPECT_EQ(lm.GetText(msg::kNameEmpty), "Name leer\nbitte");
+    EXPECT_EQ(text(msg::kNameEmpty), "Name leer\nbitte");  // every text goes through the layer
+    EXPECT_EQ(lm.GetText(msg::kNameEmpty, true), "Name leer\nbitte");
+    EXPECT_EQ(text(msg::kCallRecursion), "Datei %s ruft %s");
+    // Placeholders that differ from the English text: the English text is used.
+    EXPECT_EQ(text(msg::kGraphicInUse), builtInText(msg::kGraphicInUse));
+    EXPECT_EQ(lm.MenuText(0), "&Datei");
+    EXPECT_EQ(lm.MenuText(1), "");
+    EXPECT_EQ(lm.DialogTitle(181), "Sprache\\n");  // captions are taken as written
+    EXPECT_EQ(lm.DialogControlText(181, 1), "O\tK");
+    DateNames names = DateNames::load();
+    EXPECT_EQ(names.weekdayLong[1], "Montag");
+    EXPECT_EQ(names.weekdayLong[2], "Tuesday");  // an empty translation keeps the English name
+    // The version-1202 file is neither listed nor chosen; choosing it falls back to
+    // the built-in English file.
+    EXPECT_EQ(lm.FillLanguageList(), (std::vector<std::string>{"Deutsch"}));
+    lm.SelectLanguage("Altdeutsch");
+    EXPECT_EQ(lm.FillLanguageList(), (std::vector<std::string>{"Deutsch", "English"}));
+    EXPECT_EQ(lm.languageName(), "English");
+    EXPECT_EQ(text(msg::kNameEmpty), builtInText(msg::kNameEmpty));
+    EXPECT_EQ(Profile::load(home / "LanguageSetting.ini").getString("Setting", "Language"),
+              "English");
+}
+
+TEST_F(LanguageTest, HostileLanguageFilesChangeNothingTheyShouldNot) {
+    std::string hostile = languageFile("Evil", 1203, "[String Table]\n");
+    hostile += "IDS_STRINGTABLE_" + std::to_string(msg::kAreasOverlap) + "=%s %s %s %n %d\n";
+    hostile += "IDS_STRINGTABLE_" + std::to_string(msg::kNameExists) + "=" +
+               std::string(100000, 'x') + "\n";
+    hostile += std::string("IDS_STRINGTABLE_") + std::to_string(msg::kNameDemo) +
+               "=bin\x01\xFF\x7F" + "\n";
+    hostile +=
+        "IDS_STRINGTABLE_99999999999999=overflow\nIDS_STRINGTABLE_-5=negative\nbroken "
+        "line\n[unclosed\n";
+    hostile.push_back('\0');
+    hostile += "\n";
+    write("evil.ini", hostile);
+    LanguageManager lm(home.path());
+    lm.startUp();
+    lm.SelectLanguage("Evil");
+    ASSERT_EQ(lm.languageName(), "Evil");
+    EXPECT_EQ(text(msg::kAreasOverlap), builtInText(msg::kAreasOverlap));
+    EXPECT_EQ(textf(msg::kAreasOverlap, {1, 2}),
+              "The 'WIN 1' and 'WIN 2' overlaps,strongly recommend to correct it.");
+    EXPECT_EQ(text(msg::kNameExists).size(), Profile::kMaxValueLength);
+    EXPECT_EQ(text(msg::kNameDemo), "bin\x01\xFF\x7F");
+    auto problems = checkLanguageFile(Profile::load(home / "Language" / "evil.ini"));
+    auto mentions = [&](const std::string& s) {
+        for (auto& p : problems)
+            if (p.find(s) != std::string::npos) return true;
+        return false;
+    };
+    EXPECT_TRUE(
+        mentions("IDS_STRINGTABLE_" + std::to_string(msg::kAreasOverlap) + ": placeholders"));
+    EXPECT_TRUE(mentions("IDS_STRINGTABLE_99999999999999: the program has no such text"));
+    EXPECT_TRUE(mentions("IDS_MENU_0: missing"));
+    write("old.ini", languageFile("Old", 1202, ""));
+    EXPECT_TRUE(checkLanguageFile(Profile::load(home / "Language" / "old.ini"))
+                    .front()
+                    .find("Version is 1202") != std::string::npos);
+}

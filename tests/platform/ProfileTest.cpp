@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "platform/Profile.h"
+#include "support/TestSupport.h"
+
+using namespace lumavox;
+using namespace lumavox::test;
+
+TEST(Profile, ReadsWithTheSemanticsOfProfileFiles) {
+    Profile p = Profile::parse(
+        "A note before any section, key=ignored\r\n"
+        "[Settings for Communication]\r\n"
+        "  Time for Repeating send = 5  \r\n"
+        "Number for Frame=abc\r\n"
+        "; a comment=not a key\n"
+        "Quoted=\"  spaced value  \"\n"
+        "dup=first\n"
+        "dup=second\n"
+        "[settings FOR communication]\n"
+        "Late=never seen\n"
+        "[Other]\n"
+        "Neg=-42\n"
+        "Big=99999999999999\n"
+        "Empty=\n");
+    EXPECT_EQ(p.getInt("SETTINGS FOR COMMUNICATION", "time for repeating SEND", 3), 5);
+    EXPECT_EQ(p.getInt("Settings for Communication", "Number for Frame", 1000), 0);  // not a number
+    EXPECT_EQ(p.getInt("Settings for Communication", "missing", 7), 7);
+    EXPECT_EQ(p.getString("Settings for Communication", "Quoted"), "  spaced value  ");
+    EXPECT_EQ(p.getString("Settings for Communication", "dup"), "first");
+    EXPECT_EQ(p.getString("Settings for Communication", "Late", "default"), "default");
+    EXPECT_FALSE(p.hasKey("Settings for Communication", "; a comment"));
+    EXPECT_EQ(p.getString("nowhere", "key", "fallback"), "fallback");
+    EXPECT_EQ(p.getInt("Other", "Neg", 0), -42);
+    EXPECT_EQ(p.getInt("Other", "Big", 0), INT32_MAX);
+    EXPECT_EQ(p.getString("Other", "Empty", "x"), "");
+    EXPECT_EQ(p.sections(), (std::vector<std::string>{"Settings for Communication", "Other"}));
+    EXPECT_EQ(p.getString("Other", "nothing"), "");
+
+    std::string longValue(5000, 'v');
+    Profile big = Profile::parse("[S]\nK=" + longValue + "\n");
+    EXPECT_EQ(big.getString("S", "K").size(), Profile::kMaxValueLength);
+}
+
+TEST(Profile, WritingKeepsEverythingElseAndReplacesTheFileAtomically) {
+    TempDir dir;
+    std::string original =
+        "; settings of the editor\n"
+        "[SendInfo]\n"
+        "Port=5005\n"
+        "Unknown Key=kept\n"
+        "\n"
+        "[Modem]\n"
+        "Use Modem Name=Hayes\n";
+    std::ofstream(dir / "p.ini") << original;
+    Profile p = Profile::load(dir / "p.ini");
+    p.setInt("sendinfo", "PORT", 6000);
+    p.setString("SendInfo", "Address", "1,3");
+    p.setString("New Section", "Key With Blanks", "v");
+    std::string error;
+    ASSERT_TRUE(p.save(error)) << error;
+    Profile back = Profile::load(dir / "p.ini");
+    EXPECT_EQ(back.getInt("SendInfo", "Port", 0), 6000);
+    EXPECT_EQ(back.getString("SendInfo", "Address"), "1,3");
+    EXPECT_EQ(back.getString("SendInfo", "Unknown Key"), "kept");
+    EXPECT_EQ(back.getString("Modem", "Use Modem Name"), "Hayes");
+    EXPECT_EQ(back.getString("new section", "key with blanks"), "v");
+    EXPECT_EQ(back.text(),
+              "; settings of the editor\n[SendInfo]\nPort=6000\nUnknown Key=kept\nAddress=1,3\n\n"
+              "[Modem]\nUse Modem Name=Hayes\n[New Section]\nKey With Blanks=v\n");
+
+    back.removeSection("SendInfo");
+    back.removeKey("Modem", "use modem name");
+    EXPECT_FALSE(back.hasSection("SendInfo"));
+    EXPECT_TRUE(back.hasSection("Modem"));
+    EXPECT_FALSE(back.hasKey("Modem", "Use Modem Name"));
+
+    // A file that cannot be replaced stays as it was.
+    std::filesystem::create_directory(dir / "locked.ini");
+    EXPECT_FALSE(p.saveAs(dir / "locked.ini", error));
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "locked.ini"));
+}
+
+TEST(Profile, MissingFilesAreEmptyAndTheUserStoreFollowsTheEnvironment) {
+    Profile p = Profile::load("/nonexistent/dir/file.ini");
+    EXPECT_TRUE(p.sections().empty());
+    EXPECT_EQ(p.getInt("A", "B", 12), 12);
+
+    ::setenv("LUMAVOX_CONFIG_DIR", "/tmp/lumavox-store", 1);
+    EXPECT_EQ(userStorePath(), std::filesystem::path("/tmp/lumavox-store/LUMAVOX.ini"));
+    ::unsetenv("LUMAVOX_CONFIG_DIR");
+    ::setenv("XDG_CONFIG_HOME", "/tmp/xdg", 1);
+    EXPECT_EQ(userStoreDir(),
+              std::filesystem::path("/tmp/xdg/Local AppWizard-Generated Applications/LUMAVOX"));
+    ::unsetenv("XDG_CONFIG_HOME");
+}
