@@ -6,11 +6,13 @@
 
 #include "app/LanguageCheck.h"
 #include "app/LanguageManager.h"
+#include "app/Settings.h"
 #include "cli/Demo.h"
 #include "cli/Dump.h"
 #include "content/Document.h"
 #include "content/TextBody.h"
 #include "platform/Files.h"
+#include "platform/Profile.h"
 
 namespace lumavox {
 
@@ -26,11 +28,13 @@ constexpr const char* kUsage =
     "options:\n"
     "  --home DIR           program directory with the settings and font files\n"
     "                       (default: LUMAVOX_HOME, else the executable's folder)\n"
-    "  --family kv2|nvs     sign family for colour names and the document check (default kv2)\n";
+    "  --family kv2|nvs     sign family (default: \"Is For NVS\" of SoftwareSet.ini in the\n"
+    "                       program directory, else kv2)\n";
 
 struct Options {
     std::optional<std::string> home;
-    SignMode mode = SignMode::KV2;
+    std::optional<SignMode> family;
+    SignMode mode = SignMode::KV2;  // the family in force: --family, else the settings
     std::vector<std::string> positional;
 };
 
@@ -47,9 +51,9 @@ bool parseOptions(const std::vector<std::string>& args, Options& o, std::ostream
             if (a == "--home") {
                 o.home = v;
             } else if (v == "kv2" || v == "KV2") {
-                o.mode = SignMode::KV2;
+                o.family = SignMode::KV2;
             } else if (v == "nvs" || v == "NVS") {
-                o.mode = SignMode::NVS;
+                o.family = SignMode::NVS;
             } else {
                 err << "lumavox-cli: unknown family '" << v << "'\n";
                 return false;
@@ -158,9 +162,13 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         err << kUsage;
         return 2;
     }
-    // Every message of the program goes through the language layer, as in the editor.
-    LanguageManager language(resolveProgramDir(o.home));
+    // As in the editor: every message goes through the language layer, and the
+    // stored settings choose the sign family unless the command line does.
+    std::filesystem::path home = resolveProgramDir(o.home);
+    LanguageManager language(home);
     language.startUp();
+    Settings settings = SettingsStore(home, userStorePath()).LoadSettings();
+    o.mode = o.family.value_or(settings.mode);
     const std::string& command = o.positional[0];
     if (command == "dump") return dump(o, out, err);
     if (command == "demo") return demo(o, out, err);

@@ -82,3 +82,32 @@ TEST(Cli, TheProgramFindsItsHomeFromTheEnvironment) {
     writeFontStub(home.path(), "KV2fnt.bin");
     EXPECT_EQ(std::system((base + " dump " + doc + " >/dev/null").c_str()), 0);
 }
+
+TEST(Cli, TheFamilyComesFromTheSettingsUnlessGiven) {
+    TempDir home;
+    writeFontStub(home.path(), "KV2fnt.bin");
+    std::string doc = (home / "demo.glm").string();
+    ASSERT_EQ(cli({"demo", doc, "--home", home.path().string(), "--family", "kv2"}).status, 0);
+    std::ofstream(home / "SoftwareSet.ini") << "[Sign Type]\nIs For NVS=1\n";
+    CliRun nvs = cli({"dump", doc, "--home", home.path().string()});
+    EXPECT_NE(nvs.out.find("\"family\": \"NVS\""), std::string::npos);
+    EXPECT_NE(nvs.out.find(text(msg::kFileIsKv2)), std::string::npos);
+    CliRun kv2 = cli({"dump", doc, "--home", home.path().string(), "--family", "kv2"});
+    EXPECT_NE(kv2.out.find("\"family\": \"KV2\""), std::string::npos);
+    // The language layer was built in the program directory.
+    EXPECT_TRUE(std::filesystem::exists(home / "LanguageSetting.ini"));
+    EXPECT_TRUE(std::filesystem::exists(home / "Language" / "Multi_eng.ini"));
+}
+
+TEST(Cli, LangCheckReportsProblemsOfALanguageFile) {
+    TempDir home;
+    std::ofstream(home / "de.ini") << "[Version Set]\nVersion=1202\n[Setting]\nLanguage=Deutsch\n";
+    CliRun r = cli({"lang", "check", (home / "de.ini").string(), "--home", home.path().string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("Version is 1202"), std::string::npos);
+    EXPECT_NE(r.out.find("IDS_MENU_0: missing"), std::string::npos);
+    CliRun english = cli({"lang", "check", (home / "Language" / "Multi_eng.ini").string(), "--home",
+                          home.path().string()});
+    EXPECT_EQ(english.status, 0) << english.out;
+    EXPECT_EQ(cli({"lang", "check"}).status, 2);
+}

@@ -87,6 +87,8 @@ TEST(Profile, MissingFilesAreEmptyAndTheUserStoreFollowsTheEnvironment) {
     EXPECT_TRUE(p.sections().empty());
     EXPECT_EQ(p.getInt("A", "B", 12), 12);
 
+    const char* given = std::getenv("LUMAVOX_CONFIG_DIR");
+    std::string saved = given ? given : "";
     ::setenv("LUMAVOX_CONFIG_DIR", "/tmp/lumavox-store", 1);
     EXPECT_EQ(userStorePath(), std::filesystem::path("/tmp/lumavox-store/LUMAVOX.ini"));
     ::unsetenv("LUMAVOX_CONFIG_DIR");
@@ -94,4 +96,5 @@ TEST(Profile, MissingFilesAreEmptyAndTheUserStoreFollowsTheEnvironment) {
     EXPECT_EQ(userStoreDir(),
               std::filesystem::path("/tmp/xdg/Local AppWizard-Generated Applications/LUMAVOX"));
     ::unsetenv("XDG_CONFIG_HOME");
+    if (given) ::setenv("LUMAVOX_CONFIG_DIR", saved.c_str(), 1);
 }
