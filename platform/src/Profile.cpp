@@ -22,15 +22,6 @@ std::string_view trim(std::string_view s) {
     return s.substr(b, e - b);
 }
 
-bool equalNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 // The value part of a "key=value" line as a reader sees it.
 std::string valueOf(std::string_view raw) {
     size_t eq = raw.find('=');
@@ -78,18 +69,38 @@ Profile Profile::parse(std::string_view text) {
     return p;
 }
 
+std::string Profile::lowerKey(std::string_view name) {
+    std::string k(trim(name));
+    for (char& c : k)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return k;
+}
+
+const Profile::Index& Profile::index() const {
+    if (index_) return *index_;
+    auto index = std::make_unique<Index>();
+    size_t header = npos;
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        const Line& l = lines_[i];
+        if (l.header) {
+            header = i;
+            index->sections.emplace(lowerKey(l.name), i);
+        } else if (l.value && header != npos) {
+            index->keys.emplace(std::to_string(header) + "\n" + lowerKey(l.name), i);
+        }
+    }
+    index_ = std::move(index);
+    return *index_;
+}
+
 size_t Profile::findSection(std::string_view section) const {
-    std::string_view wanted = trim(section);
-    for (size_t i = 0; i < lines_.size(); ++i)
-        if (lines_[i].header && equalNoCase(lines_[i].name, wanted)) return i;
-    return npos;
+    auto it = index().sections.find(lowerKey(section));
+    return it == index().sections.end() ? npos : it->second;
 }
 
 size_t Profile::findKey(size_t header, std::string_view key) const {
-    std::string_view wanted = trim(key);
-    for (size_t i = header + 1; i < lines_.size() && !lines_[i].header; ++i)
-        if (lines_[i].value && equalNoCase(lines_[i].name, wanted)) return i;
-    return npos;
+    auto it = index().keys.find(std::to_string(header) + "\n" + lowerKey(key));
+    return it == index().keys.end() ? npos : it->second;
 }
 
 size_t Profile::sectionInsertPoint(size_t header) const {
@@ -143,6 +154,7 @@ void Profile::setString(std::string_view section, std::string_view key, std::str
         header.header = true;
         lines_.push_back(std::move(header));
         lines_.push_back(std::move(line));
+        changed();
         return;
     }
     size_t at = findKey(h, key);
@@ -155,6 +167,7 @@ void Profile::setString(std::string_view section, std::string_view key, std::str
         lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(sectionInsertPoint(h)),
                       std::move(line));
     }
+    changed();
 }
 
 void Profile::setInt(std::string_view section, std::string_view key, int value) {
@@ -165,6 +178,7 @@ void Profile::removeKey(std::string_view section, std::string_view key) {
     size_t h = findSection(section);
     size_t k = h == npos ? npos : findKey(h, key);
     if (k != npos) lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(k));
+    changed();
 }
 
 void Profile::removeSection(std::string_view section) {
@@ -175,6 +189,7 @@ void Profile::removeSection(std::string_view section) {
         ++end;
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(h),
                  lines_.begin() + static_cast<std::ptrdiff_t>(end));
+    changed();
 }
 
 std::vector<std::string> Profile::sections() const {

@@ -14,8 +14,10 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace lumavox {
@@ -27,6 +29,15 @@ class Profile {
     static constexpr size_t kMaxFileBytes = size_t{16} << 20;
 
     Profile() = default;
+    Profile(const Profile& other) : path_(other.path_), lines_(other.lines_) {}
+    Profile& operator=(const Profile& other) {
+        path_ = other.path_;
+        lines_ = other.lines_;
+        changed();
+        return *this;
+    }
+    Profile(Profile&&) = default;
+    Profile& operator=(Profile&&) = default;
     // Reads the file; a missing or unreadable file gives an empty profile that
     // still remembers its path for save().
     static Profile load(const std::filesystem::path& path);
@@ -70,9 +81,21 @@ class Profile {
     size_t findKey(size_t header, std::string_view key) const;
     // One past the section's last key line (where a new key goes).
     size_t sectionInsertPoint(size_t header) const;
+    static std::string lowerKey(std::string_view name);
+
+    // Where each section (first occurrence) and each key of a section (first
+    // occurrence) is, by lower-case name, so that lookups in large files stay
+    // cheap. Rebuilt after every change.
+    struct Index {
+        std::unordered_map<std::string, size_t> sections;
+        std::unordered_map<std::string, size_t> keys;  // "<header line>\n<key>"
+    };
+    const Index& index() const;
+    void changed() { index_.reset(); }
 
     std::filesystem::path path_;
     std::vector<Line> lines_;
+    mutable std::unique_ptr<Index> index_;
 };
 
 // Folder of the per-user settings store: LUMAVOX_CONFIG_DIR when set, else
