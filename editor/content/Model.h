@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -89,6 +90,36 @@ struct CharItem {
     bool operator==(const CharItem&) const = default;
 };
 
+// An editor-only label kept with a control item once it is made (the sample
+// value of a date or counter); never stored or sent. Held out of line so that
+// the items of large texts stay small.
+class ItemLabel {
+  public:
+    ItemLabel() = default;
+    ItemLabel(const ItemLabel& o)
+        : text_(o.text_ ? std::make_unique<std::string>(*o.text_) : nullptr) {}
+    ItemLabel(ItemLabel&&) noexcept = default;
+    ItemLabel& operator=(const ItemLabel& o) {
+        if (this != &o) text_ = o.text_ ? std::make_unique<std::string>(*o.text_) : nullptr;
+        return *this;
+    }
+    ItemLabel& operator=(ItemLabel&&) noexcept = default;
+    ItemLabel& operator=(std::string text) {
+        text_ = text.empty() ? nullptr : std::make_unique<std::string>(std::move(text));
+        return *this;
+    }
+    operator const std::string&() const { return text_ ? *text_ : none(); }  // NOLINT
+    const std::string& str() const { return *this; }
+    bool empty() const { return !text_; }
+
+  private:
+    static const std::string& none() {
+        static const std::string nothing;
+        return nothing;
+    }
+    std::unique_ptr<std::string> text_;
+};
+
 // Parameters of a control item; also the record of a window area.
 //   240 temperature/counter: A format, B font, C colour, D property, E flash, name[0..5] stamp
 //   241 move: A in method, B out method + 1 (0 none)
@@ -106,7 +137,7 @@ struct ControlParams {
     Name9 name;
     uint8_t order = 0;
     uint8_t flash2 = 0;
-    std::string text;  // editor-only label, never stored
+    ItemLabel text;  // editor-only label, never stored
     bool operator==(const ControlParams& o) const {
         return valueA == o.valueA && valueB == o.valueB && valueC == o.valueC &&
                valueD == o.valueD && byteE == o.byteE && name == o.name && order == o.order &&
