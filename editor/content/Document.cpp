@@ -2,9 +2,11 @@
 
 #include <cstring>
 
+#include "content/EditRules.h"
 #include "content/FontCheck.h"
 #include "content/Records.h"
 #include "content/Schedule.h"
+#include "content/Vocabulary.h"
 #include "platform/ByteIo.h"
 #include "platform/Files.h"
 #include "strings/StringTable.h"
@@ -42,6 +44,29 @@ bool readList(ByteReader& r, size_t minRecordSize, std::vector<T>& list, ReadFn 
 }
 
 }  // namespace
+
+std::string checkNewSignSize(int width, int height) {
+    if (width < 1) return text(msg::kSignWidthTooSmall);
+    if (height < 1) return text(msg::kSignHeightTooSmall);
+    return {};
+}
+
+std::string makeNewWorkArea(int width, int height, uint8_t colourType,
+                            std::string_view firstFileName, uint8_t font, SignMode mode,
+                            const Clock& clock, WorkArea& work) {
+    std::string refusal = checkNewSignSize(width, height);
+    if (!refusal.empty()) return refusal;
+    WorkArea made;
+    made.signWidth = width;
+    made.signHeight = height;
+    made.colourType = colourType;
+    CharItem marker;
+    marker.font = font;
+    marker.colour = defaultColour(mode);
+    refusal = addTextFile(made, firstFileName, marker, TimeStamp::now(clock));
+    if (refusal.empty()) work = std::move(made);
+    return refusal;
+}
 
 std::function<std::string(int)> programDirFontCheck(const std::filesystem::path& programDir) {
     return [programDir](int height) {

@@ -19,6 +19,18 @@
 
 namespace lumavox {
 
+// The sign-size dialog of a new document: the refusal text for a width or
+// height below 1, else empty.
+std::string checkNewSignSize(int width, int height);
+
+// A new document's work area: the sign size and colour kind, and one text file
+// (the name offered is "Main") holding only its end-of-text marker in the given
+// font and the family's default colour. Returns the refusal text of the size or
+// the name rules, or empty when `work` was made.
+std::string makeNewWorkArea(int width, int height, uint8_t colourType,
+                            std::string_view firstFileName, uint8_t font, SignMode mode,
+                            const Clock& clock, WorkArea& work);
+
 // Largest document file that is read at all; far above the largest real one.
 constexpr size_t kMaxDocumentBytes = size_t{512} << 20;
 

@@ -337,3 +337,24 @@ TEST_F(DocumentTest, PlainTextPastesAsCharactersOfTheCaret) {
     }
     EXPECT_EQ(chars, "a b\rc\n?\xC0?");
 }
+
+TEST_F(DocumentTest, NewDocumentsCheckTheSizeAndTheFirstName) {
+    WorkArea w;
+    EXPECT_EQ(makeNewWorkArea(0, 16, 0, "Main", 1, SignMode::KV2, clock, w),
+              text(msg::kSignWidthTooSmall));
+    EXPECT_EQ(makeNewWorkArea(160, 0, 0, "Main", 1, SignMode::KV2, clock, w),
+              text(msg::kSignHeightTooSmall));
+    EXPECT_EQ(makeNewWorkArea(160, 16, 0, "DEMO", 1, SignMode::KV2, clock, w),
+              text(msg::kNameDemo));
+    EXPECT_TRUE(w.textFiles.empty());
+    ASSERT_EQ(makeNewWorkArea(96, 24, 1, "Main", 2, SignMode::NVS, clock, w), "");
+    EXPECT_EQ(w.signWidth, 96);
+    EXPECT_EQ(w.signHeight, 24);
+    EXPECT_EQ(w.colourType, 1);
+    ASSERT_EQ(w.textFiles.size(), 1u);
+    EXPECT_EQ(w.textFiles[0].name.str(), "Main");
+    ASSERT_EQ(w.textFiles[0].items.size(), 1u);
+    EXPECT_EQ(w.textFiles[0].items[0].ch().font, 2);
+    EXPECT_EQ(w.textFiles[0].items[0].ch().colour, 2);
+    EXPECT_TRUE(w.textFiles[0].items[0].isCharCode(kCR));
+}
