@@ -1,0 +1,17 @@
+// The line of the virtual sign: a TCP listener serving one connection at a
+// time, or a pseudo-terminal. Received bytes go to the protocol engine; its
+// output is written when due. Runs until SIGINT or SIGTERM.
+#pragma once
+
+#include <string>
+
+#include "SignProtocol.h"
+#include "SimOptions.h"
+
+namespace lumavox::sim {
+
+// Returns the process exit status: 0 after a signal, 1 when the line could
+// not be set up (the reason on standard error).
+int runLine(const SimOptions& options, SignProtocol& engine);
+
+}  // namespace lumavox::sim
