@@ -37,9 +37,24 @@ bool ensureFolder(const std::filesystem::path& file, std::string& error) {
 }  // namespace
 
 std::string Settings::comDevicePath(int com) const {
-    auto it = comDevices.find(com);
-    if (it != comDevices.end() && !it->second.empty()) return it->second;
-    return "/dev/ttyS" + std::to_string(com - 1);
+    return comPortsFrom(*this).devicePath(com);
+}
+
+LinkSettings linkSettingsFrom(const Settings& s) {
+    LinkSettings link;
+    link.frameSize = s.frameSize;
+    link.repeatTimes = s.repeatTimes;
+    link.modemTimeoutMs = s.modemTimeoutMs;
+    link.lanTimeoutMs = s.lanRs232TimeoutMs;
+    link.comPort = s.comport;
+    link.baudIndex = s.baudRateIndex;
+    link.address = s.address;
+    link.tcpPort = s.tcpPort;
+    return link;
+}
+
+ComPortMap comPortsFrom(const Settings& s) {
+    return ComPortMap(s.comDevices);
 }
 
 SettingsStore::SettingsStore(std::filesystem::path programDir, std::filesystem::path userStore)

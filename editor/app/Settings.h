@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "content/Model.h"
+#include "transport/LinkSettings.h"
 
 namespace lumavox {
 
@@ -73,6 +74,10 @@ struct Settings {
     std::string comDevicePath(int com) const;
     bool operator==(const Settings&) const = default;
 };
+
+// What the link and the send session take from the settings.
+LinkSettings linkSettingsFrom(const Settings& settings);
+ComPortMap comPortsFrom(const Settings& settings);
 
 // Sign size and colour kind proposed for a new document ("DefaultPingSize").
 struct DefaultSignSize {

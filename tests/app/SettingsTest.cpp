@@ -97,6 +97,13 @@ TEST_F(SettingsTest, EveryWrittenSectionReadsBack) {
     Settings back = store.LoadSettings();
     EXPECT_EQ(back, s);
     EXPECT_EQ(back.comDevicePath(3), "/dev/ttyUSB0");
+    LinkSettings link = linkSettingsFrom(back);
+    EXPECT_EQ(link.tcpPort, 6001);
+    EXPECT_EQ(link.comPort, 3);
+    EXPECT_EQ(link.baudIndex, 5);
+    EXPECT_EQ(link.address, "1,3,10-12");
+    EXPECT_EQ(link.lanTimeoutMs, 13000);
+    EXPECT_EQ(comPortsFrom(back).devicePath(3), "/dev/ttyUSB0");
 
     Profile user = Profile::load(store.userStorePath());
     EXPECT_EQ(user.getString("Unrelated", "Keep"), "me");
