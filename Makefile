@@ -1,11 +1,11 @@
 # LUMAVOX build entry points. `make run` and `make test` are all a newcomer needs.
 BUILD ?= build
 GENERATOR ?= Ninja
-APT_PACKAGES := cmake ninja-build g++ make pkg-config libgtest-dev libserialport-dev libasio-dev
+APT_PACKAGES := cmake ninja-build g++ make pkg-config libgtest-dev libserialport-dev libasio-dev libpng-dev
 FUZZ_PACKAGES := clang
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps install-packages configure build test run bench fuzz format clean
+.PHONY: deps install-packages configure build test run bench fuzz fonts format clean
 
 # Installs the Debian packages the build needs, only when some are missing.
 deps:
@@ -36,6 +36,7 @@ run: build
 	$(BUILD)/bin/lumavox-cli demo $(BUILD)/demo/welcome.glm
 	$(BUILD)/bin/lumavox-cli dump $(BUILD)/demo/welcome.glm
 	$(BUILD)/bin/lumavox-cli body $(BUILD)/demo/welcome.glm Main
+	bash tools/demo.sh $(BUILD)/bin
 
 bench: build
 	$(BUILD)/bin/bench_document
@@ -52,6 +53,15 @@ fuzz: deps
 	    mkdir -p $$work; echo "== $$name"; \
 	    $$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $$work $$corpus || exit 1; \
 	done
+
+# Regenerates the sign font files in data/ from the free fonts of Debian's
+# packages (see data/FONTS.md). Only this target needs FreeType and the fonts.
+FONT_PACKAGES := libfreetype-dev xfonts-base xfonts-terminus fonts-liberation2
+fonts: deps
+	@$(MAKE) --no-print-directory install-packages PACKAGES="$(FONT_PACKAGES)"
+	cmake -S . -B $(BUILD)-fontgen -G $(GENERATOR) -DLUMAVOX_FONTGEN=ON -DLUMAVOX_TESTS=OFF -DLUMAVOX_BENCH=OFF
+	cmake --build $(BUILD)-fontgen --target fontgen
+	$(BUILD)-fontgen/bin/fontgen data
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

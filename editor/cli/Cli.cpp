@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include <cstdlib>
 #include <iomanip>
 #include <iostream>
 #include <optional>
@@ -9,10 +10,13 @@
 #include "app/Settings.h"
 #include "cli/Demo.h"
 #include "cli/Dump.h"
+#include "cli/SignOperations.h"
 #include "content/Document.h"
 #include "content/TextBody.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
+#include "render/DocumentPicture.h"
+#include "render/Png.h"
 
 namespace lumavox {
 
@@ -25,6 +29,9 @@ constexpr const char* kUsage =
     "  demo OUT.glm         write a demonstration document\n"
     "  body DOC.glm [NAME]  print the sign body of a text file (default: the first) in hex\n"
     "  lang check FILE      check a language file against the program's texts\n"
+    "  render DOC.glm [--file NAME] [--dot N] --png OUT.png\n"
+    "                       draw every screen of a text file (default: the first) as the\n"
+    "                       sign shows it, N x N pixels a dot (default 4), into a PNG\n"
     "options:\n"
     "  --home DIR           program directory with the settings and font files\n"
     "                       (default: LUMAVOX_HOME, else the executable's folder)\n"
@@ -36,13 +43,16 @@ struct Options {
     std::optional<SignMode> family;
     SignMode mode = SignMode::KV2;  // the family in force: --family, else the settings
     std::vector<std::string> positional;
+    std::optional<std::string> file;  // render: --file
+    std::optional<std::string> png;   // render: --png
+    int dot = 4;                      // render: --dot
 };
 
 // Parses the options shared by every command; returns false on a usage error.
 bool parseOptions(const std::vector<std::string>& args, Options& o, std::ostream& err) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--home" || a == "--family") {
+        if (a == "--home" || a == "--family" || a == "--file" || a == "--png" || a == "--dot") {
             if (i + 1 >= args.size()) {
                 err << "lumavox-cli: " << a << " needs a value\n";
                 return false;
@@ -50,6 +60,16 @@ bool parseOptions(const std::vector<std::string>& args, Options& o, std::ostream
             const std::string& v = args[++i];
             if (a == "--home") {
                 o.home = v;
+            } else if (a == "--file") {
+                o.file = v;
+            } else if (a == "--png") {
+                o.png = v;
+            } else if (a == "--dot") {
+                o.dot = std::atoi(v.c_str());
+                if (o.dot < 1 || o.dot > 64) {
+                    err << "lumavox-cli: --dot must be 1 to 64\n";
+                    return false;
+                }
             } else if (v == "kv2" || v == "KV2") {
                 o.family = SignMode::KV2;
             } else if (v == "nvs" || v == "NVS") {
@@ -153,9 +173,53 @@ int body(const Options& o, std::ostream& out, std::ostream& err) {
     return 0;
 }
 
+// Messages that the editor would show in a box go to standard error.
+class StreamPrompter : public Prompter {
+  public:
+    explicit StreamPrompter(std::ostream& err) : err_(err) {}
+    void message(const std::string& text, Icon) override { err_ << text << "\n"; }
+    bool askYesNo(const std::string& text, Icon) override {
+        err_ << text << "\n";
+        return false;
+    }
+
+  private:
+    std::ostream& err_;
+};
+
+int render(const Options& o, std::ostream& out, std::ostream& err) {
+    if (o.positional.size() != 2 || !o.png) {
+        err << kUsage;
+        return 2;
+    }
+    OpenResult doc = open(o, o.positional[1]);
+    if (!doc.ok) {
+        err << doc.error << "\n";
+        return 1;
+    }
+    PictureRequest request;
+    request.programDir = resolveProgramDir(o.home);
+    request.fileName = o.file.value_or("");
+    request.mode = o.mode;
+    request.dot = o.dot;
+    request.defaultFontName = SettingsStore(request.programDir, userStorePath()).DefaultFontName();
+    request.now = SystemClock::instance().localNow();
+    StreamPrompter prompter(err);
+    RgbImage picture;
+    std::string error;
+    if (!renderDocumentPicture(doc.work, request, picture, error, &prompter) ||
+        !writePng(*o.png, picture, error)) {
+        err << "lumavox-cli: " << error << "\n";
+        return 1;
+    }
+    out << "wrote " << *o.png << " (" << picture.width() << " x " << picture.height() << ")\n";
+    return 0;
+}
+
 }  // namespace
 
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (!signCommandIn(args).empty()) return runSignCommand(args, out, err);
     Options o;
     if (!parseOptions(args, o, err)) return 2;
     if (o.positional.empty()) {
@@ -174,6 +238,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (command == "demo") return demo(o, out, err);
     if (command == "body") return body(o, out, err);
     if (command == "lang") return lang(o, out, err);
+    if (command == "render") return render(o, out, err);
     if (command == "help" || command == "--help") {
         out << kUsage;
         return 0;

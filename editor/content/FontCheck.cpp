@@ -1,32 +1,30 @@
 #include "content/FontCheck.h"
 
-#include <cstring>
-#include <fstream>
-
+#include "render/FontSet.h"
 #include "strings/StringTable.h"
 #include "strings/TextFormat.h"
 
 namespace lumavox {
 
+// The font file's own rules (file names, header check) live with the font set;
+// this is the document reader's view of them.
 const char* fontFileNameForHeight(int signHeight) {
-    if (signHeight <= 16) return "KV2fnt.bin";
-    if (signHeight <= 24) return "KV3fnt.bin";
-    return "KV4fnt.bin";
+    return FontSet::FontFileName(signHeight);
 }
 
 FontFileCheck checkFontFile(const std::filesystem::path& programDir, int signHeight) {
     FontFileCheck check;
-    check.path = programDir / fontFileNameForHeight(signHeight);
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(check.path, ec)) {
-        check.status = FontFileStatus::Missing;
-        return check;
+    switch (FontSet::ChooseFontFile(signHeight, programDir, check.path)) {
+        case kFontFileOk:
+            check.status = FontFileStatus::Ok;
+            break;
+        case kFontFileInvalid:
+            check.status = FontFileStatus::Invalid;
+            break;
+        default:
+            check.status = FontFileStatus::Missing;
+            break;
     }
-    char head[9] = {};
-    std::ifstream in(check.path, std::ios::binary);
-    in.read(head, sizeof head);
-    bool valid = in.gcount() == sizeof head && std::memcmp(head, "KRVFONTS", 8) == 0;
-    check.status = valid ? FontFileStatus::Ok : FontFileStatus::Invalid;
     return check;
 }
 

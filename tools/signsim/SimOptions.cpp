@@ -38,6 +38,7 @@ const char* usageText() {
            "  --serial TEXT        product serial number (at most 64 characters)\n"
            "  --config N           configuration word, 0-255 (decimal or 0x..)\n"
            "  --log FILE           one JSON line per frame, handshake and acknowledgement\n"
+           "  --nvs                speak the control's text command language instead of frames\n"
            "fault injection:\n"
            "  --drop-handshake N   stay silent to the first N frames addressed to a sign\n"
            "  --corrupt-reply      send the first reply frame with a wrong check word\n"
@@ -46,6 +47,8 @@ const char* usageText() {
            "  --stall-after N      stop answering once N frames have crossed the line\n"
            "                       (frames received plus reply frames sent)\n"
            "  --close-after N      close the TCP connection when frame N arrives\n"
+           "  --nvs-reply WORD     (--nvs) answer WORD, e.g. \"bad checksum\", instead of the reply\n"
+           "  --nvs-silent         (--nvs) never answer\n"
            "  --ack-timeout-ms N   wait for a reply frame's acknowledgement (default 1000)\n"
            "  --reply-attempts N   sends of an unacknowledged reply frame (default 3)\n"
            "The first line on standard output is \"LISTEN tcp ADDR:PORT\" or\n"
@@ -155,6 +158,16 @@ bool parseOptions(int argc, char** argv, SimOptions& o, bool& help, std::string&
         } else if (arg == "--close-after") {
             if (!number(1, 100000000, n)) return false;
             o.closeAfter = static_cast<int>(n);
+        } else if (arg == "--nvs") {
+            o.nvs = true;
+        } else if (arg == "--nvs-reply") {
+            if (!value(o.nvsReply)) return false;
+            if (o.nvsReply.size() > 200 || o.nvsReply.find_first_of("\r\n") != std::string::npos) {
+                error = "--nvs-reply: one line of at most 200 characters";
+                return false;
+            }
+        } else if (arg == "--nvs-silent") {
+            o.nvsSilent = true;
         } else if (arg == "--ack-timeout-ms") {
             if (!number(1, 600000, n)) return false;
             o.ackTimeoutMs = static_cast<int>(n);

@@ -33,6 +33,12 @@ struct SimOptions {
     int stallAfter = 0;  // 0: never
     int closeAfter = 0;  // 0: never
 
+    // The control's text command language instead of frames: --nvs. A fixed
+    // reply word in place of the real answer, or no answer at all.
+    bool nvs = false;
+    std::string nvsReply;
+    bool nvsSilent = false;
+
     // Reply frames: how long to wait for the acknowledgement, how often to send.
     int ackTimeoutMs = 1000;
     int replyAttempts = 3;

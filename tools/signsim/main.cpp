@@ -6,6 +6,7 @@
 #include "ConversationLog.h"
 #include "KvEngine.h"
 #include "LineServer.h"
+#include "NvsEngine.h"
 #include "SimOptions.h"
 
 using namespace lumavox::sim;
@@ -26,6 +27,10 @@ int main(int argc, char** argv) {
     if (!options.logFile.empty() && !log.open(options.logFile, error)) {
         std::fprintf(stderr, "signsim: --log: %s\n", error.c_str());
         return 1;
+    }
+    if (options.nvs) {
+        NvsEngine nvs(options, log);
+        return runLine(options, nvs);
     }
     std::vector<SimSign> signs(options.addresses.size());
     for (size_t i = 0; i < signs.size(); ++i) {

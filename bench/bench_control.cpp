@@ -1,0 +1,198 @@
+// The scriptable sign control sending a large content to the virtual sign
+// (signsim --nvs) over loopback TCP, against pushing the same bytes through a
+// bare socket in the same run.
+//
+// Content: 200 text files of 2,000 characters and 20 disk images of 100 KiB.
+// The pause after each allocation is shortened to 0 ms through the setting
+// tests and benchmarks use; everything else runs as in use: 128-byte pieces,
+// each handed over from the host's event dispatch. The bare socket runs twice:
+// all bytes in one stream, and in the same 128-byte writes.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "NVSOCX.h"
+
+using WallClock = std::chrono::steady_clock;
+
+namespace {
+
+double seconds(WallClock::time_point a, WallClock::time_point b) {
+    return std::chrono::duration<double>(b - a).count();
+}
+
+struct Sim {
+    pid_t pid = -1;
+    int port = 0;
+    Sim() {
+        int out[2];
+        if (::pipe(out) != 0) return;
+        pid = ::fork();
+        if (pid == 0) {
+            ::dup2(out[1], 1);
+            ::execl(SIGNSIM_PATH, SIGNSIM_PATH, "--nvs", "--tcp", "0", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        std::string line;
+        char c;
+        while (::read(out[0], &c, 1) == 1 && c != '\n')
+            line += c;
+        ::close(out[0]);
+        auto colon = line.rfind(':');
+        if (colon != std::string::npos) port = std::atoi(line.c_str() + colon + 1);
+    }
+    ~Sim() {
+        if (pid > 0) {
+            ::kill(pid, SIGTERM);
+            ::waitpid(pid, nullptr, 0);
+        }
+    }
+};
+
+struct State {
+    int finalId = 0;
+    int64_t total = 0;
+    std::string text;
+};
+
+void onResult(void* u, int16_t id, int16_t r, const char* t) {
+    auto* s = static_cast<State*>(u);
+    if (id == 100 || id == 3 || (id == 2 && r != 1) || (id == 1 && r == 0)) {
+        s->finalId = id;
+        s->text = t;
+    }
+}
+void onProgress(void* u, int16_t type, int32_t step) {
+    if (type == 1) static_cast<State*>(u)->total = step;
+}
+
+bool pump(NVSOCX_Handle h, State& s, int limitMs) {
+    auto end = WallClock::now() + std::chrono::milliseconds(limitMs);
+    while (!s.finalId && WallClock::now() < end) {
+        pollfd p{NVSOCX_EventFd(h), POLLIN, 0};
+        ::poll(&p, 1, 10);
+        NVSOCX_DispatchEvents(h);
+    }
+    return s.finalId != 0;
+}
+
+// Pushes `total` bytes in writes of `chunk` to a reader that discards them.
+double bareSocket(int64_t total, size_t chunk) {
+    int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t len = sizeof a;
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len);
+    ::listen(listener, 1);
+    std::thread reader([listener] {
+        int c = ::accept(listener, nullptr, nullptr);
+        char buf[65536];
+        while (::read(c, buf, sizeof buf) > 0) {
+        }
+        ::close(c);
+    });
+    int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    int one = 1;
+    ::setsockopt(s, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    ::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    std::vector<char> data(chunk, 'x');
+    auto t0 = WallClock::now();
+    for (int64_t sent = 0; sent < total;) {
+        size_t n =
+            static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(chunk), total - sent));
+        ssize_t w = ::send(s, data.data(), n, MSG_NOSIGNAL);
+        if (w <= 0) break;
+        sent += w;
+    }
+    ::shutdown(s, SHUT_WR);
+    reader.join();
+    auto t1 = WallClock::now();
+    ::close(s);
+    ::close(listener);
+    return seconds(t0, t1);
+}
+
+}  // namespace
+
+int main() {
+    ::setenv("NVSOCX_TEST_TIMINGS", "0,20000,15000", 1);
+    Sim sim;
+    if (sim.port <= 0) {
+        std::fprintf(stderr, "bench_control: signsim did not start\n");
+        return 1;
+    }
+    auto dir =
+        std::filesystem::temp_directory_path() / ("bench-control-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    std::vector<char> image(100 * 1024);
+    for (size_t i = 0; i < image.size(); ++i)
+        image[i] = static_cast<char>(i * 31 + 7);
+
+    auto t0 = WallClock::now();
+    NVSOCX_Handle h = NVSOCX_Create();
+    State state;
+    NVSOCX_SetEventHandlers(h, onResult, nullptr, onProgress, &state);
+    NVSOCX_SetSignInfo(h, 256, 32, 1);
+    std::string text(2000, 'A');
+    for (int i = 0; i < 200; ++i) {
+        NVSOCX_AddRichFile(h, ("T" + std::to_string(i)).c_str());
+        NVSOCX_SetColorIndex(h, static_cast<int16_t>(i % 26));
+        NVSOCX_AddMessage(h, text.c_str());
+    }
+    for (int i = 0; i < 20; ++i) {
+        auto p = dir / ("img" + std::to_string(i) + ".bmp");
+        std::ofstream(p, std::ios::binary)
+            .write(image.data(), static_cast<std::streamsize>(image.size()));
+        NVSOCX_AddDiskFile(h, p.c_str(), "");
+    }
+    auto t1 = WallClock::now();
+    NVSOCX_SetCommuMode(h, 2);
+    NVSOCX_SetIPAndPort(h, "127.0.0.1", sim.port);
+    NVSOCX_StartSend(h, -1);
+    while (NVSOCX_HasStartSendThread(h) && !state.finalId) {
+        NVSOCX_DispatchEvents(h);
+        ::poll(nullptr, 0, 1);
+        if (state.finalId) break;
+        static int tries = 0;
+        if (++tries > 200) break;
+    }
+    auto t2 = WallClock::now();
+    int16_t r = NVSOCX_SendFiles(h, "1", 1, 1);
+    bool ok = r == 1 && pump(h, state, 600000);
+    auto t3 = WallClock::now();
+    NVSOCX_StopSend(h);
+    NVSOCX_Destroy(h);
+    std::filesystem::remove_all(dir);
+    if (!ok || state.finalId != 100) {
+        std::fprintf(stderr, "bench_control: send failed (%d): %s\n", r, state.text.c_str());
+        return 1;
+    }
+    double compose = seconds(t0, t1), send = seconds(t2, t3);
+    double bare = bareSocket(state.total, 1 << 16);
+    double bare128 = bareSocket(state.total, 128);
+    std::printf("content: 200 text files x 2000 chars, 20 disk images x 100 KiB\n");
+    std::printf("bytes on the line:      %lld\n", static_cast<long long>(state.total));
+    std::printf("compose:                %.3f s\n", compose);
+    std::printf("control send:           %.3f s (%.1f MB/s)\n", send, state.total / send / 1e6);
+    std::printf("bare socket, 64 KiB:    %.3f s  ratio %.1fx\n", bare, send / bare);
+    std::printf("bare socket, 128 B:     %.3f s  ratio %.1fx\n", bare128, send / bare128);
+    return 0;
+}

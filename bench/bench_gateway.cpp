@@ -1,0 +1,322 @@
+// Load benchmark of the GPRS gateway library.
+//
+// dtusim --count N connects N DTUs to one gateway server on loopback. The
+// benchmark (the host, through libGprslink.so) fetches every identified DTU
+// and reports:
+// - how long after the last connect all DTUs were identified, against the
+//   aim of two identification periods (400 ms);
+// - the gateway's peak memory per connection (peak resident size over the
+//   size before the first connection, divided by N), against 16 KiB;
+// - the round-trip time of a 64-byte echo from the host through the gateway
+//   to a DTU and back, next to the same echo against a bare Asio echo server
+//   in the same process, measured in interleaved blocks so both see the same
+//   machine load. Both sides poll without sleeping.
+//
+// usage: bench_gateway [--count N] [--echoes M] [--window W]
+// (W: connects dtusim keeps in flight at once, default 8)
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <asio.hpp>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <numeric>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Gprslink.h"
+
+namespace {
+
+using Steady = std::chrono::steady_clock;
+using asio::ip::tcp;
+
+long long nowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now().time_since_epoch())
+        .count();
+}
+
+double nowUs() {
+    return std::chrono::duration<double, std::micro>(Steady::now().time_since_epoch()).count();
+}
+
+long statusKb(const char* field) {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field));
+    return -1;
+}
+
+int freePort() {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t len = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    ::close(fd);
+    return ntohs(a.sin_port);
+}
+
+struct Stats {
+    double median, p90, p99, mean;
+};
+
+Stats stats(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    auto at = [&](double q) {
+        return v[std::min(v.size() - 1, static_cast<size_t>(q * v.size()))];
+    };
+    return {at(0.5), at(0.9), at(0.99), std::accumulate(v.begin(), v.end(), 0.0) / v.size()};
+}
+
+// dtusim with its standard output on a pipe.
+struct Simulator {
+    pid_t pid = -1;
+    int out = -1;
+    std::string buffered;
+
+    Simulator(int port, int count, int window) {
+        int fds[2];
+        if (::pipe(fds) != 0) std::exit(1);
+        std::string gateway = "127.0.0.1:" + std::to_string(port);
+        std::string n = std::to_string(count);
+        std::string w = std::to_string(window);
+        pid = ::fork();
+        if (pid == 0) {
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            ::dup2(fds[1], STDOUT_FILENO);
+            ::close(fds[0]);
+            ::execl(DTUSIM_PATH, DTUSIM_PATH, "--gateway", gateway.c_str(), "--count", n.c_str(),
+                    "--name", "B%05d", "--connect-window", w.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(fds[1]);
+        out = fds[0];
+    }
+    ~Simulator() {
+        ::kill(pid, SIGTERM);
+        ::waitpid(pid, nullptr, 0);
+        ::close(out);
+    }
+    // A line when one is complete, without waiting.
+    bool pollLine(std::string& line) {
+        pollfd p{out, POLLIN, 0};
+        if (::poll(&p, 1, 0) > 0) {
+            char buf[256];
+            ssize_t r = ::read(out, buf, sizeof buf);
+            if (r > 0) buffered.append(buf, static_cast<size_t>(r));
+        }
+        size_t nl = buffered.find('\n');
+        if (nl == std::string::npos) return false;
+        line = buffered.substr(0, nl);
+        buffered.erase(0, nl + 1);
+        return true;
+    }
+};
+
+// A plain Asio echo server on its own thread: the baseline.
+class BareEchoServer {
+  public:
+    BareEchoServer() : acceptor_(io_, tcp::endpoint(asio::ip::address_v4::loopback(), 0)) {
+        accept();
+        thread_ = std::thread([this] { io_.run(); });
+    }
+    ~BareEchoServer() {
+        io_.stop();
+        thread_.join();
+    }
+    int port() const { return acceptor_.local_endpoint().port(); }
+
+  private:
+    struct Session : std::enable_shared_from_this<Session> {
+        explicit Session(tcp::socket s) : socket(std::move(s)) {}
+        void read() {
+            socket.async_read_some(asio::buffer(buf), [self = shared_from_this()](
+                                                          const asio::error_code& ec, size_t n) {
+                if (ec) return;
+                asio::async_write(self->socket, asio::buffer(self->buf, n),
+                                  [self](const asio::error_code& e, size_t) {
+                                      if (!e) self->read();
+                                  });
+            });
+        }
+        tcp::socket socket;
+        uint8_t buf[4096];
+    };
+    void accept() {
+        acceptor_.async_accept([this](const asio::error_code& ec, tcp::socket s) {
+            if (!ec) {
+                s.set_option(tcp::no_delay(true));
+                std::make_shared<Session>(std::move(s))->read();
+            }
+            accept();
+        });
+    }
+    asio::io_context io_;
+    tcp::acceptor acceptor_;
+    std::thread thread_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int count = 10000;
+    int echoes = 2000;
+    int window = 8;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--count") == 0) count = std::max(1, std::atoi(argv[i + 1]));
+        if (std::strcmp(argv[i], "--echoes") == 0) echoes = std::max(10, std::atoi(argv[i + 1]));
+        if (std::strcmp(argv[i], "--window") == 0) window = std::max(1, std::atoi(argv[i + 1]));
+    }
+
+    rlimit rl{};
+    ::getrlimit(RLIMIT_NOFILE, &rl);
+    const rlim_t softBefore = rl.rlim_cur;
+    rl.rlim_cur = rl.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &rl);
+    ::getrlimit(RLIMIT_NOFILE, &rl);
+    std::printf("descriptors: soft limit %llu raised to %llu (hard limit)\n",
+                static_cast<unsigned long long>(softBefore),
+                static_cast<unsigned long long>(rl.rlim_cur));
+    if (rl.rlim_cur < static_cast<rlim_t>(count) + 64) {
+        count = static_cast<int>(rl.rlim_cur) - 64;
+        std::printf("descriptors allow only %d DTUs in this process\n", count);
+    }
+
+    const int port = freePort();
+    DTU_HANDLE server = DTU_AddNetServer("127.0.0.1", port, nullptr);
+    if (DTU_Init(server) != 1) {
+        std::fprintf(stderr, "the gateway cannot listen on %d\n", port);
+        return 1;
+    }
+    const long rssBaseKb = statusKb("VmRSS:");
+
+    std::vector<DTU_HANDLE> clients;
+    clients.reserve(static_cast<size_t>(count));
+    long long lastIdentified = 0, firstConnect = 0, lastConnect = 0;
+    int connected = -1;
+    const long long start = nowMs();
+    {
+        Simulator sim(port, count, window);
+        std::string line;
+        while (static_cast<int>(clients.size()) < count && nowMs() - start < 120000) {
+            bool fetched = false;
+            while (DTU_HANDLE c = DTU_GetNewConnectedClient(server)) {
+                clients.push_back(c);
+                fetched = true;
+            }
+            if (fetched) lastIdentified = nowMs();
+            if (connected < 0 && sim.pollLine(line)) {
+                int total = 0;
+                std::sscanf(line.c_str(), "connected %d %d %lld %lld", &connected, &total,
+                            &firstConnect, &lastConnect);
+            }
+            if (!fetched) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        while (connected < 0 && nowMs() - start < 120000) {
+            if (sim.pollLine(line))
+                std::sscanf(line.c_str(), "connected %d %*d %lld %lld", &connected, &firstConnect,
+                            &lastConnect);
+            else
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        const long peakKb = statusKb("VmHWM:");
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        const long idleKb = statusKb("VmRSS:");
+        const size_t n = clients.size();
+
+        std::printf("\nDTUs: %d connected, %zu identified and fetched\n", connected, n);
+        std::printf("connects: first to last %lld ms\n", lastConnect - firstConnect);
+        std::printf(
+            "all identified %lld ms after the last connect (aim: within 400 ms), %lld ms "
+            "after the first\n",
+            lastIdentified - lastConnect, lastIdentified - firstConnect);
+        if (n > 0) {
+            std::printf("memory: %ld KiB before connections, peak %ld KiB, idle %ld KiB\n",
+                        rssBaseKb, peakKb, idleKb);
+            std::printf("memory per connection: peak %.2f KiB, idle %.2f KiB (aim: under 16 KiB)\n",
+                        double(peakKb - rssBaseKb) / n, double(idleKb - rssBaseKb) / n);
+        }
+
+        // Echo round trips, interleaved in blocks with the bare server.
+        BareEchoServer bare;
+        int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(static_cast<uint16_t>(bare.port()));
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) return 1;
+        int one = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+
+        unsigned char msg[64], back[64];
+        for (int i = 0; i < 64; ++i)
+            msg[i] = static_cast<unsigned char>('A' + i % 26);
+        std::vector<double> viaGateway, viaBare;
+        bool ok = n > 0;
+        const int block = 50;
+        for (int done = 0; ok && done < echoes + 200; done += block) {
+            const bool warmUp = done < 200;
+            for (int i = 0; ok && i < block; ++i) {
+                DTU_HANDLE h = clients[static_cast<size_t>(done + i) * 7919 % n];
+                double t0 = nowUs();
+                if (DTU_SendData(h, msg, 64) != 64) ok = false;
+                int got = 0;
+                auto deadline = Steady::now() + std::chrono::seconds(5);
+                while (ok && got < 64) {
+                    if (DTU_GetReceiveDataCount(h) > 0)
+                        got += DTU_ReceiveData(h, back + got, 64 - got);
+                    if (Steady::now() > deadline) ok = false;
+                }
+                if (ok && !warmUp) viaGateway.push_back(nowUs() - t0);
+                if (ok && std::memcmp(msg, back, 64) != 0) ok = false;
+            }
+            for (int i = 0; ok && i < block; ++i) {
+                double t0 = nowUs();
+                ::send(fd, msg, 64, 0);
+                int got = 0;
+                while (got < 64) {
+                    ssize_t r = ::recv(fd, back + got, 64 - got, MSG_DONTWAIT);
+                    if (r > 0)
+                        got += static_cast<int>(r);
+                    else if (r == 0)
+                        return 1;
+                }
+                if (!warmUp) viaBare.push_back(nowUs() - t0);
+            }
+        }
+        ::close(fd);
+        if (!ok) {
+            std::fprintf(stderr, "echo through the gateway failed\n");
+        } else {
+            Stats g = stats(viaGateway), b = stats(viaBare);
+            std::printf("\n64-byte echo, %zu round trips each, microseconds:\n", viaGateway.size());
+            std::printf("  %-28s median %7.1f  p90 %7.1f  p99 %7.1f  mean %7.1f\n",
+                        "through the gateway:", g.median, g.p90, g.p99, g.mean);
+            std::printf("  %-28s median %7.1f  p90 %7.1f  p99 %7.1f  mean %7.1f\n",
+                        "bare Asio echo server:", b.median, b.p90, b.p99, b.mean);
+            std::printf("  ratio of medians %.2f (aim: within 2)\n", g.median / b.median);
+        }
+    }
+    for (DTU_HANDLE c : clients)
+        DTU_Delete(c);
+    DTU_Uninit(server);
+    DTU_Delete(server);
+    return 0;
+}

@@ -1,0 +1,201 @@
+// A whole send-all of a large document (ten text files of about 60 KB, the
+// demonstration graphics and schedule) through the send session to signsim over
+// loopback TCP, against the bare frame transfer of the same payloads: build
+// frame, send, await the handshake, nothing else. Reported: both times and
+// their ratio, with the settle pauses after each transfer switched off (the
+// session's own work) and with the 100 ms pauses the session makes by default.
+#include <sys/poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <csignal>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/Cli.h"
+#include "content/Document.h"
+#include "content/GraphicBody.h"
+#include "content/TextBody.h"
+#include "protocol/Frame.h"
+#include "session/SendSession.h"
+
+using namespace lumavox;
+using WallClock = std::chrono::steady_clock;
+
+namespace {
+
+struct Sim {
+    pid_t pid = -1;
+    int port = -1;
+    Sim() {
+        int out[2];
+        if (::pipe(out) != 0) return;
+        pid = ::fork();
+        if (pid == 0) {
+            ::dup2(out[1], 1);
+            ::close(out[0]);
+            ::execl(LUMAVOX_SIGNSIM_PATH, "signsim", "--tcp", "0", nullptr);
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        std::string line;
+        char c;
+        pollfd p{out[0], POLLIN, 0};
+        while (::poll(&p, 1, 5000) > 0 && ::read(out[0], &c, 1) == 1 && c != '\n')
+            line += c;
+        ::close(out[0]);
+        auto colon = line.rfind(':');
+        if (line.rfind("LISTEN tcp ", 0) == 0 && colon != std::string::npos)
+            port = std::atoi(line.c_str() + colon + 1);
+    }
+    ~Sim() {
+        if (pid > 0) {
+            ::kill(pid, SIGTERM);
+            ::waitpid(pid, nullptr, 0);
+        }
+    }
+};
+
+class QuietHost : public SessionHost {
+  public:
+    void status(const std::string&) override {}
+    void progressRange(int, int) override {}
+    void progressPosition(int) override {}
+    void messageBox(const std::string& t, const std::string&, Icon) override {
+        std::fprintf(stderr, "%s\n", t.c_str());
+    }
+    bool question(const std::string&, const std::string&) override { return false; }
+    void fileList(const std::vector<FileEntry>&) override {}
+    void pump() override {}
+    bool cancelRequested() const override { return false; }
+};
+
+WorkArea largeDocument() {
+    std::ostringstream out, err;
+    std::string path = "/tmp/lumavox-bench-send-all.glm";
+    runCli({"demo", path}, out, err);
+    WorkArea work = openDocument(path, {}).work;
+    TextFile main = *work.findFile("Main");
+    std::vector<TextItem> unit(main.items.begin(), main.items.end() - 1);
+    std::vector<TextFile> files;
+    for (int i = 0; i < 10; ++i) {
+        TextFile f = main;
+        f.name = "BIG" + std::to_string(i);
+        f.items.assign(main.items.end() - 1, main.items.end());
+        std::vector<uint8_t> body;
+        while (true) {
+            std::vector<TextItem> more = f.items;
+            more.insert(more.end() - 1, unit.begin(), unit.end());
+            TextFile g = f;
+            g.items = more;
+            body.clear();
+            encodeTextBody(g, work, SystemClock::instance(), body);
+            if (body.size() > 60000) break;
+            f = g;
+        }
+        files.push_back(f);
+    }
+    work.textFiles = files;
+    return work;
+}
+
+// The payloads send-all makes for one address, in order.
+std::vector<std::vector<uint8_t>> sendAllPayloads(const WorkArea& w) {
+    std::vector<std::vector<uint8_t>> p;
+    bool first = true;
+    for (auto& g : w.graphics) {
+        std::vector<uint8_t> b;
+        if (first) b.push_back('e');
+        first = false;
+        b.push_back('b');
+        auto body = encodeGraphicBody(g, SystemClock::instance());
+        b.insert(b.end(), body.begin(), body.end());
+        p.push_back(b);
+    }
+    if (!w.graphics.empty()) p.push_back({'z'});
+    for (auto& f : w.textFiles) {
+        std::vector<uint8_t> b{'a'};
+        encodeTextBody(f, w, SystemClock::instance(), b);
+        p.push_back(b);
+    }
+    p.push_back({'z'});
+    p.push_back(schedulePayload(w.tasks));
+    return p;
+}
+
+double bareRun(int port, const std::vector<std::vector<uint8_t>>& payloads, size_t& frames) {
+    CSignLink link;
+    std::string error;
+    if (!link.connect(nullptr, "127.0.0.1", port, error)) return -1;
+    link.setLinkState(LinkState::Tcp);
+    std::vector<uint8_t> frame;
+    unsigned seq = 0;
+    frames = 0;
+    auto start = WallClock::now();
+    for (auto& payload : payloads) {
+        size_t next = 0;
+        while (next < payload.size()) {
+            next = buildFrame(payload, next, kDefaultFrameSize, 1, sequenceByte(seq++), frame);
+            if (!link.send(frame, error) || link.awaitHandshake(13000, error) != 1) return -1;
+            ++frames;
+        }
+    }
+    double s = std::chrono::duration<double>(WallClock::now() - start).count();
+    link.closeSocket();
+    return s;
+}
+
+double sessionRun(int port, const WorkArea& work, int settleMs) {
+    CSignLink link;
+    QuietHost host;
+    SessionConfig c;
+    c.route = Route::Tcp;
+    c.groupName = "bench";
+    c.groupAddresses = "127.0.0.1";
+    c.tcpPort = port;
+    c.address = "1";
+    c.alwaysDisplay = false;
+    c.settleMs = settleMs;
+    SendSession s(link, host, c, &work);
+    auto start = WallClock::now();
+    bool ok = s.run(UpdateKind::SendAll);
+    double t = std::chrono::duration<double>(WallClock::now() - start).count();
+    return ok ? t : -1;
+}
+
+}  // namespace
+
+int main() {
+    Sim sim;
+    if (sim.port < 0) {
+        std::fprintf(stderr, "signsim did not start\n");
+        return 1;
+    }
+    WorkArea work = largeDocument();
+    auto payloads = sendAllPayloads(work);
+    size_t bytes = 0;
+    for (auto& p : payloads)
+        bytes += p.size();
+    std::printf("send-all of %zu payloads, %zu bytes, to signsim over loopback TCP\n",
+                payloads.size(), bytes);
+    std::printf(
+        "round  frames  bare s   session s (no pauses)  ratio   session s (100 ms pauses)  "
+        "ratio\n");
+    for (int round = 1; round <= 3; ++round) {
+        size_t frames = 0;
+        double bare = bareRun(sim.port, payloads, frames);
+        double quick = sessionRun(sim.port, work, 0);
+        double paused = sessionRun(sim.port, work, 100);
+        if (bare <= 0 || quick <= 0 || paused <= 0) {
+            std::fprintf(stderr, "a run failed\n");
+            return 1;
+        }
+        std::printf("%5d  %6zu  %6.3f  %21.3f  %5.2f  %25.3f  %5.2f\n", round, frames, bare, quick,
+                    quick / bare, paused, paused / bare);
+    }
+    return 0;
+}

@@ -1,0 +1,35 @@
+// A text file of a document drawn as a picture: the font file its sign height
+// needs, the default font, every screen as the sign shows it, as dots of N x N
+// pixels. What `lumavox-cli render` writes.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "content/Model.h"
+#include "content/Prompter.h"
+#include "render/Image.h"
+#include "strings/DateNames.h"
+
+namespace lumavox {
+
+class FontSet;
+
+struct PictureRequest {
+    std::filesystem::path programDir;  // holds the font files
+    std::string fileName;              // empty: the first text file
+    SignMode mode = SignMode::KV2;
+    int dot = 4;
+    std::string defaultFontName = "SS7";
+    CalendarTime now;
+};
+
+// The index of the default font: the font of that name, else index 1 ("SS7").
+int defaultFontIndex(const FontSet& fonts, std::string_view name);
+
+// Draws the picture; on failure returns false with the message to show.
+// Messages of the font loader go to the prompter.
+bool renderDocumentPicture(const WorkArea& work, const PictureRequest& request, RgbImage& picture,
+                           std::string& error, Prompter* prompter);
+
+}  // namespace lumavox

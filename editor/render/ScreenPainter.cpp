@@ -1,0 +1,115 @@
+#include "render/ScreenPainter.h"
+
+#include "content/Vocabulary.h"
+#include "render/DotColours.h"
+#include "render/Rasteriser.h"
+
+namespace lumavox {
+
+ScreenPainter::ScreenPainter(const MeasuredFile& file, const DrawOptions& options)
+    : file_(file), options_(options) {}
+
+void ScreenPainter::drawText(RgbImage& image, int x, int y, int font, std::string_view text,
+                             int colour, int property, bool selected, const Clip& clip, int& k) {
+    const FontSet& fonts = file_.fonts();
+    const SignMode mode = file_.options().mode;
+    for (char ch : text) {
+        const int code = static_cast<unsigned char>(ch);
+        int rowBytes = 0;
+        GlyphSize size = fonts.GetGlyph(font, code, property, kNoMarker, rowBytes, glyph_);
+        GlyphPaint paint;
+        paint.kind = selected ? GlyphPaint::Kind::Selected : GlyphPaint::Kind::Colour;
+        paint.colour = resolveColour(mode, colour, options_.defaultColour);
+        paint.visibleIndex = k++;
+        paint.drawingMode = options_.drawingMode;
+        drawGlyph(image, x, y, {glyph_.data(), size.width, size.height, rowBytes}, paint, clip);
+        x += size.width;
+    }
+}
+
+void ScreenPainter::draw(RgbImage& image, const Screen& screen) {
+    const auto& items = file_.file().items;
+    const FontSet& fonts = file_.fonts();
+    const bool editView = file_.options().editView;
+    const Clip clip{screen.area.x, screen.area.y, screen.area.right(), screen.area.bottom()};
+    int k = 0;  // visible items drawn so far on this screen
+    for (const PlacedItem& p : screen.placed) {
+        const TextItem& item = items[static_cast<size_t>(p.index)];
+        const bool selected = p.index >= options_.selectionBegin && p.index < options_.selectionEnd;
+        switch (item.kind) {
+            case kCharItem: {
+                const CharItem& c = item.ch();
+                if (c.character == kCR || c.character == kLF) {
+                    if (!editView) break;
+                    int rowBytes = 0;
+                    GlyphSize size =
+                        fonts.GetGlyph(c.font, c.character, 0, kNoMarker, rowBytes, glyph_);
+                    GlyphPaint paint;
+                    paint.kind = selected ? GlyphPaint::Kind::Selected : GlyphPaint::Kind::Marker;
+                    drawGlyph(image, p.x, p.y, {glyph_.data(), size.width, size.height, rowBytes},
+                              paint, clip);
+                    break;
+                }
+                const char ch = static_cast<char>(c.character & 0xFF);
+                if (c.character > 0xFF) {
+                    ++k;  // no glyph for codes beyond a byte
+                    break;
+                }
+                drawText(image, p.x, p.y, c.font, std::string_view(&ch, 1), c.colour, c.property,
+                         selected, clip, k);
+                break;
+            }
+            case kTempCounter:
+            case kDateTime: {
+                const ControlParams& cp = item.params();
+                drawText(image, p.x, p.y, cp.valueB, file_.computed(p.index), cp.valueC, cp.valueD,
+                         selected, clip, k);
+                break;
+            }
+            case kGraphicItem: {
+                const ControlParams& cp = item.params();
+                const GraphicFile* g =
+                    options_.work ? options_.work->findGraphic(cp.name.str()) : nullptr;
+                if (g) drawGraphic(image, p.x, p.y, *g, cp.valueC, cp.valueD, selected, clip);
+                ++k;
+                break;
+            }
+            case kMove:
+            case kSpeed:
+            case kPause:
+            case kBeep:
+            case kRowPitch: {
+                if (!editView) break;
+                int rowBytes = 0;
+                GlyphSize size = fonts.GetGlyph(-1, 0, 0, item.kind, rowBytes, glyph_);
+                GlyphPaint paint;
+                paint.kind = selected ? GlyphPaint::Kind::Selected : GlyphPaint::Kind::Marker;
+                drawGlyph(image, p.x, p.y, {glyph_.data(), size.width, size.height, rowBytes},
+                          paint, clip);
+                break;
+            }
+            case kInclude: {
+                if (!editView) break;
+                // The call's label, in the marker colour.
+                std::string label = itemLabel(item, file_.options().mode);
+                int x = p.x;
+                for (char ch : label) {
+                    int rowBytes = 0;
+                    GlyphSize size =
+                        fonts.GetGlyph(file_.options().defaultFont, static_cast<unsigned char>(ch),
+                                       0, kNoMarker, rowBytes, glyph_);
+                    GlyphPaint paint;
+                    paint.kind = selected ? GlyphPaint::Kind::Selected : GlyphPaint::Kind::Marker;
+                    drawGlyph(image, x, p.y, {glyph_.data(), size.width, size.height, rowBytes},
+                              paint, clip);
+                    x += size.width;
+                }
+                break;
+            }
+            default:
+                break;
+        }
+    }
+}
+
+}  // namespace lumavox

@@ -1,0 +1,123 @@
+#include "render/SignStills.h"
+
+#include <algorithm>
+
+#include "content/WindowLayout.h"
+#include "render/Layout.h"
+#include "render/ScreenPainter.h"
+
+namespace lumavox {
+
+namespace {
+
+// Move-out codes after which the area keeps its picture.
+bool clearsOnMoveOut(int code) {
+    return code != -1 && code != 0 && code != 40 && code != 41 && code != 44;
+}
+
+class StillPlayer {
+  public:
+    StillPlayer(const WorkArea& work, const FontSet& fonts, const StillOptions& options)
+        : work_(work),
+          fonts_(fonts),
+          options_(options),
+          displayed_(std::max(work.signWidth, 1), std::max(work.signHeight, 1)) {
+        layout_.mode = options.mode;
+        layout_.defaultFont = options.defaultFont;
+        layout_.now = options.now;
+        layout_.names = options.names;
+        draw_.defaultColour = options.defaultColour;
+        draw_.work = &work;
+    }
+
+    enum Mode { kTop = 0, kCalled = 1, kWindowArea = 2 };
+
+    void play(const TextFile& file, Rect rect, int alignment, Mode mode, const ScreenState* caller,
+              int depth) {
+        if (depth >= kMaxPlayDepth || rect.width <= 0 || rect.height <= 0) return;
+        MeasuredFile measured(file, fonts_, layout_);
+        ScreenLayout layout(measured, rect, alignment);
+        ScreenPainter painter(measured, draw_);
+        ScreenState state;
+        if (mode == kWindowArea && caller) {
+            state.speed = caller->speed;
+            state.pause = caller->pause;
+            state.moveIn = caller->moveIn;
+        }
+        Screen screen;
+        while (!layout.atEnd() && screensLeft_ > 0 && stills_.size() < kMaxStills) {
+            --screensLeft_;
+            layout.next(screen, state);
+            if (!state.include.empty()) {
+                const TextFile* called = work_.findFile(state.include);
+                if (called) play(*called, rect, alignment, kCalled, &state, depth + 1);
+                continue;
+            }
+            displayed_.fill(rect, colours::kBlack);
+            painter.draw(displayed_, screen);
+            // A screen that opens window areas is shown by its areas.
+            if (!state.windows) stills_.push_back(displayed_);
+            if (clearsOnMoveOut(state.moveOut)) displayed_.fill(rect, colours::kBlack);
+            if (state.windows) {
+                const WindowControl windows = *state.windows;
+                const ScreenState areaCaller = state;
+                for (const WindowArea& area : windows.areas) {
+                    const TextFile* content = work_.findFile(area.name.str());
+                    if (!content) continue;
+                    AreaRect r = areaRect(area);
+                    Rect areaRect = intersect({r.left, r.top, r.right - r.left, r.bottom - r.top},
+                                              {0, 0, displayed_.width(), displayed_.height()});
+                    play(*content, areaRect, area.byteE % 9, kWindowArea, &areaCaller, depth + 1);
+                }
+            }
+        }
+    }
+
+    std::vector<RgbImage> take() { return std::move(stills_); }
+    Rect sign() const { return {0, 0, displayed_.width(), displayed_.height()}; }
+
+  private:
+    const WorkArea& work_;
+    const FontSet& fonts_;
+    const StillOptions& options_;
+    LayoutOptions layout_;
+    DrawOptions draw_;
+    RgbImage displayed_;
+    std::vector<RgbImage> stills_;
+    // Files that call each other many times over would otherwise multiply the
+    // work with every level of nesting.
+    int screensLeft_ = kMaxPlayedScreens;
+};
+
+}  // namespace
+
+std::vector<RgbImage> renderStills(const WorkArea& work, const TextFile& file, const FontSet& fonts,
+                                   const StillOptions& options) {
+    StillPlayer player(work, fonts, options);
+    player.play(file, player.sign(), options.alignment, StillPlayer::kTop, nullptr, 0);
+    return player.take();
+}
+
+RgbImage dotPicture(const std::vector<RgbImage>& stills, int dot) {
+    dot = std::clamp(dot, 1, kMaxDotSize);
+    int width = 0;
+    int height = 0;
+    for (const RgbImage& s : stills) {
+        width = std::max(width, s.width() * dot);
+        height += s.height() * dot;
+    }
+    if (stills.size() > 1) height += dot * static_cast<int>(stills.size() - 1);
+    RgbImage out(width, height, kSeparatorColour);
+    int top = 0;
+    for (const RgbImage& s : stills) {
+        for (int y = 0; y < s.height() * dot; ++y)
+            for (int x = 0; x < s.width() * dot; ++x) {
+                const bool grid = dot > 3 && (x % dot == 0 || y % dot == 0);
+                out.set(x, top + y, grid ? kGridColour : s.at(x / dot, y / dot));
+            }
+        top += s.height() * dot + dot;
+    }
+    return out;
+}
+
+}  // namespace lumavox

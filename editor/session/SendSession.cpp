@@ -1,0 +1,762 @@
+#include "session/SendSession.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "content/GraphicBody.h"
+#include "content/TextBody.h"
+#include "protocol/Frame.h"
+#include "session/AddressList.h"
+#include "strings/StringTable.h"
+#include "strings/TextFormat.h"
+
+namespace lumavox {
+
+namespace {
+
+constexpr size_t kMaxSignBody = 0xFFFF;  // the body's length field is 16 bits
+constexpr int kMaxGraphicSide = 255;     // width and height travel as one byte
+constexpr uint8_t kEndSession = 'z';
+
+std::vector<std::string> splitTargets(const std::string& list) {
+    std::vector<std::string> out;
+    size_t pos = 0;
+    for (;;) {
+        size_t comma = list.find(',', pos);
+        std::string item =
+            list.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos);
+        item.erase(0, item.find_first_not_of(" \t"));
+        item.erase(item.find_last_not_of(" \t") + 1);
+        if (!item.empty()) out.push_back(item);
+        if (comma == std::string::npos) break;
+        pos = comma + 1;
+    }
+    return out;
+}
+
+}  // namespace
+
+SendSession::SendSession(CSignLink& link, SessionHost& host, SessionConfig config,
+                         const WorkArea* document, const Clock& clock)
+    : link_(link), host_(host), config_(std::move(config)), document_(document), clock_(clock) {
+    reception_.setAckSender([this] {
+        std::string e;
+        link_.send(kHandshake, e);
+    });
+    reception_.setFrameObserver([this](std::span<const uint8_t> data) {
+        if (acceptedFrames_++ == 0) firstFrameSize_ = data.size();
+        reply_.insert(reply_.end(), data.begin(), data.end());
+        if (expected_ == 0) {
+            ReplyLength l = replyLength(readKind_, reply_, firstFrameSize_);
+            expected_ = l.expected;
+            untrusted_ = l.untrusted;
+        }
+        return expected_ != 0 && reply_.size() >= expected_;
+    });
+    link_.setReceiver(this);
+}
+
+SendSession::~SendSession() {
+    if (link_.receiver() == this) link_.setReceiver(nullptr);
+}
+
+// ---- Host helpers ----
+
+void SendSession::setResult(const std::string& text, bool showStatus) {
+    result_ = text;
+    if (showStatus) host_.status(text);
+}
+
+void SendSession::error(const std::string& text) {
+    host_.messageBox(text, lumavox::text(msg::kErrorTitle), Icon::Error);
+}
+
+void SendSession::warn(const std::string& text) {
+    host_.messageBox(text, lumavox::text(msg::kPromptTitle), Icon::Exclamation);
+}
+
+void SendSession::requestCancel() {
+    if (!busy_) return;
+    cancel_ = true;
+    host_.status(text(msg::kCancelledByUser));
+}
+
+bool SendSession::cancelRequested() const {
+    return cancel_ || host_.cancelRequested();
+}
+
+void SendSession::pump() {
+    host_.pump();
+}
+
+void SendSession::onLinkBytes(std::span<const uint8_t> bytes, bool handshakeAwaited) {
+    reception_.receive(bytes, handshakeAwaited);
+}
+
+bool SendSession::tick(const std::string& name, bool on) {
+    for (auto& f : files_)
+        if (sameName(f.name, name)) {
+            f.ticked = on;
+            return true;
+        }
+    return false;
+}
+
+// ---- Waits ----
+
+void SendSession::pause(int ms) {
+    host_.pump();
+    if (ms <= 0) return;
+    uint64_t start = clock_.tickMs();
+    while (clock_.tickMs() - start < static_cast<uint64_t>(ms)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        host_.pump();
+    }
+}
+
+int SendSession::waitHandshake() {
+    int limit = (link_.linkState() == LinkState::Modem || link_.linkState() == LinkState::Gprs)
+                    ? config_.modemTimeoutMs
+                    : config_.lanTimeoutMs;
+    std::string err;
+    int r = link_.awaitHandshake(limit, err);
+    if (r < 0 && !cancelRequested())
+        host_.status(formatText("%s,%s", {text(msg::kHandshakeError), err}));
+    return r;
+}
+
+// ---- Transfer ----
+
+int SendSession::transfer(std::span<const uint8_t> payload, uint8_t address,
+                          const std::string& label, const std::string& target, bool repeat) {
+    int limit = frameSizeLimit(config_.frameSize);
+    size_t frames = frameCount(payload.size(), limit);
+    host_.progressRange(0, static_cast<int>(frames));
+    host_.progressPosition(0);
+    bool delivered = frames > 0;
+    int attempts = std::max(1, config_.repeatTimes);
+    std::vector<uint8_t> frame;
+    frame.reserve(kMaxFrameBytes);
+    size_t start = 0;
+    std::string via = text(msg::kTo) + " " + target;
+    for (size_t n = 1; n <= frames; ++n) {
+        size_t next = buildFrame(payload, start, limit, address, sequenceByte(sequence_), frame);
+        host_.progressPosition(static_cast<int>(n));
+        delivered = false;
+        bool linkFailed = false;
+        std::string linkError;
+        for (int attempt = 1; attempt <= attempts && !cancelRequested(); ++attempt) {
+            host_.status(label + ". " +
+                         textf(msg::kSendingAttempt,
+                               {attempt, via, static_cast<int>(frames), static_cast<int>(n)}));
+            linkFailed = false;
+            if (link_.send(frame, linkError)) {
+                if (address == kBroadcastAddress) {
+                    pause(100);
+                    delivered = true;
+                } else {
+                    delivered = waitHandshake() == 1;
+                }
+            } else {
+                if (link_.linkState() == LinkState::Tcp) link_.closeSocket();
+                linkFailed = true;
+            }
+            if (delivered) {
+                std::string ok = text(msg::kSuccessfully);
+                setResult(target.empty() ? formatText("%s,%s!", {label, ok})
+                                         : formatText("%s(%s),%s!", {label, target, ok}));
+                break;
+            }
+            std::string failed = text(msg::kFailed);
+            if (cancelRequested())
+                setResult(
+                    target.empty()
+                        ? formatText("%s. %s", {label, text(msg::kCancelledByUser)})
+                        : formatText("%s(%s). %s", {label, target, text(msg::kCancelledByUser)}));
+            else if (linkFailed)
+                setResult(target.empty()
+                              ? formatText("%s %s(%s)!", {label, failed, linkError})
+                              : formatText("%s(%s) %s(%s)!", {label, target, failed, linkError}));
+            else
+                setResult(target.empty() ? formatText("%s %s!", {label, failed})
+                                         : formatText("%s(%s) %s!", {label, target, failed}));
+            if (!repeat) break;
+        }
+        ++sequence_;
+        if (!delivered) break;
+        start = next;
+    }
+    if (!delivered) {
+        if (frames == 0) setResult(formatText("%s %s!", {label, text(msg::kFailed)}));
+        error(result_);
+    }
+    host_.progressPosition(0);
+    pause(config_.settleMs);
+    return delivered ? 1 : -1;
+}
+
+int SendSession::endSession(uint8_t address, const std::string& target) {
+    const uint8_t z[] = {kEndSession};
+    return transfer(z, address, textf(msg::kLabelEndSession, {address}), target, false);
+}
+
+// ---- The run ----
+
+bool SendSession::payloadsFit(UpdateKind kind, const OperationArgs& args) {
+    if (!document_) return true;
+    auto textFits = [&](const TextFile& f) {
+        std::vector<uint8_t> body;
+        encodeTextBody(f, *document_, clock_, body);
+        if (body.size() <= kMaxSignBody) return true;
+        error(textf(msg::kTextBodyTooLong, {f.name.str(), static_cast<long long>(body.size())}));
+        return false;
+    };
+    auto graphicFits = [&](const GraphicFile& g) {
+        if (g.width <= kMaxGraphicSide && g.height <= kMaxGraphicSide) return true;
+        error(textf(msg::kGraphicTooLarge, {g.name.str(), g.width, g.height}));
+        return false;
+    };
+    auto ticked = [&](const std::string& n) {
+        return std::any_of(args.files.begin(), args.files.end(),
+                           [&](const std::string& t) { return sameName(t, n); });
+    };
+    for (const TextFile& f : document_->textFiles) {
+        if (f.kind != kTextFile) continue;
+        bool sent = kind == UpdateKind::SendAll ||
+                    (kind == UpdateKind::SendText && ticked(f.name.str())) ||
+                    (kind == UpdateKind::SendCurrent && sameName(f.name.str(), args.current));
+        if (sent && !textFits(f)) return false;
+    }
+    for (const GraphicFile& g : document_->graphics) {
+        bool sent = kind == UpdateKind::SendAll ||
+                    (kind == UpdateKind::SendGraphic && ticked(g.name.str()));
+        if (sent && !graphicFits(g)) return false;
+    }
+    return true;
+}
+
+bool SendSession::preChecks(UpdateKind kind, const OperationArgs& args,
+                            std::vector<std::string>& targets, std::vector<uint8_t>& addresses,
+                            bool fileStage) {
+    if ((kind == UpdateKind::SendText || kind == UpdateKind::SendGraphic) && args.files.empty()) {
+        setResult(text(msg::kSessionSelectFiles));
+        error(result_);
+        return false;
+    }
+    if (fileStage) {
+        if (files_.empty()) {
+            setResult(text(msg::kReadDirectoryFirst));
+            error(result_);
+            return false;
+        }
+        if (std::none_of(files_.begin(), files_.end(), [](auto& f) { return f.ticked; })) {
+            setResult(text(msg::kSelectReadFile));
+            error(result_);
+            return false;
+        }
+    }
+    if (!payloadsFit(kind, args)) return false;
+    if (config_.alwaysDisplay && link_.linkState() == LinkState::None &&
+        kind != UpdateKind::ChangeAddress && !host_.confirmConnection()) {
+        setResult(text(msg::kCancelledByUser));
+        return false;
+    }
+    targets.clear();
+    if (config_.route == Route::Tcp)
+        targets = splitTargets(config_.groupAddresses);
+    else
+        targets.push_back({});
+    addresses = parseAddressList(config_.address);
+    if (addresses.empty()) {
+        setResult(text(msg::kNoSignAddress));
+        error(result_);
+        return false;
+    }
+    if (config_.route == Route::Tcp && targets.empty()) {
+        setResult(text(msg::kNoIpAddress));
+        error(result_);
+        return false;
+    }
+    bool hasZero = std::find(addresses.begin(), addresses.end(), 0) != addresses.end();
+    if (isReadKind(kind)) {
+        if (targets.size() > 1) warn(text(msg::kReadFirstTarget));
+        if (addresses.size() > 1) warn(text(msg::kReadFirstAddress));
+        if (hasZero) {
+            setResult(text(msg::kReadAddressZero));
+            error(result_);
+            return false;
+        }
+    }
+    if (kind == UpdateKind::TestDisplay) {
+        if (config_.route == Route::Tcp && targets.size() > 1) warn(text(msg::kTestFirstTarget));
+        if (addresses.size() > 1) warn(text(msg::kTestFirstAddress));
+    }
+    return true;
+}
+
+bool SendSession::connect(const std::string& target, bool endsRunOnFailure) {
+    (void)endsRunOnFailure;
+    if (config_.route == Route::Tcp) {
+        if (link_.linkState() != LinkState::None) return true;
+        host_.status(textf(msg::kNowConnecting, {target}));
+        std::string err;
+        if (!link_.connect(this, target, config_.tcpPort, err)) {
+            setResult(err);
+            error(err);
+            return false;
+        }
+        host_.status(textf(msg::kConnectedByNetwork, {target}));
+        link_.setLinkState(LinkState::Tcp);
+        return true;
+    }
+    if (link_.linkState() != LinkState::None) return true;
+    bool ok =
+        config_.serialDevice.empty()
+            ? link_.open(this, config_.comPort, baudRateForIndex(config_.baudIndex))
+            : link_.openDevice(this, config_.serialDevice, config_.comPort, config_.serialBaud);
+    if (!ok) {
+        setResult(text(msg::kInitComportError));
+        error(result_);
+        return false;
+    }
+    return true;
+}
+
+void SendSession::disconnect() {
+    switch (link_.linkState()) {
+        case LinkState::None:
+            link_.close();
+            break;
+        case LinkState::Modem:
+            if (config_.modemHangUp) {
+                link_.close();
+                link_.setLinkState(LinkState::None);
+            }
+            break;
+        case LinkState::Tcp:
+            if (config_.tcpHangUp) link_.closeSocket();
+            break;
+        case LinkState::Gprs:
+            link_.setGatewayPeer(nullptr, {});
+            link_.setLinkState(LinkState::None);
+            break;
+    }
+}
+
+bool SendSession::run(UpdateKind kind, const OperationArgs& args) {
+    bool fileStage = false;
+    std::vector<std::string> targets;
+    std::vector<uint8_t> addresses;
+    if (!preChecks(kind, args, targets, addresses, fileStage)) return false;
+    busy_ = true;
+    cancel_ = false;
+    bool allOk = true;
+    bool read = isReadKind(kind);
+    bool test = kind == UpdateKind::TestDisplay || kind == UpdateKind::CloseTest;
+    bool hasZero = std::find(addresses.begin(), addresses.end(), 0) != addresses.end();
+    for (size_t t = 0; t < targets.size(); ++t) {
+        const std::string& ip = targets[t];
+        std::string target = config_.route == Route::Tcp
+                                 ? textf(msg::kTargetInGroup, {ip, config_.groupName})
+                                 : std::string();
+        // The close-test command goes over the line the test left open.
+        bool keepOpen =
+            kind == UpdateKind::CloseTest && link_.isOpen() && link_.linkState() == LinkState::None;
+        if (!keepOpen && !connect(ip, read)) {
+            allOk = false;
+            if (config_.route == Route::Serial || read || test) break;
+            continue;
+        }
+        if (kind == UpdateKind::ChangeAddress) {
+            // Once per run, to the old address: after the first success there
+            // is no sign left at the old address to answer a second one.
+            sequence_ = 0;
+            allOk =
+                operate(kind, static_cast<uint8_t>(args.oldAddress), target, args, false) && allOk;
+        } else {
+            for (uint8_t address : addresses) {
+                if (cancelRequested()) {
+                    setResult(text(msg::kCancelledByUser));
+                    allOk = false;
+                    break;
+                }
+                sequence_ = 0;
+                uint8_t a = hasZero ? 0 : address;
+                allOk = operate(kind, a, target, args, fileStage) && allOk;
+                if (hasZero || test || read) break;
+            }
+        }
+        LinkState before = link_.linkState();
+        if (kind != UpdateKind::TestDisplay) disconnect();
+        if (cancelRequested()) {
+            setResult(text(msg::kCancelledByUser));
+            allOk = false;
+            break;
+        }
+        if (before == LinkState::None || read || test) break;
+    }
+    busy_ = false;
+    return allOk && !cancelRequested();
+}
+
+bool SendSession::readFiles(UpdateKind kind) {
+    std::vector<std::string> targets;
+    std::vector<uint8_t> addresses;
+    OperationArgs none;
+    if (!preChecks(kind, none, targets, addresses, true)) return false;
+    busy_ = true;
+    cancel_ = false;
+    bool ok = false;
+    std::string target = config_.route == Route::Tcp
+                             ? textf(msg::kTargetInGroup, {targets[0], config_.groupName})
+                             : std::string();
+    if (connect(targets[0], true)) {
+        sequence_ = 0;
+        ok = readFileList(kind, addresses[0], target);
+        disconnect();
+    }
+    busy_ = false;
+    return ok && !cancelRequested();
+}
+
+bool SendSession::operate(UpdateKind kind, uint8_t address, const std::string& target,
+                          const OperationArgs& args, bool) {
+    currentAddress_ = address;
+    switch (kind) {
+        case UpdateKind::SendText:
+        case UpdateKind::SendGraphic:
+            return sendFiles(kind, address, target, args.files, config_.sendOptions);
+        case UpdateKind::SendCurrent:
+            return sendFiles(kind, address, target, {args.current}, 0);
+        case UpdateKind::SendAll:
+            return sendAll(address, target);
+        default:
+            if (isReadKind(kind)) return read(kind, address, target);
+            return command(kind, address, target, args);
+    }
+}
+
+bool SendSession::sendFiles(UpdateKind kind, uint8_t address, const std::string& target,
+                            const std::vector<std::string>& names, int options) {
+    if (!document_) return false;
+    auto ticked = [&](const std::string& n) {
+        return std::any_of(names.begin(), names.end(),
+                           [&](const std::string& t) { return sameName(t, n); });
+    };
+    std::vector<uint8_t> payload;
+    payload.reserve(655360);
+    bool first = true;
+    bool any = false;
+    bool lastOk = false;
+    auto optionBytes = [&](uint8_t filesCode) {
+        if (!first) return;
+        first = false;
+        if (options & 1) payload.push_back(code::kClearMemory);
+        if (options & 2) payload.push_back(filesCode);
+    };
+    if (kind == UpdateKind::SendGraphic) {
+        for (const GraphicFile& g : document_->graphics) {
+            if (!ticked(g.name.str())) continue;
+            payload.clear();
+            optionBytes(code::kClearGraphics);
+            payload.push_back(code::kGraphicFile);
+            auto body = encodeGraphicBody(g, clock_);
+            payload.insert(payload.end(), body.begin(), body.end());
+            any = true;
+            lastOk =
+                transfer(payload, address, textf(msg::kSendingGraphicFile, {g.name.str(), address}),
+                         target, true) == 1;
+            if (!lastOk) break;
+        }
+    } else {
+        for (const TextFile& f : document_->textFiles) {
+            if (f.kind != kTextFile || !ticked(f.name.str())) continue;
+            payload.clear();
+            if (kind == UpdateKind::SendText) optionBytes(code::kClearText);
+            payload.push_back(code::kTextFile);
+            encodeTextBody(f, *document_, clock_, payload);
+            any = true;
+            int label =
+                kind == UpdateKind::SendCurrent ? msg::kSendingCurrentFile : msg::kSendingTextFile;
+            lastOk = transfer(payload, address, textf(label, {f.name.str(), address}), target,
+                              true) == 1;
+            if (!lastOk || kind == UpdateKind::SendCurrent) break;
+        }
+    }
+    if (any && lastOk) return endSession(address, target) == 1;
+    return false;
+}
+
+bool SendSession::sendAll(uint8_t address, const std::string& target) {
+    if (!document_) return false;
+    std::vector<std::string> names;
+    if (!document_->graphics.empty()) {
+        for (const GraphicFile& g : document_->graphics)
+            names.push_back(g.name.str());
+        bool ok = sendFiles(UpdateKind::SendGraphic, address, target, names, 1);
+        pause(config_.settleMs);
+        if (!ok) return false;
+    }
+    names.clear();
+    for (const TextFile& f : document_->textFiles)
+        if (f.kind == kTextFile) names.push_back(f.name.str());
+    if (!names.empty()) {
+        bool ok = sendFiles(UpdateKind::SendText, address, target, names, 0);
+        pause(config_.settleMs);
+        if (!ok) return false;
+    }
+    if (!document_->tasks.empty()) {
+        auto p = schedulePayload(document_->tasks);
+        if (transfer(p, address, textf(msg::kLabelSchedule, {address}), target, true) != 1)
+            return false;
+    }
+    setResult(text(msg::kSendAllDone));
+    return true;
+}
+
+bool SendSession::command(UpdateKind kind, uint8_t address, const std::string& target,
+                          const OperationArgs& args) {
+    std::vector<uint8_t> p;
+    switch (kind) {
+        case UpdateKind::AdjustTime:
+            p = adjustTimePayload(clock_.localNow());
+            break;
+        case UpdateKind::SendSchedule:
+            p = schedulePayload(document_ ? document_->tasks : std::vector<ScheduleTask>{});
+            break;
+        case UpdateKind::ChangeAddress:
+            p = changeAddressPayload(static_cast<uint8_t>(args.newAddress));
+            break;
+        case UpdateKind::SetDefault:
+            p = setDefaultPayload(args.defaultName);
+            break;
+        case UpdateKind::AutoOnOff:
+            p = autoOnOffPayload(config_.autoOnOff);
+            break;
+        case UpdateKind::ChangeBaud:
+            p = changeBaudPayload(static_cast<uint8_t>(args.baudIndex));
+            break;
+        default:
+            p = simpleCommandPayload(kind);
+            break;
+    }
+    int r = transfer(p, address, textf(commandLabelId(kind), {address}), target, true);
+    if (kind == UpdateKind::TestDisplay || kind == UpdateKind::SignOff ||
+        kind == UpdateKind::SignOn || kind == UpdateKind::CloseTest)
+        host_.status(result_);
+    return r == 1;
+}
+
+// ---- Read-back ----
+
+void SendSession::startReception(ReadKind kind) {
+    reception_.begin();
+    readKind_ = kind;
+    reply_.clear();
+    expected_ = 0;
+    untrusted_ = false;
+    firstFrameSize_ = 0;
+    acceptedFrames_ = 0;
+}
+
+int SendSession::waitReply() {
+    uint64_t last = clock_.tickMs();
+    size_t seenFrames = acceptedFrames_;
+    bool rangeSet = false;
+    for (;;) {
+        std::string err;
+        if (!link_.poll(err, CSignLink::kPollWaitMs)) {
+            setResult(formatText("%s,%s", {text(msg::kReadDataError), err}));
+            return -1;
+        }
+        uint64_t now = clock_.tickMs();
+        if (acceptedFrames_ != seenFrames) {
+            seenFrames = acceptedFrames_;
+            last = now;
+            if (!rangeSet && expected_ != 0) {
+                host_.progressRange(0, static_cast<int>(expected_));
+                rangeSet = true;
+            }
+            host_.progressPosition(static_cast<int>(reply_.size()));
+        }
+        ReceptionState s = reception_.state();
+        if (s == ReceptionState::Complete || s == ReceptionState::Finished ||
+            s == ReceptionState::Failed) {
+            if (s == ReceptionState::Complete) setResult(text(msg::kReceiveSuccessfully));
+            return 1;
+        }
+        if (now - last > static_cast<uint64_t>(config_.replyTimeoutMs)) {
+            setResult(text(msg::kReceiveTimeout));
+            return -1;
+        }
+        if (cancelRequested()) {
+            setResult(text(msg::kReceiveCancelled));
+            return -1;
+        }
+        host_.pump();
+    }
+}
+
+int SendSession::request(ReadKind kind, const std::string& name, uint8_t address,
+                         const std::string& target) {
+    startReception(kind);
+    auto payload = readRequestPayload(kind, name);
+    std::string label = (kind == ReadKind::TextFile || kind == ReadKind::GraphicFile)
+                            ? textf(readLabelId(kind), {address, name})
+                            : textf(readLabelId(kind), {address});
+    if (transfer(payload, address, label, target, true) != 1) return -1;
+    if (kind == ReadKind::TextFile || kind == ReadKind::GraphicFile)
+        host_.status(textf(msg::kReceivingFile, {name}));
+    return waitReply();
+}
+
+bool SendSession::read(UpdateKind kind, uint8_t address, const std::string& target) {
+    host_.status(text(readAnnouncementId(kind)));
+    reception_.resetSequence();
+    ReadKind rk = readKindOf(kind);
+    int r = request(rk, {}, address, target);
+    bool complete = r == 1 && reception_.state() == ReceptionState::Complete;
+    reception_.stopReceiving();
+    if (complete) {
+        reception_.markFinished();
+        if (endSession(address, target) != 1) {
+            setResult(text(msg::kEndSessionError));
+            error(result_);
+        }
+        switch (rk) {
+            case ReadKind::TextDirectory:
+            case ReadKind::GraphicDirectory: {
+                directory_ = parseDirectory(reply_);
+                files_.clear();
+                for (auto& e : directory_)
+                    if (!(rk == ReadKind::TextDirectory && sameName(e.name, "DEMO")))
+                        files_.push_back({e.name, false});
+                host_.fileList(files_);
+                setResult(text(msg::kReceiveSuccessfully));
+                break;
+            }
+            case ReadKind::Schedule:
+                tasks_ = parseScheduleReply(reply_);
+                setResult(text(msg::kReceiveSuccessfully));
+                break;
+            default:
+                setResult(replyDisplay(rk, reply_));
+                break;
+        }
+    } else {
+        if (r == 1 && reception_.state() == ReceptionState::Failed)
+            setResult(text(reception_.failureText()));
+        int title = readFailureTitleId(kind);
+        if (title) setResult(formatText("%s %s!", {text(title), text(msg::kFailed)}));
+    }
+    host_.status(result_);
+    host_.progressPosition(0);
+    return complete;
+}
+
+bool SendSession::readFileList(UpdateKind kind, uint8_t address, const std::string& target) {
+    currentAddress_ = address;
+    bool graphic = kind == UpdateKind::ReadGraphic;
+    host_.status(text(readAnnouncementId(kind)));
+    reception_.resetSequence();
+    bool sent = false;
+    bool ok = true;
+    for (const FileEntry& f : files_) {
+        if (!f.ticked) continue;
+        sent = true;
+        int r =
+            request(graphic ? ReadKind::GraphicFile : ReadKind::TextFile, f.name, address, target);
+        if (r != 1 || reception_.state() != ReceptionState::Complete) {
+            if (r == 1 && reception_.state() == ReceptionState::Failed)
+                setResult(text(reception_.failureText()));
+            ok = false;
+            break;
+        }
+        std::span<const uint8_t> body(reply_);
+        body = body.subspan(std::min<size_t>(1, body.size()));
+        std::string err;
+        bool decoded = false;
+        if (!untrusted_ && !body.empty()) {
+            if (graphic) {
+                GraphicFile g;
+                g.name = "A";
+                g.width = 160;
+                g.height = 16;
+                decoded = decodeGraphicBody(body, g, err);
+                if (decoded) graphics_.push_back(std::move(g));
+            } else {
+                WorkArea work = document_ ? *document_ : WorkArea{};
+                DecodedText d;
+                decoded = decodeTextBody(body, work, TextDecodeOptions{}, clock_, d, err);
+                if (decoded) texts_.push_back({std::move(d.file), std::move(d.windowFiles)});
+            }
+        }
+        if (!decoded) {
+            setResult(err.empty() ? text(msg::kFileFormatInvalid) : err);
+            error(result_);
+            ok = false;
+        }
+    }
+    reception_.stopReceiving();
+    reception_.markFinished();
+    if (sent && !(reception_.failureText() != 0 || cancelRequested() ||
+                  result_ == text(msg::kReceiveTimeout))) {
+        if (endSession(address, target) != 1) {
+            setResult(text(msg::kEndSessionError));
+            error(result_);
+            ok = false;
+        }
+    }
+    host_.status(result_);
+    host_.progressPosition(0);
+    return ok;
+}
+
+int SendSession::mergeInto(WorkArea& work) {
+    int merged = 0;
+    std::string prompt = text(msg::kPromptTitle);
+    auto place = [&](const TextFile& f) {
+        TextFile* existing = work.findFile(f.name.str());
+        if (!existing) {
+            work.textFiles.push_back(f);
+            return true;
+        }
+        if (existing->kind == kTextFile && f.kind == kTextFile &&
+            !host_.question(textf(msg::kOverwriteText, {f.name.str()}), prompt))
+            return false;
+        *existing = f;
+        return true;
+    };
+    for (const ReceivedText& r : texts_) {
+        if (r.file.kind == kTextFile && !work.findFile(r.file.name.str()) &&
+            work.textFileCount() >= 255) {
+            host_.messageBox(text(msg::kMaxTextFiles), prompt, Icon::Exclamation);
+            break;
+        }
+        if (!place(r.file)) continue;
+        ++merged;
+        for (const TextFile& w : r.windowFiles)
+            place(w);
+    }
+    for (const GraphicFile& g : graphics_) {
+        GraphicFile* existing = work.findGraphic(g.name.str());
+        if (!existing) {
+            if (work.graphics.size() >= 255) {
+                host_.messageBox(text(msg::kMaxGraphics), prompt, Icon::Exclamation);
+                break;
+            }
+            work.graphics.push_back(g);
+        } else if (host_.question(textf(msg::kOverwriteGraphic, {g.name.str()}), prompt)) {
+            *existing = g;
+        } else {
+            continue;
+        }
+        ++merged;
+    }
+    texts_.clear();
+    graphics_.clear();
+    return merged;
+}
+
+}  // namespace lumavox

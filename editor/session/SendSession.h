@@ -1,0 +1,167 @@
+// The send session: one operation on signs (send files, a one-shot command or a
+// read request) run over the sign link, target by target and address by
+// address, reported through a SessionHost.
+//
+// Each payload travels frame by frame; every frame to a non-zero address waits
+// for the handshake and is repeated up to the configured attempts. Waits poll
+// the link at most 10 ms at a time, so cancellation is seen within 10 ms.
+// Failures are return values and result texts, never exceptions.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "content/Model.h"
+#include "platform/Clock.h"
+#include "protocol/ReplyReception.h"
+#include "session/ReadBack.h"
+#include "session/SessionHost.h"
+#include "session/SignCommands.h"
+#include "transport/SignLink.h"
+
+namespace lumavox {
+
+enum class Route : int { Serial = 1, Tcp = 2 };
+
+struct SessionConfig {
+    Route route = Route::Serial;
+    int repeatTimes = 3;        // attempts per frame; below 1 means 1
+    int modemTimeoutMs = 6500;  // handshake limit while a modem line is up
+    int lanTimeoutMs = 13000;   // handshake limit otherwise
+    int frameSize = 1000;       // "Number for Frame", as stored
+    // Serial: a device path opened directly at serialBaud, else COM comPort at
+    // the baud of baudIndex.
+    std::string serialDevice;
+    int serialBaud = 9600;
+    int comPort = 1;
+    int baudIndex = 3;
+    std::string address = "1";  // the sign address list
+    // TCP/IP: the group's name and its comma-separated IP list, and the port.
+    std::string groupName;
+    std::string groupAddresses;
+    int tcpPort = 5005;
+    bool alwaysDisplay = true;  // ask confirmConnection() before a run
+    int sendOptions = 0;        // 0 none, 1 clear memory, 2 clear files, 3 both
+    bool tcpHangUp = true;      // close the TCP connection after each target
+    bool modemHangUp = false;
+    AutoOnOffRecord autoOnOff;
+    // Inactivity limit of a reply and the settle pause after each transfer.
+    int replyTimeoutMs = 30000;
+    int settleMs = 100;
+};
+
+// What an operation needs beyond the document.
+struct OperationArgs {
+    std::vector<std::string> files;  // kinds 1 and 2: the ticked names; empty = none
+    std::string current;             // kind 30
+    int oldAddress = 0;              // kind 5
+    int newAddress = 0;
+    std::string defaultName;  // kind 15
+    int baudIndex = 0;        // kind 29
+};
+
+// A file received by a read, kept until the session is closed.
+struct ReceivedText {
+    TextFile file;
+    std::vector<TextFile> windowFiles;
+};
+
+class SendSession : public LinkReceiver {
+  public:
+    SendSession(CSignLink& link, SessionHost& host, SessionConfig config, const WorkArea* document,
+                const Clock& clock = SystemClock::instance());
+    ~SendSession() override;
+    SendSession(const SendSession&) = delete;
+    SendSession& operator=(const SendSession&) = delete;
+
+    // Runs an operation: the pre-checks, then every target and address. True
+    // when every transfer of the run succeeded. Kinds 16 and 22 read the
+    // directory into files().
+    bool run(UpdateKind kind, const OperationArgs& args = {});
+    // "Read File" of kinds 16 and 22: reads the ticked entries of files().
+    bool readFiles(UpdateKind kind);
+    // Ticks the entry of that name; false when the list has none.
+    bool tick(const std::string& name, bool on = true);
+
+    // "Close" while busy: the next wait ends with "Cancelled by user".
+    void requestCancel();
+    // "Close" while idle: merges the files read into `work` (asking before an
+    // ordinary file is replaced) and drops them. Returns how many were merged.
+    int mergeInto(WorkArea& work);
+
+    const std::string& resultText() const { return result_; }
+    const std::vector<FileEntry>& files() const { return files_; }
+    const std::vector<DirectoryEntry>& directory() const { return directory_; }
+    const std::vector<ReceivedText>& receivedTexts() const { return texts_; }
+    const std::vector<GraphicFile>& receivedGraphics() const { return graphics_; }
+    const std::vector<ScheduleTask>& receivedTasks() const { return tasks_; }
+    // The data of the last reply R.
+    const std::vector<uint8_t>& reply() const { return reply_; }
+    const SessionConfig& config() const { return config_; }
+    void setConfig(const SessionConfig& c) { config_ = c; }
+
+    // The building blocks, public for the commands and the tests.
+    // Transfer: 1 when every frame was delivered, -1 otherwise.
+    int transfer(std::span<const uint8_t> payload, uint8_t address, const std::string& label,
+                 const std::string& target, bool repeat);
+    // 1 handshake seen, 0 timed out, -1 link error or cancelled.
+    int waitHandshake();
+    void pause(int ms);
+    int endSession(uint8_t address, const std::string& target);
+
+    // LinkReceiver
+    void onLinkBytes(std::span<const uint8_t> bytes, bool handshakeAwaited) override;
+    bool cancelRequested() const override;
+    void pump() override;
+
+  private:
+    bool preChecks(UpdateKind kind, const OperationArgs& args, std::vector<std::string>& targets,
+                   std::vector<uint8_t>& addresses, bool fileStage);
+    bool connect(const std::string& target, bool readOrTest);
+    void disconnect();
+    bool operate(UpdateKind kind, uint8_t address, const std::string& target,
+                 const OperationArgs& args, bool fileStage);
+    bool sendFiles(UpdateKind kind, uint8_t address, const std::string& target,
+                   const std::vector<std::string>& names, int options);
+    bool sendAll(uint8_t address, const std::string& target);
+    bool command(UpdateKind kind, uint8_t address, const std::string& target,
+                 const OperationArgs& args);
+    bool read(UpdateKind kind, uint8_t address, const std::string& target);
+    bool readFileList(UpdateKind kind, uint8_t address, const std::string& target);
+    // Sends one read request and waits for its whole reply (1), or fails (-1).
+    int request(ReadKind kind, const std::string& name, uint8_t address, const std::string& target);
+    int waitReply();
+    void startReception(ReadKind kind);
+    void setResult(const std::string& text, bool showStatus = true);
+    void error(const std::string& text);
+    void warn(const std::string& text);
+    bool payloadsFit(UpdateKind kind, const OperationArgs& args);
+
+    CSignLink& link_;
+    SessionHost& host_;
+    SessionConfig config_;
+    const WorkArea* document_;
+    const Clock& clock_;
+    ReplyReception reception_;
+    std::string result_;
+    bool cancel_ = false;
+    bool busy_ = false;
+    unsigned sequence_ = 0;
+    uint8_t currentAddress_ = 0;
+    std::vector<FileEntry> files_;
+    std::vector<DirectoryEntry> directory_;
+    std::vector<ReceivedText> texts_;
+    std::vector<GraphicFile> graphics_;
+    std::vector<ScheduleTask> tasks_;
+    // The reply being received (filled from the frame observer).
+    ReadKind readKind_ = ReadKind::Memory;
+    std::vector<uint8_t> reply_;
+    size_t firstFrameSize_ = 0;
+    size_t expected_ = 0;
+    bool untrusted_ = false;
+    size_t acceptedFrames_ = 0;
+};
+
+}  // namespace lumavox

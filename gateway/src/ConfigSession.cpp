@@ -1,0 +1,98 @@
+#include "ConfigSession.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace lumavox::gateway {
+
+using Steady = std::chrono::steady_clock;
+
+void ConfigSession::startReader(DtuPort& port) {
+    stopReader();
+    {
+        std::lock_guard lock(mutex_);
+        command_.clear();
+        reply_.clear();
+        event_ = false;
+    }
+    stop_ = false;
+    reader_ = std::thread([this, p = &port] { readerLoop(p); });
+}
+
+void ConfigSession::stopReader() {
+    stop_ = true;
+    if (reader_.joinable()) reader_.join();
+}
+
+void ConfigSession::readerLoop(DtuPort* port) {
+    collected_.reset(kCollectSize);
+    auto lastBytes = Steady::now();
+    uint8_t buf[1024];
+    while (!stop_) {
+        size_t waiting = port->available();
+        if (waiting > 0) {
+            lastBytes = Steady::now();
+            size_t got = port->read(buf, std::min(waiting, sizeof buf));
+            std::lock_guard lock(mutex_);
+            if (got > 0 && !command_.empty()) {
+                collected_.write(buf, got);
+                if (auto r = recogniseReply(collected_.snapshot(), listMode_, command_)) {
+                    reply_ = std::move(*r);
+                    collected_.clear();
+                }
+            }
+        }
+        {
+            std::lock_guard lock(mutex_);
+            auto now = Steady::now();
+            if (now - lastBytes > std::chrono::milliseconds(kQuietMs) && !reply_.empty()) {
+                event_ = true;
+                cv_.notify_all();
+                lastBytes = now;
+            }
+        }
+        if (waiting == 0) port->waitReadable(1);
+    }
+}
+
+bool ConfigSession::sendCommand(DtuPort& port, std::string_view cmd) {
+    if (cmd.size() > config::kMaxCommand) return false;
+    {
+        std::lock_guard lock(mutex_);
+        reply_.clear();
+        collected_.clear();
+        event_ = false;
+        command_.assign(cmd);
+    }
+    return port.write(reinterpret_cast<const uint8_t*>(cmd.data()), cmd.size()) > 0;
+}
+
+bool ConfigSession::waitReply(bool wantOk, int timeoutMs) {
+    const int steps = std::max(1, timeoutMs / 10);
+    std::unique_lock lock(mutex_);
+    for (int i = 0; i < steps; ++i) {
+        cv_.wait_for(lock, std::chrono::milliseconds(10), [&] { return event_; });
+        if (!event_) continue;
+        if (wantOk) {
+            if (reply_.find("OK") != std::string::npos) {
+                reply_.clear();
+                return true;
+            }
+        } else if (!reply_.empty()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string ConfigSession::reply() const {
+    std::lock_guard lock(mutex_);
+    return reply_;
+}
+
+void ConfigSession::setListMode(bool on) {
+    std::lock_guard lock(mutex_);
+    listMode_ = on;
+}
+
+}  // namespace lumavox::gateway

@@ -1,0 +1,87 @@
+// The configuration dialogue operations of a handle.
+#include "ConfigText.h"
+#include "DtuDevice.h"
+
+namespace lumavox::gateway {
+
+namespace {
+constexpr int kListTimeoutMs = 20000;
+constexpr int kHeartbeatTimeoutMs = 10000;
+}  // namespace
+
+int DtuDevice::enterConfig() {
+    std::lock_guard lock(opMutex_);
+    if (inConfig()) return 1;
+    if (!port_->open()) return 0;
+    port_->purge();
+    config_.startReader(*port_);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!config_.sendCommand(*port_, config::kEnter)) break;
+        if (config_.waitReply(true, port_->replyTimeoutMs())) {
+            config_.setActive(true);
+            return 1;
+        }
+    }
+    // Whatever failed, the reader never outlives the attempt.
+    config_.stopReader();
+    return 0;
+}
+
+int DtuDevice::configWrite(std::string_view name, std::string_view value) {
+    std::lock_guard lock(opMutex_);
+    if (!inConfig()) return 0;
+    if (!config_.sendCommand(*port_, writeCommand(name, value))) return 0;
+    const int timeout =
+        name == config::kHeartbeatName ? kHeartbeatTimeoutMs : port_->replyTimeoutMs();
+    if (config_.waitReply(true, timeout)) return 1;
+    return interpretWriteReply(config_.reply());
+}
+
+int DtuDevice::configRead(std::string_view name, std::string& value) {
+    std::lock_guard lock(opMutex_);
+    if (!inConfig()) return 0;
+    const std::string cmd = readCommand(name);
+    if (!config_.sendCommand(*port_, cmd)) return 0;
+    if (!config_.waitReply(false, port_->replyTimeoutMs())) return 0;
+    return interpretReadReply(config_.reply(), cmd, value);
+}
+
+int DtuDevice::getAllConfig() {
+    std::lock_guard lock(opMutex_);
+    if (!inConfig()) return 0;
+    config_.setListMode(true);
+    bool ok =
+        config_.sendCommand(*port_, config::kList) && config_.waitReply(false, kListTimeoutMs);
+    std::string list = ok ? config_.reply() : std::string();
+    config_.setListMode(false);
+    if (!ok || list.starts_with("ERR")) return 0;
+    config_.list().assign(list);
+    return 1;
+}
+
+bool DtuDevice::getConfig(std::string& name, std::string& value) {
+    std::lock_guard lock(opMutex_);
+    return config_.list().next(name, value);
+}
+
+int DtuDevice::exitConfig(bool waitReply) {
+    std::lock_guard lock(opMutex_);
+    if (!inConfig() && waitReply) {
+        config_.setActive(true);
+        if (!port_->open()) {
+            config_.setActive(false);
+            return 0;
+        }
+        config_.startReader(*port_);
+    }
+    if (inConfig()) {
+        const std::string cmd = writeCommand(config::kLeaveName, config::kLeaveValue);
+        if (config_.sendCommand(*port_, cmd) && waitReply)
+            config_.waitReply(true, port_->replyTimeoutMs());
+    }
+    config_.stopReader();
+    config_.setActive(false);
+    return 1;
+}
+
+}  // namespace lumavox::gateway
