@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "NVSOCX.h"
+#include "SignsimProcess.h"
 
 using WallClock = std::chrono::steady_clock;
 
@@ -35,35 +36,6 @@ namespace {
 double seconds(WallClock::time_point a, WallClock::time_point b) {
     return std::chrono::duration<double>(b - a).count();
 }
-
-struct Sim {
-    pid_t pid = -1;
-    int port = 0;
-    Sim() {
-        int out[2];
-        if (::pipe(out) != 0) return;
-        pid = ::fork();
-        if (pid == 0) {
-            ::dup2(out[1], 1);
-            ::execl(SIGNSIM_PATH, SIGNSIM_PATH, "--nvs", "--tcp", "0", static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        std::string line;
-        char c;
-        while (::read(out[0], &c, 1) == 1 && c != '\n')
-            line += c;
-        ::close(out[0]);
-        auto colon = line.rfind(':');
-        if (colon != std::string::npos) port = std::atoi(line.c_str() + colon + 1);
-    }
-    ~Sim() {
-        if (pid > 0) {
-            ::kill(pid, SIGTERM);
-            ::waitpid(pid, nullptr, 0);
-        }
-    }
-};
 
 struct State {
     int finalId = 0;
@@ -134,8 +106,8 @@ double bareSocket(int64_t total, size_t chunk) {
 
 int main() {
     ::setenv("NVSOCX_TEST_TIMINGS", "0,20000,15000", 1);
-    Sim sim;
-    if (sim.port <= 0) {
+    lumavox::bench::SignsimProcess sim(SIGNSIM_PATH, {"--nvs"});
+    if (sim.port() < 0) {
         std::fprintf(stderr, "bench_control: signsim did not start\n");
         return 1;
     }
@@ -165,7 +137,7 @@ int main() {
     }
     auto t1 = WallClock::now();
     NVSOCX_SetCommuMode(h, 2);
-    NVSOCX_SetIPAndPort(h, "127.0.0.1", sim.port);
+    NVSOCX_SetIPAndPort(h, "127.0.0.1", sim.port());
     NVSOCX_StartSend(h, -1);
     while (NVSOCX_HasStartSendThread(h) && !state.finalId) {
         NVSOCX_DispatchEvents(h);

@@ -10,7 +10,8 @@
 // - the round-trip time of a 64-byte echo from the host through the gateway
 //   to a DTU and back, next to the same echo against a bare Asio echo server
 //   in the same process, measured in interleaved blocks so both see the same
-//   machine load. Both sides poll without sleeping.
+//   machine load. Both echo servers are processes of their own and both
+//   clients poll without sleeping.
 //
 // usage: bench_gateway [--count N] [--echoes M] [--window W]
 // (W: connects dtusim keeps in flight at once, default 8)
@@ -130,18 +131,31 @@ struct Simulator {
     }
 };
 
-// A plain Asio echo server on its own thread: the baseline.
+// A plain Asio echo server in a process of its own, as the DTUs are: the
+// baseline. It reports its port on a pipe and ends with its parent.
 class BareEchoServer {
   public:
-    BareEchoServer() : acceptor_(io_, tcp::endpoint(asio::ip::address_v4::loopback(), 0)) {
-        accept();
-        thread_ = std::thread([this] { io_.run(); });
+    BareEchoServer() {
+        int fds[2];
+        if (::pipe(fds) != 0) std::exit(1);
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            ::close(fds[0]);
+            serve(fds[1]);
+            ::_exit(0);
+        }
+        ::close(fds[1]);
+        uint16_t port = 0;
+        if (::read(fds[0], &port, sizeof port) != sizeof port) std::exit(1);
+        ::close(fds[0]);
+        port_ = port;
     }
     ~BareEchoServer() {
-        io_.stop();
-        thread_.join();
+        ::kill(pid_, SIGTERM);
+        ::waitpid(pid_, nullptr, 0);
     }
-    int port() const { return acceptor_.local_endpoint().port(); }
+    int port() const { return port_; }
 
   private:
     struct Session : std::enable_shared_from_this<Session> {
@@ -159,18 +173,26 @@ class BareEchoServer {
         tcp::socket socket;
         uint8_t buf[4096];
     };
-    void accept() {
-        acceptor_.async_accept([this](const asio::error_code& ec, tcp::socket s) {
+    static void accept(tcp::acceptor& acceptor) {
+        acceptor.async_accept([&acceptor](const asio::error_code& ec, tcp::socket s) {
             if (!ec) {
                 s.set_option(tcp::no_delay(true));
                 std::make_shared<Session>(std::move(s))->read();
             }
-            accept();
+            accept(acceptor);
         });
     }
-    asio::io_context io_;
-    tcp::acceptor acceptor_;
-    std::thread thread_;
+    static void serve(int reportFd) {
+        asio::io_context io(1);
+        tcp::acceptor acceptor(io, tcp::endpoint(asio::ip::address_v4::loopback(), 0));
+        uint16_t port = acceptor.local_endpoint().port();
+        if (::write(reportFd, &port, sizeof port) != sizeof port) return;
+        ::close(reportFd);
+        accept(acceptor);
+        io.run();
+    }
+    pid_t pid_ = -1;
+    int port_ = 0;
 };
 
 }  // namespace

@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "SignsimProcess.h"
 #include "platform/ByteIo.h"
 #include "protocol/Frame.h"
 #include "transport/SignLink.h"
@@ -36,38 +37,6 @@ namespace {
 constexpr size_t kFileBody = 61440;
 constexpr int kFiles = 10;
 constexpr int kRounds = 5;
-
-struct Sim {
-    pid_t pid = -1;
-    int port = -1;
-    Sim() {
-        int out[2];
-        if (::pipe(out) != 0) return;
-        pid = ::fork();
-        if (pid == 0) {
-            ::dup2(out[1], 1);
-            ::close(out[0]);
-            ::execl(LUMAVOX_SIGNSIM_PATH, "signsim", "--tcp", "0", nullptr);
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        std::string line;
-        char c;
-        pollfd p{out[0], POLLIN, 0};
-        while (::poll(&p, 1, 5000) > 0 && ::read(out[0], &c, 1) == 1 && c != '\n')
-            line += c;
-        ::close(out[0]);
-        auto colon = line.rfind(':');
-        if (line.rfind("LISTEN tcp ", 0) == 0 && colon != std::string::npos)
-            port = std::atoi(line.c_str() + colon + 1);
-    }
-    ~Sim() {
-        if (pid > 0) {
-            ::kill(pid, SIGTERM);
-            ::waitpid(pid, nullptr, 0);
-        }
-    }
-};
 
 std::vector<uint8_t> textFile(int index) {
     std::vector<uint8_t> b(kFileBody, static_cast<uint8_t>('A' + index % 26));
@@ -173,8 +142,8 @@ double pingPong(size_t count) {
 }  // namespace
 
 int main() {
-    Sim sim;
-    if (sim.port < 0) {
+    bench::SignsimProcess sim(LUMAVOX_SIGNSIM_PATH);
+    if (sim.port() < 0) {
         std::fprintf(stderr, "signsim did not start (%s)\n", LUMAVOX_SIGNSIM_PATH);
         return 1;
     }
@@ -186,7 +155,7 @@ int main() {
     std::vector<double> ratios;
     for (int round = 1; round <= kRounds; ++round) {
         size_t frames = 0;
-        double framed = framedRun(sim.port, frames);
+        double framed = framedRun(sim.port(), frames);
         double bare = pingPong(frames ? frames : 615);
         if (framed < 0 || bare < 0) return 1;
         double ratio = framed / bare;

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "SignsimProcess.h"
 #include "cli/Cli.h"
 #include "content/Document.h"
 #include "content/GraphicBody.h"
@@ -27,38 +28,6 @@ using namespace lumavox;
 using WallClock = std::chrono::steady_clock;
 
 namespace {
-
-struct Sim {
-    pid_t pid = -1;
-    int port = -1;
-    Sim() {
-        int out[2];
-        if (::pipe(out) != 0) return;
-        pid = ::fork();
-        if (pid == 0) {
-            ::dup2(out[1], 1);
-            ::close(out[0]);
-            ::execl(LUMAVOX_SIGNSIM_PATH, "signsim", "--tcp", "0", nullptr);
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        std::string line;
-        char c;
-        pollfd p{out[0], POLLIN, 0};
-        while (::poll(&p, 1, 5000) > 0 && ::read(out[0], &c, 1) == 1 && c != '\n')
-            line += c;
-        ::close(out[0]);
-        auto colon = line.rfind(':');
-        if (line.rfind("LISTEN tcp ", 0) == 0 && colon != std::string::npos)
-            port = std::atoi(line.c_str() + colon + 1);
-    }
-    ~Sim() {
-        if (pid > 0) {
-            ::kill(pid, SIGTERM);
-            ::waitpid(pid, nullptr, 0);
-        }
-    }
-};
 
 class QuietHost : public SessionHost {
   public:
@@ -170,8 +139,8 @@ double sessionRun(int port, const WorkArea& work, int settleMs) {
 }  // namespace
 
 int main() {
-    Sim sim;
-    if (sim.port < 0) {
+    bench::SignsimProcess sim(LUMAVOX_SIGNSIM_PATH);
+    if (sim.port() < 0) {
         std::fprintf(stderr, "signsim did not start\n");
         return 1;
     }
@@ -187,9 +156,9 @@ int main() {
         "ratio\n");
     for (int round = 1; round <= 3; ++round) {
         size_t frames = 0;
-        double bare = bareRun(sim.port, payloads, frames);
-        double quick = sessionRun(sim.port, work, 0);
-        double paused = sessionRun(sim.port, work, 100);
+        double bare = bareRun(sim.port(), payloads, frames);
+        double quick = sessionRun(sim.port(), work, 0);
+        double paused = sessionRun(sim.port(), work, 100);
         if (bare <= 0 || quick <= 0 || paused <= 0) {
             std::fprintf(stderr, "a run failed\n");
             return 1;
