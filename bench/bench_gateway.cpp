@@ -9,7 +9,8 @@
 //   size before the first connection, divided by N), against 16 KiB;
 // - the round-trip time of a 64-byte echo from the host through the gateway
 //   to a DTU and back, next to the same echo against a bare Asio echo server
-//   in the same process, measured in interleaved blocks so both see the same
+//   in the same run (the gateway path once always to the same DTU, once to a
+//   different DTU each time), measured in interleaved blocks so all see the same
 //   machine load. Both echo servers are processes of their own and both
 //   clients poll without sleeping.
 //
@@ -27,6 +28,7 @@
 
 #include <algorithm>
 #include <asio.hpp>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -195,6 +197,82 @@ class BareEchoServer {
     int port_ = 0;
 };
 
+int connectTo(int port) {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    int one = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    return fd;
+}
+
+// One 64-byte round trip on a plain socket, polling; microseconds or -1.
+double plainRoundTrip(int fd, const unsigned char* msg) {
+    unsigned char back[64];
+    double t0 = nowUs();
+    if (::send(fd, msg, 64, MSG_NOSIGNAL) != 64) return -1;
+    int got = 0;
+    while (got < 64) {
+        ssize_t r = ::recv(fd, back + got, 64 - got, MSG_DONTWAIT);
+        if (r > 0)
+            got += static_cast<int>(r);
+        else if (r == 0 || (r < 0 && errno != EAGAIN))
+            return -1;
+    }
+    double us = nowUs() - t0;
+    return std::memcmp(msg, back, 64) == 0 ? us : -1;
+}
+
+// The same through the gateway, polling as a host does; microseconds or -1.
+double gatewayRoundTrip(DTU_HANDLE h, const unsigned char* msg) {
+    unsigned char back[64];
+    double t0 = nowUs();
+    if (DTU_SendData(h, msg, 64) != 64) return -1;
+    int got = 0;
+    auto deadline = Steady::now() + std::chrono::seconds(5);
+    while (got < 64) {
+        if (DTU_GetReceiveDataCount(h) > 0) got += DTU_ReceiveData(h, back + got, 64 - got);
+        if (Steady::now() > deadline) return -1;
+    }
+    double us = nowUs() - t0;
+    return std::memcmp(msg, back, 64) == 0 ? us : -1;
+}
+
+// A dtusim DTU connected straight to a socket of ours: its record is read and
+// the socket is then its echo line.
+int directDtu() {
+    static std::unique_ptr<Simulator> sim;
+    int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    if (::bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+        ::listen(listener, 1) != 0 ||
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len) != 0)
+        return -1;
+    sim = std::make_unique<Simulator>(ntohs(a.sin_port), 1, 1);
+    int fd = ::accept(listener, nullptr, nullptr);
+    ::close(listener);
+    if (fd < 0) return -1;
+    int one = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    unsigned char record[52];
+    size_t have = 0;
+    while (have < sizeof record) {
+        ssize_t r = ::recv(fd, record + have, sizeof record - have, 0);
+        if (r <= 0) return -1;
+        have += static_cast<size_t>(r);
+    }
+    return fd;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -276,64 +354,61 @@ int main(int argc, char** argv) {
                         double(peakKb - rssBaseKb) / n, double(idleKb - rssBaseKb) / n);
         }
 
-        // Echo round trips, interleaved in blocks with the bare server.
+        // Echo round trips, interleaved in blocks. Besides the gateway and the
+        // bare server, one more dtusim DTU connected straight to the benchmark
+        // shows what the simulator's own echo costs.
         BareEchoServer bare;
-        int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(static_cast<uint16_t>(bare.port()));
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) return 1;
-        int one = 1;
-        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        const int bareFd = connectTo(bare.port());
+        const int directFd = directDtu();
+        if (bareFd < 0 || directFd < 0) return 1;
 
-        unsigned char msg[64], back[64];
+        unsigned char msg[64];
         for (int i = 0; i < 64; ++i)
             msg[i] = static_cast<unsigned char>('A' + i % 26);
-        std::vector<double> viaGateway, viaBare;
+        std::vector<double> viaGateway, viaGatewaySpread, viaBare, viaDirect;
+        DTU_HANDLE one = n > 0 ? clients[n / 2] : nullptr;
         bool ok = n > 0;
         const int block = 50;
         for (int done = 0; ok && done < echoes + 200; done += block) {
             const bool warmUp = done < 200;
             for (int i = 0; ok && i < block; ++i) {
-                DTU_HANDLE h = clients[static_cast<size_t>(done + i) * 7919 % n];
-                double t0 = nowUs();
-                if (DTU_SendData(h, msg, 64) != 64) ok = false;
-                int got = 0;
-                auto deadline = Steady::now() + std::chrono::seconds(5);
-                while (ok && got < 64) {
-                    if (DTU_GetReceiveDataCount(h) > 0)
-                        got += DTU_ReceiveData(h, back + got, 64 - got);
-                    if (Steady::now() > deadline) ok = false;
+                double us = gatewayRoundTrip(one, msg);
+                double spreadUs =
+                    gatewayRoundTrip(clients[static_cast<size_t>(done + i) * 7919 % n], msg);
+                ok = us >= 0 && spreadUs >= 0;
+                if (ok && !warmUp) {
+                    viaGateway.push_back(us);
+                    viaGatewaySpread.push_back(spreadUs);
                 }
-                if (ok && !warmUp) viaGateway.push_back(nowUs() - t0);
-                if (ok && std::memcmp(msg, back, 64) != 0) ok = false;
             }
             for (int i = 0; ok && i < block; ++i) {
-                double t0 = nowUs();
-                ::send(fd, msg, 64, 0);
-                int got = 0;
-                while (got < 64) {
-                    ssize_t r = ::recv(fd, back + got, 64 - got, MSG_DONTWAIT);
-                    if (r > 0)
-                        got += static_cast<int>(r);
-                    else if (r == 0)
-                        return 1;
+                double bareUs = plainRoundTrip(bareFd, msg);
+                double directUs = plainRoundTrip(directFd, msg);
+                ok = bareUs >= 0 && directUs >= 0;
+                if (ok && !warmUp) {
+                    viaBare.push_back(bareUs);
+                    viaDirect.push_back(directUs);
                 }
-                if (!warmUp) viaBare.push_back(nowUs() - t0);
             }
         }
-        ::close(fd);
+        ::close(bareFd);
+        ::close(directFd);
         if (!ok) {
-            std::fprintf(stderr, "echo through the gateway failed\n");
+            std::fprintf(stderr, "an echo failed\n");
         } else {
-            Stats g = stats(viaGateway), b = stats(viaBare);
+            Stats g = stats(viaGateway), gs = stats(viaGatewaySpread), b = stats(viaBare),
+                  d = stats(viaDirect);
             std::printf("\n64-byte echo, %zu round trips each, microseconds:\n", viaGateway.size());
-            std::printf("  %-28s median %7.1f  p90 %7.1f  p99 %7.1f  mean %7.1f\n",
-                        "through the gateway:", g.median, g.p90, g.p99, g.mean);
-            std::printf("  %-28s median %7.1f  p90 %7.1f  p99 %7.1f  mean %7.1f\n",
-                        "bare Asio echo server:", b.median, b.p90, b.p99, b.mean);
-            std::printf("  ratio of medians %.2f (aim: within 2)\n", g.median / b.median);
+            auto row = [](const char* what, const Stats& st) {
+                std::printf("  %-34s median %7.1f  p90 %7.1f  p99 %7.1f  mean %7.1f\n", what,
+                            st.median, st.p90, st.p99, st.mean);
+            };
+            row("through the gateway, one DTU:", g);
+            row("through the gateway, DTU by DTU:", gs);
+            row("bare Asio echo server:", b);
+            row("dtusim DTU without the gateway:", d);
+            std::printf("  ratio of medians, gateway to bare server: %.2f (aim: within 2)\n",
+                        g.median / b.median);
         }
     }
     for (DTU_HANDLE c : clients)

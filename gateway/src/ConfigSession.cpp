@@ -68,19 +68,15 @@ bool ConfigSession::sendCommand(DtuPort& port, std::string_view cmd) {
 }
 
 bool ConfigSession::waitReply(bool wantOk, int timeoutMs) {
-    const int steps = std::max(1, timeoutMs / 10);
+    const auto deadline = Steady::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
     std::unique_lock lock(mutex_);
-    for (int i = 0; i < steps; ++i) {
-        cv_.wait_for(lock, std::chrono::milliseconds(10), [&] { return event_; });
-        if (!event_) continue;
-        if (wantOk) {
-            if (reply_.find("OK") != std::string::npos) {
-                reply_.clear();
-                return true;
-            }
-        } else if (!reply_.empty()) {
-            return true;
-        }
+    while (Steady::now() < deadline) {
+        auto step = std::min(deadline, Steady::now() + std::chrono::milliseconds(10));
+        if (!cv_.wait_until(lock, step, [&] { return event_; })) continue;
+        if (!wantOk) return !reply_.empty();
+        if (reply_.find("OK") == std::string::npos) return false;  // settled, and not "OK"
+        reply_.clear();
+        return true;
     }
     return false;
 }

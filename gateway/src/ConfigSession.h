@@ -41,8 +41,9 @@ class ConfigSession {
     // Clears the reply, makes cmd the outstanding command and writes it. False
     // when the command is too long (nothing is sent) or the write failed.
     bool sendCommand(DtuPort& port, std::string_view cmd);
-    // Waits up to timeoutMs for the reply event: wanting "OK", the reply must
-    // contain it (and is then consumed); otherwise any reply will do.
+    // Waits up to timeoutMs for the reply event, then judges the settled
+    // reply: wanting "OK", it must contain it (and is then consumed);
+    // otherwise any reply will do.
     bool waitReply(bool wantOk, int timeoutMs);
     std::string reply() const;
     void setListMode(bool on);

@@ -30,6 +30,8 @@ PendingList::PendingList(IoLoop& loop) : timer_(loop.context()), limit_(defaultL
 void PendingList::add(std::shared_ptr<NetServerPort> server,
                       std::shared_ptr<NetConnectionPort> conn) {
     std::lock_guard lock(mutex_);
+    // The host may have raised its descriptor limit since the last look.
+    if (entries_.size() >= limit_ && !limitFixed_) limit_ = defaultLimit();
     if (entries_.size() >= limit_) {
         passLocked();
         if (entries_.size() >= limit_) {
@@ -120,6 +122,7 @@ size_t PendingList::limit() const {
 void PendingList::setLimit(size_t limit) {
     std::lock_guard lock(mutex_);
     limit_ = std::max<size_t>(limit, 1);
+    limitFixed_ = true;
 }
 
 }  // namespace lumavox::gateway

@@ -43,6 +43,7 @@ class PendingList {
 
     size_t size() const;
     size_t limit() const;
+    // Fixes the limit (tests); otherwise it follows the descriptor limit.
     void setLimit(size_t limit);
 
   private:
@@ -59,6 +60,7 @@ class PendingList {
     mutable std::mutex mutex_;
     std::vector<Entry> entries_;
     size_t limit_;
+    bool limitFixed_ = false;
 };
 
 }  // namespace lumavox::gateway

@@ -164,7 +164,7 @@ void TcpLink::connected(uint64_t generation, const asio::error_code& ec) {
     if (ec == asio::error::operation_aborted) return;
     std::unique_lock lock(mutex_);
     if (generation != generation_) return;
-    if (ec) {
+    if (ec || state_ != kConnecting) {  // refused, failed, or closed meanwhile
         state_ = kNotConnected;
         queue_.clear();
         lock.unlock();

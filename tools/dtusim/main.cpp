@@ -1,6 +1,7 @@
 // dtusim: a simulated GPRS DTU for the gateway library's tests and load runs.
 #include <csignal>
 #include <cstdio>
+#include <string>
 
 #include "Options.h"
 #include "SerialConfig.h"
@@ -9,6 +10,12 @@
 
 int main(int argc, char** argv) {
     using namespace lumavox::dtusim;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {
+            std::printf("%s", usage().c_str());
+            return 0;
+        }
+    }
     std::string error;
     auto options = parseOptions(argc, argv, error);
     if (!options) {
