@@ -88,11 +88,15 @@ bool parseOptions(const std::vector<std::string>& args, Options& o, std::ostream
     return true;
 }
 
-OpenResult open(const Options& o, const std::string& path) {
+// Opens the document named by the command's first argument; a failed open shows
+// its one message on standard error.
+OpenResult open(const Options& o, std::ostream& err) {
     OpenOptions open;
     open.mode = o.mode;
     open.fontCheck = programDirFontCheck(resolveProgramDir(o.home));
-    return openDocument(path, open);
+    OpenResult doc = openDocument(o.positional[1], open);
+    if (!doc.ok) err << doc.error << "\n";
+    return doc;
 }
 
 int dump(const Options& o, std::ostream& out, std::ostream& err) {
@@ -100,11 +104,8 @@ int dump(const Options& o, std::ostream& out, std::ostream& err) {
         err << kUsage;
         return 2;
     }
-    OpenResult doc = open(o, o.positional[1]);
-    if (!doc.ok) {
-        err << doc.error << "\n";
-        return 1;
-    }
+    OpenResult doc = open(o, err);
+    if (!doc.ok) return 1;
     dumpWorkAreaJson(doc.work, o.mode, doc.version, doc.warnings, out);
     return 0;
 }
@@ -147,11 +148,8 @@ int body(const Options& o, std::ostream& out, std::ostream& err) {
         err << kUsage;
         return 2;
     }
-    OpenResult doc = open(o, o.positional[1]);
-    if (!doc.ok) {
-        err << doc.error << "\n";
-        return 1;
-    }
+    OpenResult doc = open(o, err);
+    if (!doc.ok) return 1;
     const TextFile* file = nullptr;
     if (o.positional.size() == 3) {
         file = doc.work.findFile(o.positional[2]);
@@ -192,11 +190,8 @@ int render(const Options& o, std::ostream& out, std::ostream& err) {
         err << kUsage;
         return 2;
     }
-    OpenResult doc = open(o, o.positional[1]);
-    if (!doc.ok) {
-        err << doc.error << "\n";
-        return 1;
-    }
+    OpenResult doc = open(o, err);
+    if (!doc.ok) return 1;
     PictureRequest request;
     request.programDir = resolveProgramDir(o.home);
     request.fileName = o.file.value_or("");

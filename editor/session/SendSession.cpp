@@ -203,11 +203,17 @@ int SendSession::endSession(uint8_t address, const std::string& target) {
 
 // ---- The run ----
 
+const std::vector<uint8_t>& SendSession::textBody(const TextFile& file) {
+    auto [it, made] = bodies_.try_emplace(&file);
+    if (made) encodeTextBody(file, *document_, clock_, it->second);
+    return it->second;
+}
+
 bool SendSession::payloadsFit(UpdateKind kind, const OperationArgs& args) {
+    bodies_.clear();
     if (!document_) return true;
     auto textFits = [&](const TextFile& f) {
-        std::vector<uint8_t> body;
-        encodeTextBody(f, *document_, clock_, body);
+        const std::vector<uint8_t>& body = textBody(f);
         if (body.size() <= kMaxSignBody) return true;
         error(textf(msg::kTextBodyTooLong, {f.name.str(), static_cast<long long>(body.size())}));
         return false;
@@ -475,7 +481,8 @@ bool SendSession::sendFiles(UpdateKind kind, uint8_t address, const std::string&
             payload.clear();
             if (kind == UpdateKind::SendText) optionBytes(code::kClearText);
             payload.push_back(code::kTextFile);
-            encodeTextBody(f, *document_, clock_, payload);
+            const std::vector<uint8_t>& body = textBody(f);
+            payload.insert(payload.end(), body.begin(), body.end());
             any = true;
             int label =
                 kind == UpdateKind::SendCurrent ? msg::kSendingCurrentFile : msg::kSendingTextFile;

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <span>
 #include <string>
 #include <vector>
@@ -138,6 +139,8 @@ class SendSession : public LinkReceiver {
     void error(const std::string& text);
     void warn(const std::string& text);
     bool payloadsFit(UpdateKind kind, const OperationArgs& args);
+    // The text body of a file to send: the one the size check of this run encoded.
+    const std::vector<uint8_t>& textBody(const TextFile& file);
 
     CSignLink& link_;
     SessionHost& host_;
@@ -158,6 +161,8 @@ class SendSession : public LinkReceiver {
     // The reply being received (filled from the frame observer).
     ReadKind readKind_ = ReadKind::Memory;
     std::vector<uint8_t> reply_;
+    // Text bodies encoded by this run's size check, sent to every target and address.
+    std::map<const TextFile*, std::vector<uint8_t>> bodies_;
     size_t firstFrameSize_ = 0;
     size_t expected_ = 0;
     bool untrusted_ = false;
