@@ -1,10 +1,9 @@
 #include "render/DocumentPicture.h"
 
+#include "content/FontCheck.h"
 #include "content/Vocabulary.h"
 #include "render/FontSet.h"
 #include "render/SignStills.h"
-#include "strings/StringTable.h"
-#include "strings/TextFormat.h"
 
 namespace lumavox {
 
@@ -30,19 +29,13 @@ bool renderDocumentPicture(const WorkArea& work, const PictureRequest& request, 
         error = "no such text file";
         return false;
     }
-    std::filesystem::path fontPath;
-    switch (FontSet::ChooseFontFile(work.signHeight, request.programDir, fontPath, prompter)) {
-        case kFontFileMissing:
-            error = textf(msg::kFontFileMissing, {fontPath.string()});
-            return false;
-        case kFontFileInvalid:
-            error = textf(msg::kFontFileInvalid, {fontPath.string()});
-            return false;
-        default:
-            break;
+    FontFileCheck check = checkFontFile(request.programDir, work.signHeight, prompter);
+    if (check.status != FontFileStatus::Ok) {
+        error = fontFileCheckMessage(check);
+        return false;
     }
     FontSet fonts;
-    fonts.Load(fontPath, prompter);
+    fonts.Load(check.path, prompter);
     StillOptions options;
     options.mode = request.mode;
     options.defaultFont = defaultFontIndex(fonts, request.defaultFontName);

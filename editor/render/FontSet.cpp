@@ -114,6 +114,10 @@ void FontSet::Load(const std::filesystem::path& path, Prompter* prompter) {
     LoadBytes(bytes, path, prompter);
 }
 
+std::string FontSet::PickerFontFileName(int signHeight) {
+    return formatText("KV%dFNT.bin", {signHeight / 8});
+}
+
 void FontSet::LoadBytes(std::span<const uint8_t> bytes, const std::filesystem::path& path,
                         Prompter* prompter) {
     path_ = path;

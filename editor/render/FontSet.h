@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "content/FontCheck.h"
+
 namespace lumavox {
 
 class Prompter;
@@ -56,9 +58,6 @@ class SignFont {
     const uint8_t* glyphBits(int code) const { return bits.data() + glyph(code).offset; }
 };
 
-// What ChooseFontFile found.
-enum FontFileChoice : int { kFontFileOk = 1, kFontFileMissing = -1, kFontFileInvalid = -2 };
-
 class FontSet {
   public:
     FontSet() = default;
@@ -77,19 +76,10 @@ class FontSet {
                    Prompter* prompter);
     void Clear();
 
-    // True when the file can be opened and starts with the magic (at least 9
-    // bytes); failures are shown as plain messages through the prompter when given.
-    static bool CheckHeader(const std::filesystem::path& path, Prompter* prompter = nullptr);
-    // The font file for a sign height: "KV2fnt.bin" up to 16 rows, "KV3fnt.bin"
-    // for 17-24, "KV4fnt.bin" above.
-    static const char* FontFileName(int signHeight);
-    // The picker dialogs' spelling: "KV%dFNT.bin" with the sign height / 8.
+    // The picker dialogs' spelling: "KV%dFNT.bin" with the sign height / 8. Which
+    // file a sign height needs, and its header check, are the content layer's
+    // (content/FontCheck.h).
     static std::string PickerFontFileName(int signHeight);
-    // Looks for the font file of the height in the program directory: -1 when
-    // there is no such file (a directory does not count), -2 when CheckHeader
-    // fails, else 1. `path` is set in every case.
-    static int ChooseFontFile(int signHeight, const std::filesystem::path& programDir,
-                              std::filesystem::path& path, Prompter* prompter = nullptr);
 
     bool IsLoaded() const { return loaded_; }
     const std::filesystem::path& path() const { return path_; }
@@ -140,8 +130,7 @@ class FontSet {
 // Largest font file that is read at all; far above any real one.
 constexpr size_t kMaxFontFileBytes = size_t{64} << 20;
 
-// Font file magic and the position of the first record.
-constexpr std::string_view kFontMagic = "KRVFONTS";
+// Position of the first record, after kFontMagic, one byte and the header value.
 constexpr size_t kFontRecordsOffset = 10;
 
 }  // namespace lumavox

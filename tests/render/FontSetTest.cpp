@@ -3,7 +3,6 @@
 #include <fstream>
 
 #include "FontBuilder.h"
-#include "content/FontCheck.h"
 #include "render/FontSet.h"
 #include "render/GlyphWiden.h"
 #include "strings/StringTable.h"
@@ -266,49 +265,9 @@ TEST(FontSet, LineEndAndMarkerGlyphsAreBuiltIn) {
     EXPECT_EQ(l.fonts.GetGlyph(0, 200, 0, kNoMarker, rowBytes, bitmap), (GlyphSize{0, 0}));
 }
 
-TEST(FontSet, CheckHeaderNamesTheCause) {
-    TempDir dir;
-    ScriptedPrompter p;
-    EXPECT_FALSE(FontSet::CheckHeader(dir / "none.bin", &p));
-    EXPECT_FALSE(FontSet::CheckHeader(dir.path(), &p));
-    writeBytes(dir / "short.bin", {'K', 'R', 'V'});
-    EXPECT_FALSE(FontSet::CheckHeader(dir / "short.bin", &p));
-    writeBytes(dir / "eight.bin", {'K', 'R', 'V', 'F', 'O', 'N', 'T', 'S'});
-    EXPECT_FALSE(FontSet::CheckHeader(dir / "eight.bin", &p));
-    writeBytes(dir / "good.bin", {'K', 'R', 'V', 'F', 'O', 'N', 'T', 'S', 0});
-    EXPECT_TRUE(FontSet::CheckHeader(dir / "good.bin", &p));
-    ASSERT_EQ(p.shown.size(), 4u);
-    EXPECT_EQ(p.shown[0].text, "Can't open font file-fileNotFound");
-    EXPECT_EQ(p.shown[0].icon, Icon::None);
-    EXPECT_EQ(p.shown[1].text, "Can't open font file-accessDenied");
-    EXPECT_EQ(p.shown[2].text, "The head of font file error!-KRV");
-    EXPECT_EQ(p.shown[3].text, "The head of font file error!-KRVFONTS");
-    EXPECT_TRUE(FontSet::CheckHeader(dir / "good.bin"));  // no prompter: no messages
-}
-
-TEST(FontSet, ChoosesTheFontFileBySignHeight) {
-    EXPECT_STREQ(FontSet::FontFileName(16), "KV2fnt.bin");
-    EXPECT_STREQ(FontSet::FontFileName(17), "KV3fnt.bin");
-    EXPECT_STREQ(FontSet::FontFileName(24), "KV3fnt.bin");
-    EXPECT_STREQ(FontSet::FontFileName(25), "KV4fnt.bin");
+TEST(FontSet, PickerDialogsSpellTheFileByEighthsOfTheHeight) {
     EXPECT_EQ(FontSet::PickerFontFileName(16), "KV2FNT.bin");
     EXPECT_EQ(FontSet::PickerFontFileName(32), "KV4FNT.bin");
-    TempDir dir;
-    std::filesystem::path path;
-    EXPECT_EQ(FontSet::ChooseFontFile(16, dir.path(), path), kFontFileMissing);
-    EXPECT_EQ(path, dir / "KV2fnt.bin");
-    std::filesystem::create_directory(dir / "KV2fnt.bin");
-    EXPECT_EQ(FontSet::ChooseFontFile(16, dir.path(), path), kFontFileMissing);
-    writeBytes(dir / "KV3fnt.bin", {'K', 'R', 'V'});
-    EXPECT_EQ(FontSet::ChooseFontFile(20, dir.path(), path), kFontFileInvalid);
-    writeBytes(dir / "KV4fnt.bin", fontFileBytes({}));
-    EXPECT_EQ(FontSet::ChooseFontFile(40, dir.path(), path), kFontFileOk);
-    EXPECT_EQ(path, dir / "KV4fnt.bin");
-    // The document reader's check is the same.
-    EXPECT_EQ(checkFontFile(dir.path(), 20).status, FontFileStatus::Invalid);
-    EXPECT_EQ(checkFontFile(dir.path(), 40).status, FontFileStatus::Ok);
-    writeBytes(dir / "KV3fnt.bin", {'K', 'R', 'V', 'F', 'O', 'N', 'T', 'S'});
-    EXPECT_EQ(checkFontFile(dir.path(), 20).status, FontFileStatus::Invalid);
 }
 
 // ---- The font files we ship ----

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "cli/Demo.h"
+#include "content/FontCheck.h"
 #include "content/WindowLayout.h"
 #include "render/FontSet.h"
 #include "render/Png.h"
@@ -51,7 +52,7 @@ CalendarTime fixedNow() {
 }
 
 RgbImage render(const WorkArea& work, const std::string& file, SignMode mode, int dot) {
-    const FontSet& fonts = shippedFonts(FontSet::FontFileName(work.signHeight));
+    const FontSet& fonts = shippedFonts(fontFileNameForHeight(work.signHeight));
     StillOptions options;
     options.mode = mode;
     options.defaultColour = mode == SignMode::NVS ? 2 : 1;
