@@ -1,15 +1,12 @@
 #include "SendEngine.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdarg>
@@ -17,7 +14,9 @@
 
 #include "ControlProtocol.h"
 #include "Texts.h"
+#include "platform/ComPorts.h"
 #include "platform/Profile.h"
+#include "platform/TcpConnect.h"
 
 namespace lumavox::nvs {
 
@@ -45,6 +44,7 @@ constexpr size_t kSerialChunk = 30;
 constexpr unsigned kSerialWriteMs = 1000;
 constexpr size_t kTcpReadChunk = 1224;
 constexpr int kSocketBuffer = 8092;
+constexpr unsigned kConnectSliceMs = 10;
 
 // Writes to a descriptor in chunks, waiting up to kSerialWriteMs per chunk.
 bool writeFd(int fd, const uint8_t* data, size_t size) {
@@ -70,15 +70,27 @@ bool writeFd(int fd, const uint8_t* data, size_t size) {
     return true;
 }
 
-}  // namespace
-
-std::string comportPath(int comport) {
-    Profile store = Profile::load(userStorePath());
-    std::string key = "COM" + std::to_string(comport);
-    std::string path = store.getString("Comports", key);
-    if (!path.empty()) return path;
-    return "/dev/ttyS" + std::to_string(comport - 1);
+// The control's wording of a failed connect.
+std::string connectFailureText(const TcpConnectResult& r, int limitMs) {
+    switch (r.failed) {
+        case TcpConnectStep::Port:
+            return format(text::kConnectFailed, "the port is out of range");
+        case TcpConnectStep::Address:
+            return format(text::kConnectFailed, "the address is not valid");
+        case TcpConnectStep::Socket:
+            return format(text::kOpenSocketFailed, std::strerror(r.error));
+        case TcpConnectStep::Mode:
+            return format(text::kIoctlFailed, std::strerror(r.error));
+        case TcpConnectStep::Cancelled:
+            return text::kCancelled;
+        case TcpConnectStep::TimedOut:
+            return format(text::kConnectTimeOut, (limitMs + 999) / 1000);
+        default:
+            return format(text::kConnectFailed, std::strerror(r.error));
+    }
 }
+
+}  // namespace
 
 void SendEngine::start(const EngineSettings& settings, const Timings& timings) {
     stop();
@@ -144,7 +156,7 @@ bool SendEngine::openConnection() {
         SerialSettings ss;
         ss.baud = s.baud;
         std::string error;
-        if (!serial_.open(comportPath(s.comport), ss, error)) {
+        if (!serial_.open(comDevicePath(s.comport, Profile::load(userStorePath())), ss, error)) {
             report(1, 0, format(text::kComFailed, s.comport));
             return false;
         }
@@ -159,84 +171,16 @@ bool SendEngine::openConnection() {
             return false;
         };
         if (s.ip.empty()) return failed(text::kIpBlank);
-        if (s.port < 0 || s.port > 65535)
-            return failed(format(text::kConnectFailed, "the port is out of range"));
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_port = htons(static_cast<uint16_t>(s.port));
-        bool resolved = false;
-        unsigned char first = static_cast<unsigned char>(s.ip[0]);
-        if ((first >= 'a' && first <= 'z') || (first >= 'A' && first <= 'Z')) {
-            addrinfo hints{};
-            hints.ai_family = AF_INET;
-            hints.ai_socktype = SOCK_STREAM;
-            addrinfo* res = nullptr;
-            if (::getaddrinfo(s.ip.c_str(), nullptr, &hints, &res) == 0 && res) {
-                addr.sin_addr = reinterpret_cast<sockaddr_in*>(res->ai_addr)->sin_addr;
-                resolved = true;
-            }
-            if (res) ::freeaddrinfo(res);
-        }
-        if (!resolved && ::inet_pton(AF_INET, s.ip.c_str(), &addr.sin_addr) != 1)
-            return failed(format(text::kConnectFailed, "the address is not valid"));
-        int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (fd < 0) return failed(format(text::kOpenSocketFailed, std::strerror(errno)));
-        int size = kSocketBuffer;
-        ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
-        // Each piece goes out as it is handed over.
-        int one = 1;
-        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        int flags = ::fcntl(fd, F_GETFL, 0);
-        if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0) {
-            std::string why = format(text::kIoctlFailed, std::strerror(errno));
-            ::close(fd);
-            return failed(why);
-        }
-        socket_ = fd;
-        int r = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        if (r != 0 && errno != EINPROGRESS) {
-            std::string why = format(text::kConnectFailed, std::strerror(errno));
-            closeConnection();
-            return failed(why);
-        }
-        if (r != 0) {
-            uint64_t end = steadyMs() + static_cast<uint64_t>(timings_.connectLimitMs);
-            for (;;) {
-                if (stopRequested_) {
-                    closeConnection();
-                    return failed(text::kCancelled);
-                }
-                pollfd p{fd, POLLOUT, 0};
-                int pr = ::poll(&p, 1, 10);
-                if (pr < 0 && errno != EINTR) {
-                    std::string why = format(text::kConnectFailed, std::strerror(errno));
-                    closeConnection();
-                    return failed(why);
-                }
-                if (pr > 0) {
-                    int err = 0;
-                    socklen_t len = sizeof err;
-                    ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len);
-                    if (err != 0) {
-                        std::string why = format(text::kConnectFailed, std::strerror(err));
-                        closeConnection();
-                        return failed(why);
-                    }
-                    break;
-                }
-                if (steadyMs() >= end) {
-                    closeConnection();
-                    return failed(
-                        format(text::kConnectTimeOut, (timings_.connectLimitMs + 999) / 1000));
-                }
-            }
-        }
-        if (::fcntl(fd, F_SETFL, flags) != 0) {
-            std::string why = format(text::kIoctlFailed, std::strerror(errno));
-            closeConnection();
-            return failed(why);
-        }
+        TcpConnectOptions options;
+        options.limitMs = static_cast<uint64_t>(std::max(timings_.connectLimitMs, 0));
+        options.sliceMs = kConnectSliceMs;
+        options.bufferBytes = kSocketBuffer;
+        options.noDelay = true;  // each piece goes out as it is handed over
+        options.ipv4Only = true;
+        options.cancelled = [this] { return stopRequested_.load(); };
+        TcpConnectResult r = connectTcp(s.ip, s.port, options);
+        if (!r.ok()) return failed(connectFailureText(r, timings_.connectLimitMs));
+        socket_ = r.fd;
         report(1, 1, format(text::kTcpOpened, s.ip.c_str(), s.port));
         return true;
     }

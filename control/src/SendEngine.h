@@ -60,10 +60,6 @@ struct Piece {
     bool lastPiece = false;
 };
 
-// The device path of serial port COM n: the per-user store's [Comports] entry
-// "COMn", else /dev/ttyS(n-1).
-std::string comportPath(int comport);
-
 class SendEngine {
   public:
     using Notify = std::function<void(int kind, int code, const std::string& text)>;

@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 
+#include "platform/ComPorts.h"
 #include "platform/Profile.h"
 
 namespace lumavox {
@@ -11,7 +12,6 @@ constexpr const char* kSendInfo = "SendInfo";
 constexpr const char* kAutoSet = "AutoSet";
 constexpr const char* kPhone = "Phone";
 constexpr const char* kServerIpList = "ServerIPList";
-constexpr const char* kComports = "Comports";
 constexpr const char* kGprs = "GPRS";
 constexpr const char* kPingSize = "DefaultPingSize";
 // Counts read from files bound the keys looked for; far above any real list.
@@ -105,11 +105,7 @@ Settings SettingsStore::LoadSettings() const {
     for (int i = 0; i < groups; ++i)
         s.tcpGroups.push_back({user.getString(kServerIpList, indexed("Group%d Name", i)),
                                user.getString(kServerIpList, indexed("Group%d IP", i))});
-    for (const std::string& key : user.keys(kComports)) {
-        if (key.size() < 4 || (key[0] != 'C' && key[0] != 'c')) continue;
-        int n = std::atoi(key.c_str() + 3);
-        if (n > 0) s.comDevices[n] = user.getString(kComports, key);
-    }
+    s.comDevices = readComDevices(user);
 
     Profile gprs = Profile::load(gprsSetPath());
     s.gprsServerPort = gprs.getInt(kGprs, "Server Port", 8001);

@@ -1,5 +1,6 @@
 #include "transport/LinkSettings.h"
 
+#include "platform/ComPorts.h"
 #include "protocol/Frame.h"
 
 namespace lumavox {
@@ -20,7 +21,7 @@ int LinkSettings::attemptsPerFrame() const {
 }
 
 std::string ComPortMap::defaultPath(int com) {
-    return "/dev/ttyS" + std::to_string(com - 1);
+    return defaultComDevicePath(com);
 }
 
 std::string ComPortMap::devicePath(int com) const {
@@ -28,9 +29,7 @@ std::string ComPortMap::devicePath(int com) const {
         std::string p = lookup_(com);
         if (!p.empty()) return p;
     }
-    auto it = overrides_.find(com);
-    if (it != overrides_.end() && !it->second.empty()) return it->second;
-    return defaultPath(com);
+    return comDevicePath(com, overrides_);
 }
 
 }  // namespace lumavox

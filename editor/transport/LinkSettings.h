@@ -32,9 +32,9 @@ struct LinkSettings {
     int baudRate() const { return baudRateForIndex(baudIndex); }
 };
 
-// COM number -> device path. Entries of the per-user "Comports" section
-// (COM3=/dev/ttyUSB0) override the default /dev/ttyS(n-1). Any path that opens
-// as a terminal device is valid, pseudo-terminals included.
+// COM number -> device path by the rule of platform/ComPorts.h: entries of the
+// per-user "Comports" section (COM3=/dev/ttyUSB0, held in the overrides)
+// replace the default /dev/ttyS(n-1).
 class ComPortMap {
   public:
     ComPortMap() = default;

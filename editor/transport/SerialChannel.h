@@ -11,10 +11,11 @@
 #include <vector>
 
 #include "platform/SerialPort.h"
+#include "transport/LinkChannel.h"
 
 namespace lumavox {
 
-class SerialChannel {
+class SerialChannel final : public LinkChannel {
   public:
     // Shows a message box: title, text.
     using MessageBox = std::function<void(const std::string&, const std::string&)>;
@@ -28,19 +29,22 @@ class SerialChannel {
     // counts as successful, the port keeping the settings it had.
     bool open(const std::string& device, int comNumber, int baud, char parity, int dataBits,
               int stopBits, const MessageBox& messageBox, std::string& error);
-    void close();
-    bool isOpen() const { return port_.isOpen(); }
+    void close() override;
+    bool isOpen() const override { return port_.isOpen(); }
     int portNumber() const { return portNumber_; }
     int fd() const { return port_.fd(); }
 
     // Writes the bytes in pieces of at most 30 bytes and waits until they have
     // left the driver. Stops at the first piece that fails.
     bool write(std::span<const uint8_t> bytes, std::string& error);
+    bool send(std::span<const uint8_t> bytes, std::string& error) override {
+        return write(bytes, error);
+    }
 
     // Waits up to waitMs for bytes, then reads everything queued into `out`
     // (appending). Fails with "ClearCommError function error" when the port
     // cannot report its queue (closed, or the device went away).
-    bool poll(unsigned waitMs, std::vector<uint8_t>& out, std::string& error);
+    bool poll(unsigned waitMs, std::vector<uint8_t>& out, std::string& error) override;
 
     // Calls `write` for each consecutive piece of at most `piece` bytes until it
     // returns false; returns whether every piece was written.

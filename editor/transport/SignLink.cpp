@@ -22,9 +22,30 @@ bool CSignLink::openDevice(LinkReceiver* receiver, const std::string& device, in
 }
 
 void CSignLink::close() {
-    serial_.close();
-    closeSocket();
+    for (LinkChannel* c : channels())
+        closeChannel(*c);
     peerName_.clear();
+}
+
+void CSignLink::closeChannel(LinkChannel& c) {
+    if (!c.isOpen()) return;
+    c.close();
+    leaveIfLost(c);
+}
+
+void CSignLink::leaveIfLost(const LinkChannel& c) {
+    if (c.connectionLost()) state_ = LinkState::None;
+}
+
+LinkChannel& CSignLink::channel() {
+    switch (state_) {
+        case LinkState::Tcp:
+            return tcp_;
+        case LinkState::Gprs:
+            return gateway_;
+        default:
+            return serial_;
+    }
 }
 
 bool CSignLink::write(std::span<const uint8_t> bytes, std::string& error) {
@@ -45,52 +66,26 @@ bool CSignLink::connect(LinkReceiver* receiver, const std::string& host, int por
 }
 
 void CSignLink::closeSocket() {
-    if (!tcp_.isOpen()) return;
-    tcp_.close();
-    state_ = LinkState::None;
+    closeChannel(tcp_);
 }
 
 void CSignLink::setGatewayPeer(GatewayPeer* peer, std::string name) {
-    gateway_ = peer;
+    gateway_.select(peer);
     peerName_ = std::move(name);
 }
 
 bool CSignLink::send(std::span<const uint8_t> bytes, std::string& error) {
-    switch (state_) {
-        case LinkState::Gprs:
-            if (!gateway_) {
-                error = text(msg::kNoGprsDevice);
-                return false;
-            }
-            return gateway_->send(bytes, error);
-        case LinkState::Tcp:
-            if (tcp_.send(bytes, error)) return true;
-            if (!tcp_.isOpen()) state_ = LinkState::None;
-            return false;
-        default:
-            return serial_.write(bytes, error);
-    }
+    LinkChannel& c = channel();
+    bool ok = c.send(bytes, error);
+    leaveIfLost(c);
+    return ok;
 }
 
 bool CSignLink::poll(std::string& error, unsigned waitMs) {
     incoming_.clear();
-    bool ok = false;
-    switch (state_) {
-        case LinkState::Gprs:
-            if (!gateway_) {
-                error = text(msg::kNoGprsDevice);
-                return false;
-            }
-            ok = gateway_->poll(waitMs, incoming_, error);
-            break;
-        case LinkState::Tcp:
-            ok = tcp_.poll(waitMs, incoming_, error);
-            if (!tcp_.isOpen()) state_ = LinkState::None;
-            break;
-        default:
-            ok = serial_.poll(waitMs, incoming_, error);
-            break;
-    }
+    LinkChannel& c = channel();
+    bool ok = c.poll(waitMs, incoming_, error);
+    leaveIfLost(c);
     if (!incoming_.empty()) deliver(incoming_);
     return ok;
 }

@@ -1,10 +1,12 @@
-// CSignLink: the editor's single transport object. It owns the serial channel,
-// the TCP channel and the current GPRS peer, hands received bytes to its
-// receiver, keeps the handshake countdown shared by all channels, and
-// dispatches Send and Poll by the connection state. All protocol code talks to
+// CSignLink: the editor's single transport object. It owns its channels (the
+// serial line, the TCP connection, the selected GPRS device), hands received
+// bytes to its receiver and keeps the handshake countdown shared by all of
+// them. The connection state picks the channel; send, poll and close go
+// through the channel interface (LinkChannel). All protocol code talks to
 // signs through send() and poll() only.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -13,6 +15,8 @@
 
 #include "platform/Clock.h"
 #include "protocol/HandshakeDetector.h"
+#include "transport/GatewayChannel.h"
+#include "transport/LinkChannel.h"
 #include "transport/LinkReceiver.h"
 #include "transport/LinkSettings.h"
 #include "transport/SerialChannel.h"
@@ -26,16 +30,6 @@ enum class LinkState : int {
     Modem = 1,  // modem line up
     Tcp = 2,    // TCP connected
     Gprs = 3,   // GPRS device selected
-};
-
-// The GPRS device the link talks to while LinkState is Gprs; supplied by the
-// gateway binding.
-class GatewayPeer {
-  public:
-    virtual ~GatewayPeer() = default;
-    virtual bool send(std::span<const uint8_t> bytes, std::string& error) = 0;
-    // Waits up to waitMs, then appends whatever the gateway holds for the device.
-    virtual bool poll(unsigned waitMs, std::vector<uint8_t>& out, std::string& error) = 0;
 };
 
 class CSignLink {
@@ -67,7 +61,8 @@ class CSignLink {
     bool openDevice(LinkReceiver* receiver, const std::string& device, int comPort, int baud,
                     char parity = 'N', int dataBits = 8, int stopBits = 1);
     const std::string& openError() const { return openError_; }
-    // Closes the port, the TCP socket (LinkState None) and forgets the peer.
+    // Closes every channel (an open TCP socket sets LinkState None) and
+    // forgets the peer's name. A selected GPRS device stays selected.
     void close();
     bool isOpen() const { return serial_.isOpen(); }
     int portNumber() const { return serial_.portNumber(); }
@@ -85,8 +80,9 @@ class CSignLink {
     // ---- GPRS ----
     void setGatewayPeer(GatewayPeer* peer, std::string name);
 
-    // ---- Dispatchers ----
+    // ---- Through the channel of the link state ----
     // GPRS when LinkState is Gprs, TCP when Tcp, the serial channel otherwise.
+    // A channel whose connection is gone afterwards sets LinkState None.
     bool send(std::span<const uint8_t> bytes, std::string& error);
     // Waits up to waitMs for bytes on the channel, then delivers what arrived:
     // to the handshake countdown while it is armed, and to the receiver.
@@ -105,6 +101,14 @@ class CSignLink {
     int awaitHandshake(int limitMs, std::string& error);
 
   private:
+    // The channel LinkState stands for: TCP for Tcp, the GPRS device for Gprs,
+    // the serial line otherwise (direct serial, and the modem's line).
+    LinkChannel& channel();
+    // Every channel the link owns.
+    std::array<LinkChannel*, 3> channels() { return {&serial_, &tcp_, &gateway_}; }
+    // Closes an open channel; one whose connection that ends sets LinkState None.
+    void closeChannel(LinkChannel& c);
+    void leaveIfLost(const LinkChannel& c);
     void deliver(std::span<const uint8_t> bytes);
 
     ComPortMap ports_;
@@ -114,7 +118,7 @@ class CSignLink {
     LinkReceiver* receiver_ = nullptr;
     SerialChannel serial_;
     TcpChannel tcp_;
-    GatewayPeer* gateway_ = nullptr;
+    GatewayChannel gateway_;
     std::string peerName_;
     std::string openError_;
     HandshakeDetector handshake_;

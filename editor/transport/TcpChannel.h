@@ -1,13 +1,11 @@
 // The network channel of the sign link: a TCP client towards a sign's network
 // adapter, by host name or dotted IPv4 address.
 //
-// Connecting is non-blocking with a 15-second limit; the wait looks at the
-// socket in slices of at most 10 ms, keeping the user interface alive through
-// the pump and giving up at once when the cancel flag is set. The connected
-// socket is blocking, with 8092-byte buffers.
+// Connecting (platform/TcpConnect.h) is non-blocking with a 15-second limit;
+// the wait looks at the socket in slices of at most 10 ms, keeping the user
+// interface alive through the pump and giving up at once when the cancel flag
+// is set. The connected socket is blocking, with 8092-byte buffers.
 #pragma once
-
-#include <sys/socket.h>
 
 #include <cstdint>
 #include <functional>
@@ -16,10 +14,11 @@
 #include <vector>
 
 #include "platform/Clock.h"
+#include "transport/LinkChannel.h"
 
 namespace lumavox {
 
-class TcpChannel {
+class TcpChannel final : public LinkChannel {
   public:
     static constexpr int kSocketBuffer = 8092;
     static constexpr uint64_t kConnectLimitMs = 15000;  // 150 waits of 100 ms
@@ -31,7 +30,7 @@ class TcpChannel {
     };
 
     TcpChannel() = default;
-    ~TcpChannel();
+    ~TcpChannel() override;
     TcpChannel(const TcpChannel&) = delete;
     TcpChannel& operator=(const TcpChannel&) = delete;
 
@@ -39,24 +38,20 @@ class TcpChannel {
     // the text for the user.
     bool connect(const std::string& host, int port, const Hooks& hooks, const Clock& clock,
                  std::string& error);
-    void close();
-    bool isOpen() const { return fd_ >= 0; }
+    void close() override;
+    bool isOpen() const override { return fd_ >= 0; }
     int fd() const { return fd_; }
 
     // Sends all bytes. A peer that has gone gives "Client closed connection" and
     // closes the socket (closedByPeer() tells).
-    bool send(std::span<const uint8_t> bytes, std::string& error);
+    bool send(std::span<const uint8_t> bytes, std::string& error) override;
     // Waits up to waitMs for bytes, then appends what has arrived to `out`. A
     // peer that closed gives "Client closed connection" and closes the socket.
-    bool poll(unsigned waitMs, std::vector<uint8_t>& out, std::string& error);
+    bool poll(unsigned waitMs, std::vector<uint8_t>& out, std::string& error) override;
     bool closedByPeer() const { return closedByPeer_; }
-
-    // The address a host text stands for: a text starting with a letter is
-    // looked up by name (first answer, its own family); otherwise, or when the
-    // lookup fails, it is read as a dotted IPv4 address. False with the
-    // reason when neither works.
-    static bool resolve(const std::string& host, int port, sockaddr_storage& addr,
-                        socklen_t& length, std::string& reason);
+    // A socket that is not open (closed by a failure, or never connected)
+    // carries no TCP connection.
+    bool connectionLost() const override { return fd_ < 0; }
 
   private:
     bool fail(std::string& error, std::string text);

@@ -6,15 +6,10 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/ComPorts.h"
 #include "platform/Profile.h"
 
 namespace lumavox::gateway {
-
-std::string comPortPath(int comNumber) {
-    const std::string key = "COM" + std::to_string(comNumber);
-    const std::string fallback = "/dev/ttyS" + std::to_string(comNumber - 1);
-    return Profile::load(userStorePath()).getString("Comports", key, fallback);
-}
 
 bool SerialDtuPort::open() {
     if (port_.isOpen()) return true;
@@ -25,7 +20,8 @@ bool SerialDtuPort::open() {
     s.parity = line_.parity == 1 ? 'O' : line_.parity == 2 ? 'E' : 'N';
     s.stopBits = line_.stopBits == 1 ? 1 : 2;
     std::string error;
-    if (!port_.open(comPortPath(comNumber_), s, error)) return false;
+    if (!port_.open(comDevicePath(comNumber_, Profile::load(userStorePath())), s, error))
+        return false;
     if (!applyLineExtras()) {
         port_.close();
         return false;

@@ -1,8 +1,8 @@
 // A serial port with a DTU on it, for the configuration dialogue.
 //
-// COM number n names a device through the per-user store (section "Comports",
-// key "COM<n>", for example COM3=/dev/ttyUSB0); without an entry it is
-// /dev/ttyS<n-1>. Pseudo-terminals work the same way.
+// COM number n names a device as everywhere else (platform/ComPorts.h): the
+// per-user store's section "Comports" (COM3=/dev/ttyUSB0), else /dev/ttyS<n-1>.
+// Pseudo-terminals work the same way.
 #pragma once
 
 #include <string>
@@ -18,9 +18,6 @@ struct SerialLine {
     int parity = 0;  // 0 none, 1 odd, 2 even, 3 mark, 4 space
     int stopBits = 1;
 };
-
-// The device path for a COM number.
-std::string comPortPath(int comNumber);
 
 class SerialDtuPort final : public DtuPort {
   public:

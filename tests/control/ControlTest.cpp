@@ -442,6 +442,48 @@ TEST(Control, ConnectTimeOut) {
     ::close(s);
 }
 
+TEST(Control, StopSendEndsAPendingConnect) {
+    // A listener whose queue is full keeps the connect pending; the stop must not
+    // wait for the (here one-minute) connect limit.
+    int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    socklen_t len = sizeof a;
+    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
+    ASSERT_EQ(::listen(s, 0), 0);
+    std::vector<int> fillers;
+    for (int i = 0; i < 4; ++i) {
+        int f = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        ::connect(f, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        fillers.push_back(f);
+    }
+    Control c("20,5000,60000");
+    c.tcp(ntohs(a.sin_port));
+    ASSERT_EQ(NVSOCX_StartSend(c.h, -1), 1);
+    ASSERT_TRUE(pumpUntil(c.h, [&] { return c.rec.result(4) != nullptr; }));
+    uint64_t before = nowMs();
+    EXPECT_EQ(NVSOCX_StopSend(c.h), 1);
+    EXPECT_LT(nowMs() - before, 30000u);
+    EXPECT_EQ(NVSOCX_HasStartSendThread(c.h), 0);
+    EXPECT_EQ(c.rec.result(1), nullptr);  // neither connected nor reported after the stop
+    for (int f : fillers)
+        ::close(f);
+    ::close(s);
+}
+
+TEST(Control, AnAddressThatIsNone) {
+    Control c;
+    NVSOCX_SetCommuMode(c.h, 2);
+    NVSOCX_SetIPAndPort(c.h, "1.2.3", 5005);
+    EXPECT_FALSE(c.connect());
+    ASSERT_NE(c.rec.result(1), nullptr);
+    EXPECT_EQ(c.rec.result(1)->text,
+              "Setup TCP connection with 1.2.3(Port = 5005) failed: Connect failed: the address "
+              "is not valid");
+}
+
 TEST(Control, EmptyIp) {
     Control c;
     NVSOCX_SetCommuMode(c.h, 2);

@@ -4,6 +4,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "LinkTestSupport.h"
 #include "strings/StringTable.h"
 #include "transport/SignLink.h"
@@ -69,25 +72,19 @@ TEST(TcpChannel, ARefusedConnectFailsAtOnce) {
     EXPECT_FALSE(link.socketOpen());
 }
 
-TEST(TcpChannel, NamesAreLookedUpAndDottedAddressesParsed) {
-    sockaddr_storage addr{};
-    socklen_t len = 0;
-    std::string reason;
-    ASSERT_TRUE(TcpChannel::resolve("localhost", 5005, addr, len, reason)) << reason;
-    EXPECT_TRUE(addr.ss_family == AF_INET || addr.ss_family == AF_INET6);
-    ASSERT_TRUE(TcpChannel::resolve("10.1.2.3", 80, addr, len, reason));
-    auto& in = reinterpret_cast<sockaddr_in&>(addr);
-    EXPECT_EQ(in.sin_family, AF_INET);
-    EXPECT_EQ(ntohl(in.sin_addr.s_addr), 0x0A010203u);
-    EXPECT_EQ(ntohs(in.sin_port), 80);
-    reason.clear();
-    EXPECT_FALSE(TcpChannel::resolve("no-such-host.invalid", 80, addr, len, reason));
-    EXPECT_FALSE(reason.empty());
-    EXPECT_FALSE(TcpChannel::resolve("1.2.3", 80, addr, len, reason));
+TEST(TcpChannel, HostsThatNameNoAddressFailWithTheReason) {
     CSignLink link;
     std::string error;
+    // A name nobody knows: the lookup's own reason.
     EXPECT_FALSE(link.connect(nullptr, "no-such-host.invalid", 80, error));
     EXPECT_EQ(error.rfind("Connect error:(", 0), 0u) << error;
+    EXPECT_NE(error, "Connect error:(" + std::string(std::strerror(EINVAL)) + ").");
+    // Neither a name nor a dotted address, and a port out of range.
+    EXPECT_FALSE(link.connect(nullptr, "1.2.3", 80, error));
+    EXPECT_EQ(error, "Connect error:(" + std::string(std::strerror(EINVAL)) + ").");
+    EXPECT_FALSE(link.connect(nullptr, "127.0.0.1", 70000, error));
+    EXPECT_EQ(error, "Connect error:(" + std::string(std::strerror(EINVAL)) + ").");
+    EXPECT_FALSE(link.socketOpen());
 }
 
 TEST(TcpChannel, ConnectWaitHonoursTheCancelFlag) {
@@ -198,4 +195,26 @@ TEST(TcpChannel, DispatchFollowsTheLinkState) {
     EXPECT_EQ(link.linkState(), LinkState::None);
     EXPECT_TRUE(link.peerName().empty());
     ::close(peer);
+}
+
+TEST(TcpChannel, ALostConnectionHandsTheLinkBackToTheSerialLine) {
+    Listener l;
+    PtyPair pty;
+    CSignLink link(ComPortMap({{2, pty.slave}}));
+    std::string error;
+    ASSERT_TRUE(link.open(nullptr, 2, 9600));
+    ASSERT_TRUE(link.connect(nullptr, "127.0.0.1", l.port, error)) << error;
+    link.setLinkState(LinkState::Tcp);
+    ::close(l.accept());
+    bool ok = true;
+    for (int i = 0; i < 200 && ok; ++i)
+        ok = link.poll(error, 10);
+    ASSERT_FALSE(ok);
+    EXPECT_EQ(error, "Client closed connection");
+    EXPECT_EQ(link.linkState(), LinkState::None);
+    // The serial line was never part of it: it stays open and carries the next frame.
+    EXPECT_TRUE(link.isOpen());
+    auto frame = frameOf(bytesOf("tz"), 1, 0);
+    ASSERT_TRUE(link.send(frame, error)) << error;
+    EXPECT_EQ(pty.read(frame.size(), 2000), frame);
 }
