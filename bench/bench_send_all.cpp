@@ -34,10 +34,8 @@ class QuietHost : public SessionHost {
     void status(const std::string&) override {}
     void progressRange(int, int) override {}
     void progressPosition(int) override {}
-    void messageBox(const std::string& t, const std::string&, Icon) override {
-        std::fprintf(stderr, "%s\n", t.c_str());
-    }
-    bool question(const std::string&, const std::string&) override { return false; }
+    void message(const std::string& t, Icon) override { std::fprintf(stderr, "%s\n", t.c_str()); }
+    bool askYesNo(const std::string&, Icon) override { return false; }
     void fileList(const std::vector<FileEntry>&) override {}
     void pump() override {}
     bool cancelRequested() const override { return false; }
@@ -125,8 +123,8 @@ double sessionRun(int port, const WorkArea& work, int settleMs) {
     c.route = Route::Tcp;
     c.groupName = "bench";
     c.groupAddresses = "127.0.0.1";
-    c.tcpPort = port;
-    c.address = "1";
+    c.link.tcpPort = port;
+    c.link.address = "1";
     c.alwaysDisplay = false;
     c.settleMs = settleMs;
     SendSession s(link, host, c, &work);

@@ -1,5 +1,6 @@
 // lumavox-cli's sign operations: each command of the Update and Read menus as a
-// sub-command, run by the same send session as in the editor.
+// sub-command. The command line parses the arguments and prints; the operation
+// table of the editor (app/Operations.h) checks and runs them.
 #pragma once
 
 #include <iosfwd>

@@ -18,4 +18,8 @@ class Prompter {
     virtual bool askYesNo(const std::string& text, Icon icon) = 0;
 };
 
+// The title of a message or question with that icon: "Error" for the error
+// icon, "Prompt" for every other.
+std::string promptTitle(Icon icon);
+
 }  // namespace lumavox

@@ -35,6 +35,18 @@ std::vector<std::string> splitTargets(const std::string& list) {
     return out;
 }
 
+// Marks the session busy for the lifetime of a run.
+class BusyScope {
+  public:
+    explicit BusyScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~BusyScope() { flag_ = false; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+  private:
+    bool& flag_;
+};
+
 }  // namespace
 
 SendSession::SendSession(CSignLink& link, SessionHost& host, SessionConfig config,
@@ -69,21 +81,21 @@ void SendSession::setResult(const std::string& text, bool showStatus) {
 }
 
 void SendSession::error(const std::string& text) {
-    host_.messageBox(text, lumavox::text(msg::kErrorTitle), Icon::Error);
+    host_.message(text, Icon::Error);
 }
 
 void SendSession::warn(const std::string& text) {
-    host_.messageBox(text, lumavox::text(msg::kPromptTitle), Icon::Exclamation);
-}
-
-void SendSession::requestCancel() {
-    if (!busy_) return;
-    cancel_ = true;
-    host_.status(text(msg::kCancelledByUser));
+    host_.message(text, Icon::Exclamation);
 }
 
 bool SendSession::cancelRequested() const {
-    return cancel_ || host_.cancelRequested();
+    return host_.cancelRequested();
+}
+
+bool SendSession::setConfig(const SessionConfig& c) {
+    if (busy_) return false;
+    config_ = c;
+    return true;
 }
 
 void SendSession::pump() {
@@ -117,8 +129,8 @@ void SendSession::pause(int ms) {
 
 int SendSession::waitHandshake() {
     int limit = (link_.linkState() == LinkState::Modem || link_.linkState() == LinkState::Gprs)
-                    ? config_.modemTimeoutMs
-                    : config_.lanTimeoutMs;
+                    ? config_.link.modemTimeoutMs
+                    : config_.link.lanTimeoutMs;
     std::string err;
     int r = link_.awaitHandshake(limit, err);
     if (r < 0 && !cancelRequested())
@@ -130,12 +142,12 @@ int SendSession::waitHandshake() {
 
 int SendSession::transfer(std::span<const uint8_t> payload, uint8_t address,
                           const std::string& label, const std::string& target, bool repeat) {
-    int limit = frameSizeLimit(config_.frameSize);
+    int limit = config_.link.frameLimit();
     size_t frames = frameCount(payload.size(), limit);
     host_.progressRange(0, static_cast<int>(frames));
     host_.progressPosition(0);
     bool delivered = frames > 0;
-    int attempts = std::max(1, config_.repeatTimes);
+    int attempts = config_.link.attemptsPerFrame();
     std::vector<uint8_t> frame;
     frame.reserve(kMaxFrameBytes);
     size_t start = 0;
@@ -273,7 +285,7 @@ bool SendSession::preChecks(UpdateKind kind, const OperationArgs& args,
         targets = splitTargets(config_.groupAddresses);
     else
         targets.push_back({});
-    addresses = parseAddressList(config_.address);
+    addresses = parseAddressList(config_.link.address);
     if (addresses.empty()) {
         setResult(text(msg::kNoSignAddress));
         error(result_);
@@ -307,7 +319,7 @@ bool SendSession::connect(const std::string& target, bool endsRunOnFailure) {
         if (link_.linkState() != LinkState::None) return true;
         host_.status(textf(msg::kNowConnecting, {target}));
         std::string err;
-        if (!link_.connect(this, target, config_.tcpPort, err)) {
+        if (!link_.connect(this, target, config_.link.tcpPort, err)) {
             setResult(err);
             error(err);
             return false;
@@ -317,10 +329,10 @@ bool SendSession::connect(const std::string& target, bool endsRunOnFailure) {
         return true;
     }
     if (link_.linkState() != LinkState::None) return true;
-    bool ok =
-        config_.serialDevice.empty()
-            ? link_.open(this, config_.comPort, baudRateForIndex(config_.baudIndex))
-            : link_.openDevice(this, config_.serialDevice, config_.comPort, config_.serialBaud);
+    int baud = config_.serialBaud > 0 ? config_.serialBaud : config_.link.baudRate();
+    bool ok = config_.serialDevice.empty()
+                  ? link_.open(this, config_.link.comPort, baud)
+                  : link_.openDevice(this, config_.serialDevice, config_.link.comPort, baud);
     if (!ok) {
         setResult(text(msg::kInitComportError));
         error(result_);
@@ -351,12 +363,12 @@ void SendSession::disconnect() {
 }
 
 bool SendSession::run(UpdateKind kind, const OperationArgs& args) {
+    if (busy_) return false;
+    BusyScope scope(busy_);
     bool fileStage = false;
     std::vector<std::string> targets;
     std::vector<uint8_t> addresses;
     if (!preChecks(kind, args, targets, addresses, fileStage)) return false;
-    busy_ = true;
-    cancel_ = false;
     bool allOk = true;
     bool read = isReadKind(kind);
     bool test = kind == UpdateKind::TestDisplay || kind == UpdateKind::CloseTest;
@@ -402,17 +414,16 @@ bool SendSession::run(UpdateKind kind, const OperationArgs& args) {
         }
         if (before == LinkState::None || read || test) break;
     }
-    busy_ = false;
     return allOk && !cancelRequested();
 }
 
 bool SendSession::readFiles(UpdateKind kind) {
+    if (busy_) return false;
+    BusyScope scope(busy_);
     std::vector<std::string> targets;
     std::vector<uint8_t> addresses;
     OperationArgs none;
     if (!preChecks(kind, none, targets, addresses, true)) return false;
-    busy_ = true;
-    cancel_ = false;
     bool ok = false;
     std::string target = config_.route == Route::Tcp
                              ? textf(msg::kTargetInGroup, {targets[0], config_.groupName})
@@ -422,7 +433,6 @@ bool SendSession::readFiles(UpdateKind kind) {
         ok = readFileList(kind, addresses[0], target);
         disconnect();
     }
-    busy_ = false;
     return ok && !cancelRequested();
 }
 
@@ -721,8 +731,8 @@ bool SendSession::readFileList(UpdateKind kind, uint8_t address, const std::stri
 }
 
 int SendSession::mergeInto(WorkArea& work) {
+    if (busy_) return 0;
     int merged = 0;
-    std::string prompt = text(msg::kPromptTitle);
     auto place = [&](const TextFile& f) {
         TextFile* existing = work.findFile(f.name.str());
         if (!existing) {
@@ -730,7 +740,7 @@ int SendSession::mergeInto(WorkArea& work) {
             return true;
         }
         if (existing->kind == kTextFile && f.kind == kTextFile &&
-            !host_.question(textf(msg::kOverwriteText, {f.name.str()}), prompt))
+            !host_.askYesNo(textf(msg::kOverwriteText, {f.name.str()}), Icon::Question))
             return false;
         *existing = f;
         return true;
@@ -738,7 +748,7 @@ int SendSession::mergeInto(WorkArea& work) {
     for (const ReceivedText& r : texts_) {
         if (r.file.kind == kTextFile && !work.findFile(r.file.name.str()) &&
             work.textFileCount() >= 255) {
-            host_.messageBox(text(msg::kMaxTextFiles), prompt, Icon::Exclamation);
+            host_.message(text(msg::kMaxTextFiles), Icon::Exclamation);
             break;
         }
         if (!place(r.file)) continue;
@@ -750,11 +760,11 @@ int SendSession::mergeInto(WorkArea& work) {
         GraphicFile* existing = work.findGraphic(g.name.str());
         if (!existing) {
             if (work.graphics.size() >= 255) {
-                host_.messageBox(text(msg::kMaxGraphics), prompt, Icon::Exclamation);
+                host_.message(text(msg::kMaxGraphics), Icon::Exclamation);
                 break;
             }
             work.graphics.push_back(g);
-        } else if (host_.question(textf(msg::kOverwriteGraphic, {g.name.str()}), prompt)) {
+        } else if (host_.askYesNo(textf(msg::kOverwriteGraphic, {g.name.str()}), Icon::Question)) {
             *existing = g;
         } else {
             continue;

@@ -27,22 +27,17 @@ namespace lumavox {
 enum class Route : int { Serial = 1, Tcp = 2 };
 
 struct SessionConfig {
+    // Frame size, attempts per frame, the two handshake limits, COM port and
+    // baud, the sign address list and the TCP port.
+    LinkSettings link;
     Route route = Route::Serial;
-    int repeatTimes = 3;        // attempts per frame; below 1 means 1
-    int modemTimeoutMs = 6500;  // handshake limit while a modem line is up
-    int lanTimeoutMs = 13000;   // handshake limit otherwise
-    int frameSize = 1000;       // "Number for Frame", as stored
-    // Serial: a device path opened directly at serialBaud, else COM comPort at
-    // the baud of baudIndex.
+    // Serial: a device path opened directly, at serialBaud (0: the baud of
+    // link.baudIndex), instead of COM link.comPort.
     std::string serialDevice;
-    int serialBaud = 9600;
-    int comPort = 1;
-    int baudIndex = 3;
-    std::string address = "1";  // the sign address list
-    // TCP/IP: the group's name and its comma-separated IP list, and the port.
+    int serialBaud = 0;
+    // TCP/IP: the group's name and its comma-separated IP list.
     std::string groupName;
     std::string groupAddresses;
-    int tcpPort = 5005;
     bool alwaysDisplay = true;  // ask confirmConnection() before a run
     int sendOptions = 0;        // 0 none, 1 clear memory, 2 clear files, 3 both
     bool tcpHangUp = true;      // close the TCP connection after each target
@@ -79,17 +74,20 @@ class SendSession : public LinkReceiver {
 
     // Runs an operation: the pre-checks, then every target and address. True
     // when every transfer of the run succeeded. Kinds 16 and 22 read the
-    // directory into files().
+    // directory into files(). While a run is in progress (asked for again from
+    // the host's pump or a message box) it is refused: false, nothing changed.
     bool run(UpdateKind kind, const OperationArgs& args = {});
     // "Read File" of kinds 16 and 22: reads the ticked entries of files().
+    // Refused while busy, as run().
     bool readFiles(UpdateKind kind);
     // Ticks the entry of that name; false when the list has none.
     bool tick(const std::string& name, bool on = true);
+    // True from the start of run() or readFiles() until it returns.
+    bool busy() const { return busy_; }
 
-    // "Close" while busy: the next wait ends with "Cancelled by user".
-    void requestCancel();
     // "Close" while idle: merges the files read into `work` (asking before an
-    // ordinary file is replaced) and drops them. Returns how many were merged.
+    // ordinary file is replaced) and drops them. Returns how many were merged;
+    // 0 and nothing merged while busy.
     int mergeInto(WorkArea& work);
 
     const std::string& resultText() const { return result_; }
@@ -101,7 +99,8 @@ class SendSession : public LinkReceiver {
     // The data of the last reply R.
     const std::vector<uint8_t>& reply() const { return reply_; }
     const SessionConfig& config() const { return config_; }
-    void setConfig(const SessionConfig& c) { config_ = c; }
+    // Replaces the configuration between runs; false (and kept) while busy.
+    bool setConfig(const SessionConfig& c);
 
     // The building blocks, public for the commands and the tests.
     // Transfer: 1 when every frame was delivered, -1 otherwise.
@@ -149,7 +148,6 @@ class SendSession : public LinkReceiver {
     const Clock& clock_;
     ReplyReception reception_;
     std::string result_;
-    bool cancel_ = false;
     bool busy_ = false;
     unsigned sequence_ = 0;
     uint8_t currentAddress_ = 0;

@@ -1,5 +1,6 @@
 // What the send session needs from whoever shows it: the operation dialog in
-// the editor, the terminal in lumavox-cli, the tests.
+// the editor, the terminal in lumavox-cli, the tests. Messages and questions
+// go through the Prompter part (title "Error" or "Prompt" by icon).
 #pragma once
 
 #include <string>
@@ -14,23 +15,21 @@ struct FileEntry {
     bool ticked = false;
 };
 
-class SessionHost {
+class SessionHost : public Prompter {
   public:
-    virtual ~SessionHost() = default;
     virtual void status(const std::string& text) = 0;
     virtual void progressRange(int low, int high) = 0;
     virtual void progressPosition(int position) = 0;
-    // A message box with an OK button.
-    virtual void messageBox(const std::string& text, const std::string& title, Icon icon) = 0;
-    // A Yes/No question; true for Yes.
-    virtual bool question(const std::string& text, const std::string& title) = 0;
     // The dialog's file list was refilled (directories read from the sign).
     virtual void fileList(const std::vector<FileEntry>& files) = 0;
     // The "Comport & Addr." dialog shown before a run; false when cancelled.
     virtual bool confirmConnection() { return true; }
-    // Keeps the user interface alive during waits.
+    // Keeps the user interface alive during waits. A second run asked for from
+    // here is refused while the first one runs.
     virtual void pump() = 0;
-    // "Close" was pressed while busy.
+    // "Close" was pressed while busy: every wait of the run ends within 10 ms
+    // with "Cancelled by user". The session never clears it; the host does so
+    // before it starts the next run.
     virtual bool cancelRequested() const = 0;
 };
 

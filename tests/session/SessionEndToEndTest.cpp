@@ -8,8 +8,8 @@
 #include <sstream>
 
 #include "LinkTestSupport.h"
+#include "SessionTestSupport.h"
 #include "cli/Cli.h"
-#include "cli/Demo.h"
 #include "content/Document.h"
 #include "session/SendSession.h"
 #include "strings/StringTable.h"
@@ -17,60 +17,10 @@
 namespace lumavox {
 namespace {
 
+using test::demoDocument;
+using test::RecordingHost;
 using test::Signsim;
-
-class RecordingHost : public SessionHost {
-  public:
-    void status(const std::string& t) override { statuses.push_back(t); }
-    void progressRange(int, int) override {}
-    void progressPosition(int) override {}
-    void messageBox(const std::string& t, const std::string& title, Icon) override {
-        boxes.push_back(title + ": " + t);
-    }
-    bool question(const std::string& t, const std::string&) override {
-        questions.push_back(t);
-        return answer;
-    }
-    void fileList(const std::vector<FileEntry>& f) override { listed = f.size(); }
-    void pump() override {
-        ++pumps;
-        if (cancelAfterPumps > 0 && pumps >= cancelAfterPumps) cancel = true;
-    }
-    bool cancelRequested() const override { return cancel; }
-    bool sawStatus(const std::string& s) const {
-        for (auto& x : statuses)
-            if (x.find(s) != std::string::npos) return true;
-        return false;
-    }
-    std::vector<std::string> statuses, boxes, questions;
-    bool answer = true;
-    bool cancel = false;
-    int pumps = 0;
-    int cancelAfterPumps = 0;
-    size_t listed = 0;
-};
-
-WorkArea demoDocument() {
-    auto path = std::filesystem::temp_directory_path() / "lvx-session-demo.glm";
-    std::ostringstream out, err;
-    EXPECT_EQ(runCli({"demo", path.string()}, out, err), 0) << err.str();
-    OpenResult r = openDocument(path, {});
-    EXPECT_TRUE(r.ok) << r.error;
-    return r.work;
-}
-
-SessionConfig tcpConfig(const Signsim& sim, const std::string& addresses) {
-    SessionConfig c;
-    c.route = Route::Tcp;
-    c.groupName = "G";
-    c.groupAddresses = "127.0.0.1";
-    c.tcpPort = sim.port();
-    c.address = addresses;
-    c.alwaysDisplay = false;
-    c.lanTimeoutMs = 2000;
-    c.settleMs = 0;
-    return c;
-}
+using test::tcpConfig;
 
 TEST(SessionTcp, SendAllToSeveralAddressesThenReadBack) {
     Signsim sim({"--tcp", "0", "--address", "1,3"});
@@ -209,8 +159,8 @@ TEST(SessionTcp, LostHandshakesAreRepeated) {
     CSignLink link;
     RecordingHost host;
     SessionConfig c = tcpConfig(sim, "1");
-    c.lanTimeoutMs = 200;
-    c.repeatTimes = 3;
+    c.link.lanTimeoutMs = 200;
+    c.link.repeatTimes = 3;
     SendSession s(link, host, c, nullptr);
     EXPECT_TRUE(s.run(UpdateKind::SignOn)) << s.resultText();
     EXPECT_TRUE(host.sawStatus("The 3th sending"));
@@ -221,8 +171,8 @@ TEST(SessionTcp, SignThatNeverAnswers) {
     CSignLink link;
     RecordingHost host;
     SessionConfig c = tcpConfig(sim, "9");
-    c.lanTimeoutMs = 100;
-    c.repeatTimes = 0;  // still tried once
+    c.link.lanTimeoutMs = 100;
+    c.link.repeatTimes = 0;  // still tried once
     SendSession s(link, host, c, nullptr);
     EXPECT_FALSE(s.run(UpdateKind::SignOn));
     EXPECT_EQ(s.resultText(), "Send 'Open machine' to address 9#(127.0.0.1 in group G) failed!");
@@ -235,7 +185,7 @@ TEST(SessionTcp, CancelDuringAnAttemptIsSeenQuickly) {
     CSignLink link;
     RecordingHost host;
     SessionConfig c = tcpConfig(sim, "9");
-    c.lanTimeoutMs = 60000;
+    c.link.lanTimeoutMs = 60000;
     SendSession s(link, host, c, nullptr);
     host.cancelAfterPumps = 5;
     auto t0 = std::chrono::steady_clock::now();
@@ -293,7 +243,7 @@ TEST(SessionPty, SendAndReadOverASerialLine) {
     SessionConfig c;
     c.serialDevice = sim.ptyPath();
     c.serialBaud = 57600;
-    c.address = "2";
+    c.link.address = "2";
     c.alwaysDisplay = false;
     c.settleMs = 0;
     OperationArgs a;
@@ -316,7 +266,7 @@ TEST(SessionPreChecks, NothingTickedNoAddressAndOversizedFiles) {
     RecordingHost host;
     SessionConfig c;
     c.alwaysDisplay = false;
-    c.address = "";
+    c.link.address = "";
     WorkArea doc = demoDocument();
     SendSession s(link, host, c, &doc);
     EXPECT_FALSE(s.run(UpdateKind::SendText));
@@ -328,7 +278,7 @@ TEST(SessionPreChecks, NothingTickedNoAddressAndOversizedFiles) {
     big.width = 300;
     big.pixels.assign(size_t{300} * big.height, 0);
     doc.graphics.push_back(big);
-    c.address = "1";
+    c.link.address = "1";
     s.setConfig(c);
     OperationArgs a;
     a.files = {"BIG"};
