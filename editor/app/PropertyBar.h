@@ -115,7 +115,7 @@ enum class PropertyRequest {
 };
 
 struct PropertyResult {
-    bool changed = false;  // the document changed
+    bool changed = false;  // the document (or the attributes for typing) changed
     PropertyRequest request = PropertyRequest::None;
     TimeStamp stamp;                   // CounterDateDialog
     std::string name;                  // OpenGraphicEditor
