@@ -90,8 +90,9 @@ bool EditorDocument::saveAs(const std::filesystem::path& path, std::string& erro
 }
 
 bool EditorDocument::save(std::string& error) {
+    // A document without a name is saved with saveAs after asking for one.
     if (path_.empty()) {
-        error = "The document has no file name yet.";
+        error.clear();
         return false;
     }
     return saveAs(path_, error);

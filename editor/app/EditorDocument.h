@@ -64,7 +64,8 @@ class EditorDocument {
     // Saves under `path` (atomically) and makes it the document's name. The
     // stamps of all text and graphic files become now. Clears the modified flag.
     bool saveAs(const std::filesystem::path& path, std::string& error);
-    // Saves under the document's name; fails when it has none.
+    // Saves under the document's name; fails with an empty error when it has
+    // none (the caller asks for a name and uses saveAs).
     bool save(std::string& error);
 
     const std::filesystem::path& path() const { return path_; }
