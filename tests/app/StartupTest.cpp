@@ -183,9 +183,11 @@ TEST_F(Startup, AStoredCopyLeftBehindIsReused) {
 TEST_F(Startup, AStoredPathThatIsNotACopyIsNeverRewritten) {
     const fs::path notes = tempDir / "notes.txt";
     const fs::path elsewhere = root / "KORother";
+    const fs::path link = tempDir / "KORlink";
     std::ofstream(notes) << "keep";
     std::ofstream(elsewhere) << "keep";
-    for (const fs::path& stored : {notes, elsewhere}) {
+    fs::create_symlink(notes, link);
+    for (const fs::path& stored : {notes, elsewhere, link}) {
         Profile store = Profile::load(userStore);
         store.setString(GatewayBinding::kStoreSection, GatewayBinding::kStoreKey, stored.string());
         std::string error;
@@ -195,6 +197,7 @@ TEST_F(Startup, AStoredPathThatIsNotACopyIsNeverRewritten) {
         EXPECT_EQ(app.gateway().boundCount(), 10);
         EXPECT_EQ(readText(stored), "keep");
     }
+    EXPECT_TRUE(fs::is_symlink(link));
 }
 
 TEST_F(Startup, AGatewayWithoutSomeExportsGivesTheirNeutralResults) {
