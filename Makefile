@@ -5,7 +5,7 @@ APT_PACKAGES := cmake ninja-build g++ make pkg-config libgtest-dev libserialport
 FUZZ_PACKAGES := clang
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps install-packages configure build test run bench fuzz fonts format clean
+.PHONY: deps install-packages configure build test run bench fuzz fonts format clean install
 
 # Installs the Debian packages the build needs, only when some are missing.
 deps:
@@ -37,6 +37,17 @@ run: build
 	$(BUILD)/bin/lumavox-cli dump $(BUILD)/demo/welcome.glm
 	$(BUILD)/bin/lumavox-cli body $(BUILD)/demo/welcome.glm Main
 	bash tools/demo.sh $(BUILD)/bin
+
+# Installs the programs, their files and the desktop integration under PREFIX
+# (DESTDIR is honoured for packaging), then refreshes the desktop's document
+# types and menu when installing for real.
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+	@if [ -z "$(DESTDIR)" ]; then \
+	    command -v update-mime-database >/dev/null && update-mime-database $(PREFIX)/share/mime || true; \
+	    command -v update-desktop-database >/dev/null && update-desktop-database $(PREFIX)/share/applications || true; \
+	fi
 
 bench: build
 	$(BUILD)/bin/bench_document

@@ -1,10 +1,18 @@
 #include "app/DialogTexts.h"
 
+#include "app/AboutBox.h"
+
 namespace lumavox {
 
 const std::vector<DialogTexts>& builtInDialogTexts() {
     static const std::vector<DialogTexts> dialogs = {
         {kLanguageDialog, "Language setting", {{kControlOk, "OK"}, {kControlCancel, "Cancel"}}},
+        {kAboutDialog,
+         "About Zavar-Azu Zureruz Evazaz-Idar",
+         {{kControlOk, "OK"},
+          {kAboutGroupControl, "Version Information"},
+          {kAboutVersionControl, "Version\t:\t4.0.0.6"},
+          {kAboutDateControl, "Date\t:\t09 November, 2011"}}},
     };
     return dialogs;
 }

@@ -134,7 +134,22 @@ std::string builtInEnglishLanguageFile() {
     return f;
 }
 
-LanguageManager::LanguageManager(fs::path programDir) : dir_(std::move(programDir)) {}
+std::string builtInLanguageSetting() {
+    return std::string("[Setting]\nLanguage=") + kDefaultLanguage + "\n";
+}
+
+LanguageManager::LanguageManager(fs::path programDir)
+    : dir_(std::move(programDir)),
+      writeEnglishFile_(
+          [](const fs::path& p) { return writeText(p, builtInEnglishLanguageFile()); }),
+      writeLanguageSetting_(
+          [](const fs::path& p) { return writeText(p, builtInLanguageSetting()); }) {}
+
+void LanguageManager::setBuiltInFileWriters(BuiltInFileWriter englishFile,
+                                            BuiltInFileWriter languageSetting) {
+    if (englishFile) writeEnglishFile_ = std::move(englishFile);
+    if (languageSetting) writeLanguageSetting_ = std::move(languageSetting);
+}
 
 LanguageManager::~LanguageManager() {
     if (provider_) setTextProvider({});
@@ -142,8 +157,7 @@ LanguageManager::~LanguageManager() {
 
 void LanguageManager::startUp() {
     std::error_code ec;
-    if (!fs::exists(settingPath(), ec))
-        writeText(settingPath(), std::string("[Setting]\nLanguage=") + kDefaultLanguage + "\n");
+    if (!fs::exists(settingPath(), ec)) writeLanguageSetting_(settingPath());
     SelectLanguage("");
     setTextProvider([this](int id) { return translated(id); });
     provider_ = true;
@@ -179,9 +193,10 @@ void LanguageManager::SelectLanguage(std::string_view name) {
     }
     if (!found) {
         fs::path english = languageDir() / kEnglishFile;
-        std::string text = builtInEnglishLanguageFile();
-        writeText(english, text);
-        use(english, Profile::parse(text));
+        std::error_code ec;
+        fs::create_directories(languageDir(), ec);
+        writeEnglishFile_(english);
+        use(english, Profile::parse(builtInEnglishLanguageFile()));
         name_ = kDefaultLanguage;
     }
     Profile setting = Profile::load(settingPath());

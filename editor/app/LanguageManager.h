@@ -11,6 +11,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -30,6 +31,11 @@ std::string placeholderSignature(std::string_view s);
 // The built-in English language file, generated from the string table, the menu
 // trees and the dialog texts.
 std::string builtInEnglishLanguageFile();
+// The built-in "LanguageSetting.ini": the choice of English.
+std::string builtInLanguageSetting();
+
+// Writes one of the built-in files to a path; true when it was written.
+using BuiltInFileWriter = std::function<bool(const std::filesystem::path&)>;
 
 class LanguageManager {
   public:
@@ -37,6 +43,10 @@ class LanguageManager {
     ~LanguageManager();
     LanguageManager(const LanguageManager&) = delete;
     LanguageManager& operator=(const LanguageManager&) = delete;
+
+    // Where the built-in files come from when they must be written (the
+    // program writes its own embedded copies); by default the texts above.
+    void setBuiltInFileWriters(BuiltInFileWriter englishFile, BuiltInFileWriter languageSetting);
 
     // Creates "LanguageSetting.ini" when missing, chooses the language it names
     // and routes every text of the program through this layer.
@@ -74,6 +84,8 @@ class LanguageManager {
     std::string translated(int id) const;
 
     std::filesystem::path dir_;
+    BuiltInFileWriter writeEnglishFile_;
+    BuiltInFileWriter writeLanguageSetting_;
     std::filesystem::path file_;
     std::string name_;
     bool active_ = false;

@@ -389,6 +389,18 @@ const std::map<int, std::string>& table() {
             {msg::kHintAreaEdit, "Edit the text file which will run in this window"},
             {msg::kHintAreaEndEdit,
              "Close the Window file's edit and return to the normal file's edit"},
+            {msg::kOleInitFailed, "Ole init failed!"},
+            {msg::kSocketInitFailed, "WinSocket init(WSAStartup) failed!"},
+            {msg::kControlResourceMissing, "Can not find resource for NVSOCX!"},
+            {msg::kControlResourceLoad, "Load resource for NVSOCX failed!"},
+            {msg::kControlWriteFailed, "Write resource for NVSOCX to file '%s' failed!"},
+            {msg::kControlLoadFailed, "Load file %s failed!"},
+            {msg::kControlRegisterFailed, "Register file %s failed!"},
+            {msg::kControlNoRegisterEntry,
+             "Register file %s failed because of can not fetch function 'DllRegisterServer'!"},
+            {msg::kControlCreateFailed, "Create stock ocx failed. Now will register stock ocx!"},
+            {msg::kControlPrepareFailed,
+             "Register stock ocx failed because of %s. Now program will exit!"},
         };
         addNames(t, msg::kWeekdayLong,
                  {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"});

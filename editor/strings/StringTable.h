@@ -308,6 +308,17 @@ enum : int {
     kHintAreaCall = 33673,
     kHintAreaEdit = 33674,
     kHintAreaEndEdit = 33675,
+    // Start-up and the scriptable control's preparation
+    kOleInitFailed = 33025,
+    kSocketInitFailed = 33121,
+    kControlResourceMissing = 33425,
+    kControlResourceLoad = 33426,
+    kControlWriteFailed = 33427,
+    kControlLoadFailed = 33428,
+    kControlRegisterFailed = 33429,
+    kControlNoRegisterEntry = 33430,
+    kControlCreateFailed = 33431,
+    kControlPrepareFailed = 33432,
 };
 }  // namespace msg
 

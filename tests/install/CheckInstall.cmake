@@ -1,0 +1,98 @@
+# Installs the build into a fresh prefix (as `make install PREFIX=...` does) and
+# checks the result: the programs and their files, the links in bin, the
+# desktop entry, the document type and the icon, and that the installed
+# command-line program runs from there with its own font files.
+#
+# cmake -DBUILD_DIR=... -DPREFIX=... -DWITH_EDITOR=0|1 -P CheckInstall.cmake
+
+function(fail what)
+    message(FATAL_ERROR "install check: ${what}")
+endfunction()
+
+file(REMOVE_RECURSE ${PREFIX})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+if(NOT rc EQUAL 0)
+    fail("cmake --install failed: ${out}")
+endif()
+
+set(programs lumavox-cli signsim)
+if(WITH_EDITOR)
+    list(APPEND programs lumavox)
+endif()
+foreach(program ${programs})
+    if(NOT EXISTS ${PREFIX}/lib/lumavox/${program})
+        fail("lib/lumavox/${program} missing")
+    endif()
+    if(NOT IS_SYMLINK ${PREFIX}/bin/${program})
+        fail("bin/${program} is not a link")
+    endif()
+    file(REAL_PATH ${PREFIX}/bin/${program} target)
+    file(REAL_PATH ${PREFIX}/lib/lumavox/${program} expected)
+    if(NOT target STREQUAL expected)
+        fail("bin/${program} leads to ${target}")
+    endif()
+endforeach()
+
+foreach(file
+        lib/lumavox/KV2fnt.bin lib/lumavox/KV3fnt.bin lib/lumavox/KV4fnt.bin
+        lib/lumavox/LanguageSetting.ini lib/lumavox/Language/Multi_eng.ini
+        lib/libNVSOCX.so lib/libGprslink.so
+        include/lumavox/NVSOCX.h include/lumavox/Gprslink.h
+        share/applications/lumavox.desktop
+        share/mime/packages/lumavox.xml
+        share/icons/hicolor/scalable/apps/lumavox.svg
+        share/icons/hicolor/256x256/apps/lumavox.png)
+    if(NOT EXISTS ${PREFIX}/${file})
+        fail("${file} missing")
+    endif()
+endforeach()
+
+file(STRINGS ${PREFIX}/share/applications/lumavox.desktop desktop)
+foreach(line "[Desktop Entry]" "Type=Application" "Exec=lumavox %f" "Icon=lumavox"
+             "MimeType=application/x-lumavox-document;")
+    list(FIND desktop "${line}" found)
+    if(found EQUAL -1)
+        fail("the desktop entry lacks \"${line}\"")
+    endif()
+endforeach()
+
+file(READ ${PREFIX}/share/mime/packages/lumavox.xml mime)
+foreach(part [[type="application/x-lumavox-document"]]
+             [[<match type="string" offset="0" value="KORVANTE VOXLINE"/>]]
+             [[<glob pattern="*.glm"/>]])
+    string(FIND "${mime}" "${part}" at)
+    if(at EQUAL -1)
+        fail("the document type lacks ${part}")
+    endif()
+endforeach()
+
+# Where the desktop's own tool is at hand, it must accept the type and map
+# *.glm files to it.
+find_program(UPDATE_MIME update-mime-database)
+if(UPDATE_MIME)
+    execute_process(COMMAND ${UPDATE_MIME} ${PREFIX}/share/mime RESULT_VARIABLE rc
+                    OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(NOT rc EQUAL 0 OR out MATCHES "[Ee]rror|[Ww]arning")
+        fail("update-mime-database: ${out}")
+    endif()
+    file(READ ${PREFIX}/share/mime/globs2 globs)
+    if(NOT globs MATCHES "application/x-lumavox-document:\\*\\.glm")
+        fail("*.glm is not mapped to the document type")
+    endif()
+endif()
+
+# The installed program finds its font files in its own folder.
+set(ENV{LUMAVOX_HOME} "")
+set(ENV{LUMAVOX_CONFIG_DIR} ${PREFIX}/config)
+execute_process(COMMAND ${PREFIX}/bin/lumavox-cli demo ${PREFIX}/demo.glm
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+if(NOT rc EQUAL 0)
+    fail("lumavox-cli demo: ${out}")
+endif()
+execute_process(COMMAND ${PREFIX}/bin/lumavox-cli body ${PREFIX}/demo.glm
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+if(NOT rc EQUAL 0)
+    fail("lumavox-cli body: ${out}")
+endif()
+file(REMOVE_RECURSE ${PREFIX})
