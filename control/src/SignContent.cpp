@@ -315,12 +315,11 @@ std::string base64(const uint8_t* data, size_t size) {
 }
 
 std::string fontTag(int font, int signHeight) {
-    if (signHeight <= 16) {
-        if (font >= 0 && font < 9) return dollars(kFontsLow[font]);
-    } else if (font >= 0 && font < 15) {
-        return dollars(kFontsTall[font]);
-    }
-    return {};
+    // A font stored while the sign was taller may have no tag in the low
+    // signs' table: it goes out as font 1, as SetFont stores for fonts outside
+    // the table, never as "^F" without a tag.
+    if (signHeight <= 16) return dollars(kFontsLow[font >= 0 && font < 9 ? font : 1]);
+    return dollars(kFontsTall[font >= 0 && font < 15 ? font : 1]);
 }
 
 std::string colourTag(int index) {
