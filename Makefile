@@ -5,7 +5,7 @@ APT_PACKAGES := cmake ninja-build g++ make pkg-config libgtest-dev libserialport
 FUZZ_PACKAGES := clang
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps install-packages configure build test run bench fuzz fonts format clean install
+.PHONY: deps install-packages configure build test run bench fuzz tsan fonts format clean install
 
 # Installs the Debian packages the build needs, only when some are missing.
 deps:
@@ -65,6 +65,22 @@ fuzz: deps
 	    $$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $$work $$corpus || exit 1; \
 	done
 
+# The gateway and control tests (with the simulators they start) under
+# ThreadSanitizer, in a build folder of their own. Every report, from a test or
+# from a simulator it started, lands in build-tsan/tsan-reports and fails the run.
+TSAN_TARGETS := gateway_tests gateway_library_tests nvsocx_tests
+TSAN_REPORTS = $(abspath $(BUILD))-tsan/tsan-reports
+tsan: deps
+	cmake -S . -B $(BUILD)-tsan -G $(GENERATOR) -DLUMAVOX_TSAN=ON -DLUMAVOX_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD)-tsan --target $(TSAN_TARGETS)
+	@rm -rf $(TSAN_REPORTS) && mkdir -p $(TSAN_REPORTS)
+	@cd $(BUILD)-tsan && TSAN_OPTIONS="second_deadlock_stack=1 log_path=$(TSAN_REPORTS)/report $(TSAN_OPTIONS)" \
+	    ctest --output-on-failure -j2 -L 'gateway|control'; status=$$?; \
+	if [ -n "$$(ls -A $(TSAN_REPORTS))" ]; then \
+	    cat $(TSAN_REPORTS)/*; echo "ThreadSanitizer reports in $(TSAN_REPORTS)"; exit 1; \
+	fi; \
+	echo "ThreadSanitizer: no reports"; exit $$status
+
 # Regenerates the sign font files in data/ from the free fonts of Debian's
 # packages (see data/FONTS.md). Only this target needs FreeType and the fonts.
 FONT_PACKAGES := libfreetype-dev xfonts-base xfonts-terminus fonts-liberation2
@@ -78,4 +94,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-fuzz
+	rm -rf $(BUILD) $(BUILD)-fuzz $(BUILD)-tsan

@@ -15,8 +15,9 @@
  *   property page     ProgID "NVSOCX.NVSOCXPropPage.1"
  *
  * Conventions:
- *   - Every function takes the opaque handle from NVSOCX_Create. A null handle
- *     makes a function return 0 (void functions do nothing).
+ *   - Every function but NVSOCX_Create, NVSOCX_Version and the self-registration
+ *     pair takes the opaque handle from NVSOCX_Create. A null handle makes a
+ *     function return 0 (void functions do nothing).
  *   - short is int16_t, long is int32_t; strings are NUL-terminated byte strings
  *     in the sign's single-byte character set. Nothing is thrown; no C++ type
  *     crosses this interface.
@@ -27,22 +28,24 @@
  *
  * Queue results (NVSOCX_ClearSignMemory, NVSOCX_SendFiles, NVSOCX_AdjustTime,
  * NVSOCX_ChangeSignAddress, NVSOCX_TurnPowerOn, NVSOCX_TurnPowerOff,
- * NVSOCX_SetRunSequence):
+ * NVSOCX_SetRunSequence), named by the NVSOCX_QUEUE... constants below:
  *   -1  send-at-once asked but the send thread does not run
  *    0  the address string is null or not valid (hex addresses 00-FF separated
  *       by single commas, e.g. "1,0A,64"); for SetRunSequence also a sequence
  *       holding control bytes or "^"
  *   -2  send-at-once asked while the control is busy: a transmission is in
  *       progress, or (commands other than SendFiles) jobs wait in the queue
+ *  -10  ChangeSignAddress only: an address is 0 or above 255, or both are equal
  *  -20  SendFiles only: the content holds no built text file
  *  -21  SendFiles only: a file's body exceeds the 10 MiB work area
  *    1  queued (and started when sending at once)
  * Without send-at-once the jobs stay queued and go out with the next
  * NVSOCX_SendFiles that sends at once.
  *
- * Content results: -6 means there is no current built file to add to (for
- * additions other than AddRichFile, AddDiskFile, ClearContent, AddWindow and
- * EndWindow this is checked first). Other results per function below.
+ * Content results: -6 (NVSOCX_NO_CURRENT_FILE) means there is no current built
+ * file to add to (for additions other than AddRichFile, AddDiskFile,
+ * ClearContent, AddWindow and EndWindow this is checked first). Other results
+ * per function below.
  *
  * Events:
  *   onResult(user, eventId, result, text)
@@ -133,6 +136,40 @@ enum {
 
 typedef struct NVSOCX_Control* NVSOCX_Handle;
 
+/* ---- Result codes (the values are part of the interface) ------------------ */
+
+/* Queue results. */
+#define NVSOCX_QUEUED 1
+#define NVSOCX_QUEUE_INVALID 0            /* bad address string (or run sequence) */
+#define NVSOCX_QUEUE_NO_THREAD (-1)       /* send-at-once without a send thread */
+#define NVSOCX_QUEUE_BUSY (-2)            /* send-at-once while busy */
+#define NVSOCX_QUEUE_BAD_ADDRESSES (-10)  /* ChangeSignAddress: 0, above 255, or equal */
+#define NVSOCX_QUEUE_NO_TEXT_FILE (-20)   /* SendFiles: no built text file */
+#define NVSOCX_QUEUE_BODY_TOO_LARGE (-21) /* SendFiles: a body exceeds the work area */
+/* NVSOCX_StartSend while the send thread already runs. */
+#define NVSOCX_START_RUNNING (-1)
+/* Content additions without a current built file. */
+#define NVSOCX_NO_CURRENT_FILE (-6)
+
+/* ---- Library version ------------------------------------------------------- */
+
+/* The interface version this header describes: NVSOCX_VERSION holds the major
+   number in bits 16-23, the minor in bits 8-15 and the patch level in bits 0-7.
+   The major number is the one in the library's file name (libNVSOCX.so.1) and
+   in its symbol version node (NVSOCX_1); it changes only when a function is
+   removed or changes meaning. The minor number grows when functions are
+   added. */
+#define NVSOCX_VERSION_MAJOR 1
+#define NVSOCX_VERSION_MINOR 0
+#define NVSOCX_VERSION_PATCH 0
+#define NVSOCX_VERSION \
+    ((NVSOCX_VERSION_MAJOR << 16) | (NVSOCX_VERSION_MINOR << 8) | NVSOCX_VERSION_PATCH)
+
+/* The version of the loaded library, in the layout of NVSOCX_VERSION. A host
+   built against this header works with a library of the same major number and
+   the same or a higher minor number. */
+NVSOCX_API int32_t NVSOCX_Version(void);
+
 /* ---- Life cycle ---------------------------------------------------------- */
 
 /* A new control, or null on failure. */
@@ -222,8 +259,9 @@ NVSOCX_API int16_t NVSOCX_SetComport(NVSOCX_Handle h, int16_t iComport);
 NVSOCX_API int16_t NVSOCX_SetBaudRate(NVSOCX_Handle h, int32_t iBaudRate);
 /* Starts the send thread; empties both job queues. hComportHandle -1 uses the
    configured mode; any other value is an open descriptor of the host (mode 0;
-   never closed by the control). -1 when the thread already runs; else 1. The
-   connection's outcome arrives as event (1, 1 or 0). */
+   never closed by the control). NVSOCX_START_RUNNING (-1) when the thread
+   already runs; else 1. The connection's outcome arrives as event (1, 1 or
+   0). */
 NVSOCX_API int16_t NVSOCX_StartSend(NVSOCX_Handle h, int32_t hComportHandle);
 /* Closes the connection, stops the thread, drops its pending notifications and
    empties both job queues. 1. */
@@ -241,8 +279,8 @@ NVSOCX_API int16_t NVSOCX_SendFiles(NVSOCX_Handle h, const char* pstrSignAddress
                                     int16_t iClearSignMemory, int16_t iSendAtOnce);
 NVSOCX_API int16_t NVSOCX_AdjustTime(NVSOCX_Handle h, const char* pstrSignAddress,
                                      int16_t iSendAtOnce);
-/* -10 when either address is 0 or above 255, or both are equal; else a queue
-   result (always sent at once). */
+/* NVSOCX_QUEUE_BAD_ADDRESSES (-10) when either address is 0 or above 255, or
+   both are equal; else a queue result (always sent at once). */
 NVSOCX_API int16_t NVSOCX_ChangeSignAddress(NVSOCX_Handle h, int32_t lOldSignAddress,
                                             int32_t lNewSignAddress);
 NVSOCX_API int16_t NVSOCX_TurnPowerOn(NVSOCX_Handle h, const char* pstrSignAddress);

@@ -38,6 +38,10 @@ auto guarded(F&& f, decltype(f()) fallback) noexcept -> decltype(f()) {
 
 extern "C" {
 
+int32_t NVSOCX_Version(void) {
+    return NVSOCX_VERSION;
+}
+
 NVSOCX_Handle NVSOCX_Create(void) {
     try {
         auto* h = new NVSOCX_Control();

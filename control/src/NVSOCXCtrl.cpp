@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "ControlProtocol.h"
+#include "NVSOCX.h"
 #include "Texts.h"
 
 namespace lumavox::nvs {
@@ -168,7 +169,7 @@ int16_t CNVSOCXCtrl::SetBaudRate(int32_t baud) {
 }
 
 int16_t CNVSOCXCtrl::StartSend(int32_t handle) {
-    if (engine_.running()) return -1;
+    if (engine_.running()) return NVSOCX_START_RUNNING;
     {
         std::lock_guard<std::mutex> lock(jobsLock_);
         building_.clear();
@@ -240,12 +241,12 @@ std::string CNVSOCXCtrl::describe(const char* fmt, const std::string& a,
 
 int16_t CNVSOCXCtrl::queueCommand(const char* address, int kind, const std::string& command,
                                   const char* description, bool atOnce) {
-    if (atOnce && !engine_.running()) return -1;
-    if (!parseAddressString(address)) return 0;
+    if (atOnce && !engine_.running()) return NVSOCX_QUEUE_NO_THREAD;
+    if (!parseAddressString(address)) return NVSOCX_QUEUE_INVALID;
     std::lock_guard<std::mutex> lock(jobsLock_);
     // A transmission in progress is never cut into: its conversation would be
     // mixed with this one on the line.
-    if (atOnce && (!building_.empty() || !sending_.empty())) return -2;
+    if (atOnce && (!building_.empty() || !sending_.empty())) return NVSOCX_QUEUE_BUSY;
     currentAddress_ = address;
     SendJob job;
     job.sequence = nextSequence_++;
@@ -255,7 +256,7 @@ int16_t CNVSOCXCtrl::queueCommand(const char* address, int kind, const std::stri
     job.replyExpected = expectsReply(address);
     building_.push_back(std::move(job));
     if (atOnce) startTransmission();
-    return 1;
+    return NVSOCX_QUEUED;
 }
 
 int16_t CNVSOCXCtrl::ClearSignMemory(const char* address, int16_t atOnce) {
@@ -263,7 +264,7 @@ int16_t CNVSOCXCtrl::ClearSignMemory(const char* address, int16_t atOnce) {
 }
 
 int16_t CNVSOCXCtrl::AdjustTime(const char* address, int16_t atOnce) {
-    if (atOnce && !engine_.running()) return -1;
+    if (atOnce && !engine_.running()) return NVSOCX_QUEUE_NO_THREAD;
     CalendarTime t = clock_->localNow();
     return queueCommand(
         address, kJobTime,
@@ -275,7 +276,7 @@ int16_t CNVSOCXCtrl::ChangeSignAddress(int32_t oldAddress, int32_t newAddress) {
     // An address is one byte: values past FF cannot be written as one.
     if (oldAddress <= 0 || newAddress <= 0 || oldAddress > 0xFF || newAddress > 0xFF ||
         oldAddress == newAddress)
-        return -10;
+        return NVSOCX_QUEUE_BAD_ADDRESSES;
     std::string old = format("%X", static_cast<unsigned>(oldAddress));
     return queueCommand(old.c_str(), kJobAddress,
                         changeAddressCommand(static_cast<uint8_t>(newAddress)), text::kDescAddress,
@@ -291,23 +292,23 @@ int16_t CNVSOCXCtrl::TurnPowerOff(const char* address) {
 }
 
 int16_t CNVSOCXCtrl::SetRunSequence(const char* address, const char* sequence, int16_t atOnce) {
-    if (atOnce && !engine_.running()) return -1;
+    if (atOnce && !engine_.running()) return NVSOCX_QUEUE_NO_THREAD;
     // The sequence goes into the command as given; bytes that would end the
     // command early make it invalid.
     std::string seq = sequence ? sequence : "";
-    if (!safeSequence(seq)) return 0;
+    if (!safeSequence(seq)) return NVSOCX_QUEUE_INVALID;
     return queueCommand(address, kJobRunSequence, runSequenceCommand(seq), text::kDescRunSequence,
                         atOnce != 0);
 }
 
 int16_t CNVSOCXCtrl::SendFiles(const char* address, int16_t clear, int16_t atOnce) {
-    if (atOnce && !engine_.running()) return -1;
-    if (!parseAddressString(address)) return 0;
+    if (atOnce && !engine_.running()) return NVSOCX_QUEUE_NO_THREAD;
+    if (!parseAddressString(address)) return NVSOCX_QUEUE_INVALID;
     std::unique_lock<std::mutex> lock(jobsLock_);
-    if (atOnce && !sending_.empty()) return -2;
-    if (!content_.hasBuiltFile()) return -20;
+    if (atOnce && !sending_.empty()) return NVSOCX_QUEUE_BUSY;
+    if (!content_.hasBuiltFile()) return NVSOCX_QUEUE_NO_TEXT_FILE;
     for (const auto& f : content_.files())
-        if (content_.bodyLength(f) > kWorkAreaBytes) return kBodyTooLarge;
+        if (content_.bodyLength(f) > kWorkAreaBytes) return NVSOCX_QUEUE_BODY_TOO_LARGE;
     std::string addr = address;
     while (!addr.empty() && addr.front() == ' ')
         addr.erase(addr.begin());
@@ -354,7 +355,7 @@ int16_t CNVSOCXCtrl::SendFiles(const char* address, int16_t clear, int16_t atOnc
         raiseProgress(1, static_cast<int32_t>(std::min<size_t>(total, INT32_MAX)));
         startTransmission();
     }
-    return 1;
+    return NVSOCX_QUEUED;
 }
 
 // Called with jobsLock_ held.

@@ -30,9 +30,6 @@ struct EventHandlers {
     void* user = nullptr;
 };
 
-// Result of SendFiles when a body would not fit the work area.
-constexpr int16_t kBodyTooLarge = -21;
-
 class CNVSOCXCtrl {
   public:
     CNVSOCXCtrl();

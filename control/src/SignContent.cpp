@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <fstream>
 
+#include "NVSOCX.h"
+
 namespace lumavox::nvs {
 
 namespace {
@@ -313,12 +315,11 @@ std::string base64(const uint8_t* data, size_t size) {
 }
 
 std::string fontTag(int font, int signHeight) {
-    if (signHeight <= 16) {
-        if (font >= 0 && font < 9) return dollars(kFontsLow[font]);
-    } else if (font >= 0 && font < 15) {
-        return dollars(kFontsTall[font]);
-    }
-    return {};
+    // A font stored while the sign was taller may have no tag in the low
+    // signs' table: it goes out as font 1, as SetFont stores for fonts outside
+    // the table, never as "^F" without a tag.
+    if (signHeight <= 16) return dollars(kFontsLow[font >= 0 && font < 9 ? font : 1]);
+    return dollars(kFontsTall[font >= 0 && font < 15 ? font : 1]);
 }
 
 std::string colourTag(int index) {
@@ -372,7 +373,7 @@ std::vector<ContentItem>* SignContent::target() {
 
 int16_t SignContent::append(ContentItem item) {
     auto* list = target();
-    if (!list) return -6;
+    if (!list) return NVSOCX_NO_CURRENT_FILE;
     list->push_back(std::move(item));
     return 1;
 }
@@ -428,7 +429,7 @@ void SignContent::clear() {
 }
 
 int16_t SignContent::addMessage(const char* text) {
-    if (!target()) return -6;
+    if (!target()) return NVSOCX_NO_CURRENT_FILE;
     if (!text || !*text) return -1;
     ContentItem it;
     it.kind = kItemText;
@@ -447,7 +448,7 @@ int16_t SignContent::addDisplayChar(int16_t ch) {
 }
 
 int16_t SignContent::setFont(int16_t font) {
-    if (!target()) return -6;
+    if (!target()) return NVSOCX_NO_CURRENT_FILE;
     int max = height_ <= 16 ? 8 : 14;
     ContentItem it;
     it.kind = kItemFont;
@@ -456,7 +457,7 @@ int16_t SignContent::setFont(int16_t font) {
 }
 
 int16_t SignContent::setColorIndex(int16_t index) {
-    if (!target()) return -6;
+    if (!target()) return NVSOCX_NO_CURRENT_FILE;
     ContentItem it;
     it.kind = kItemColour;
     it.value = static_cast<uint8_t>(index >= 0 && index <= 25 ? index : 2);
@@ -480,7 +481,7 @@ int16_t SignContent::setCharProperty(int16_t property) {
 }
 
 int16_t SignContent::setMoveMethod(int16_t method) {
-    if (!target()) return -6;
+    if (!target()) return NVSOCX_NO_CURRENT_FILE;
     // A method without a tag would reach the sign as a bare "^E"; it is refused.
     if (method < 0 || method > 43) return -1;
     ContentItem it;
@@ -490,7 +491,7 @@ int16_t SignContent::setMoveMethod(int16_t method) {
 }
 
 int16_t SignContent::setSpeed(int16_t speed) {
-    if (!target()) return -6;
+    if (!target()) return NVSOCX_NO_CURRENT_FILE;
     ContentItem it;
     it.kind = kItemSpeed;
     it.value = static_cast<uint8_t>(speed >= 0 && speed <= 7 ? speed : 3);
@@ -498,7 +499,7 @@ int16_t SignContent::setSpeed(int16_t speed) {
 }
 
 int16_t SignContent::setPause(int16_t pause) {
-    if (!target()) return -6;
+    if (!target()) return NVSOCX_NO_CURRENT_FILE;
     ContentItem it;
     it.kind = kItemPause;
     it.value = static_cast<uint8_t>(pause >= 0 && pause <= 7 ? pause : 2);
@@ -512,7 +513,7 @@ int16_t SignContent::addWindow(int16_t x, int16_t y, int16_t w, int16_t h, int16
     if (y < 0 || int32_t{y} + h > height_) return -4;
     if (align < 0 || align > 8) return -5;
     ContentFile* f = current();
-    if (!f || f->kind != kBuiltFile) return -6;
+    if (!f || f->kind != kBuiltFile) return NVSOCX_NO_CURRENT_FILE;
     ContentItem it;
     it.kind = kItemWindow;
     it.x = x;
@@ -531,7 +532,7 @@ int16_t SignContent::setFlash(bool on) {
 }
 
 int16_t SignContent::insertGraphic(const char* label) {
-    if (!target()) return -6;
+    if (!target()) return NVSOCX_NO_CURRENT_FILE;
     if (!label || !*label || !safeLabel(label)) return -1;
     ContentItem it;
     it.kind = kItemGraphic;
@@ -541,7 +542,7 @@ int16_t SignContent::insertGraphic(const char* label) {
 
 int16_t SignContent::endWindow() {
     ContentFile* f = current();
-    if (!f || f->kind != kBuiltFile) return -6;
+    if (!f || f->kind != kBuiltFile) return NVSOCX_NO_CURRENT_FILE;
     if (f->items.empty() || f->items.back().kind != kItemWindow) return 0;
     ContentItem it;
     it.kind = kItemEndWindow;
@@ -550,7 +551,7 @@ int16_t SignContent::endWindow() {
 }
 
 int16_t SignContent::addTemperature(int16_t type) {
-    if (!target()) return -6;
+    if (!target()) return NVSOCX_NO_CURRENT_FILE;
     if (type < 0 || type > 2) return -1;
     ContentItem it;
     it.kind = kItemTemperature;
@@ -560,7 +561,7 @@ int16_t SignContent::addTemperature(int16_t type) {
 
 int16_t SignContent::addCounter(int32_t type, int32_t year, int32_t month, int32_t day,
                                 int32_t hour, int32_t minute, int32_t second) {
-    if (!target()) return -6;
+    if (!target()) return NVSOCX_NO_CURRENT_FILE;
     int mapped;
     if (type >= 16 && type <= 22)
         mapped = type - 6;
@@ -584,7 +585,7 @@ int16_t SignContent::addCounter(int32_t type, int32_t year, int32_t month, int32
 }
 
 int16_t SignContent::addDateTime(int16_t type) {
-    if (!target()) return -6;
+    if (!target()) return NVSOCX_NO_CURRENT_FILE;
     if (!findDateTime(type)) return -1;
     ContentItem it;
     it.kind = kItemDateTime;
@@ -605,7 +606,7 @@ int16_t SignContent::addNewPage() {
 }
 
 int16_t SignContent::addBeep(int16_t type) {
-    if (!target()) return -6;
+    if (!target()) return NVSOCX_NO_CURRENT_FILE;
     if (type < 0 || type > 3) return -1;
     ContentItem it;
     it.kind = kItemBeep;

@@ -120,7 +120,8 @@ std::string lowerCase(std::string_view s);
 std::string base64(const uint8_t* data, size_t size);
 size_t base64Length(size_t size);
 
-// Tags of the tables, in "$" form ("$SS5$"); empty when out of range.
+// Tags of the tables, in "$" form ("$SS5$"). A font outside the table of the
+// sign's height gives font 1; colours and moves out of range give "".
 std::string fontTag(int font, int signHeight);
 std::string colourTag(int index);
 std::string moveTag(int method);

@@ -7,6 +7,10 @@
  * as a client handle and exchanges bytes with it. A DTU on a serial line can be
  * configured through a text dialogue.
  *
+ * The library exports exactly the 29 DTU_ functions of the interface plus the
+ * version query DTU_GetLibraryVersion, all in the symbol version node
+ * GPRSLINK_1; nothing else is visible.
+ *
  * Conventions of every function below:
  * - A handle (DTU_HANDLE) is opaque. Handles are created by DTU_AddCOM,
  *   DTU_AddNetServer and DTU_GetNewConnectedClient and released with
@@ -51,12 +55,39 @@ typedef struct DtuDevice* DTU_HANDLE;
  * the DTU's whole parameter list as the library keeps it. */
 #define DTU_CONFIG_TEXT_SIZE 3076
 
+/* Results of the configuration dialogue (DTU_ConfigRead, DTU_ConfigWrite; the
+ * other configuration functions give DTU_CONFIG_OK or DTU_CONFIG_FAILED). The
+ * values are part of the interface. */
+#define DTU_CONFIG_OK 1
+#define DTU_CONFIG_FAILED 0      /* no usable reply, or the command was not sent */
+#define DTU_CONFIG_ERR_CMD (-1)  /* the DTU answered "ERR CMD" */
+#define DTU_CONFIG_ERR_DATA (-2) /* the DTU answered "ERR DATA" */
+
+/* The interface version this header describes: GPRSLINK_VERSION holds the
+ * major number in bits 16-23, the minor in bits 8-15 and the patch level in
+ * bits 0-7. The major number is the one in the library's file name
+ * (libGprslink.so.1) and in its symbol version node (GPRSLINK_1); it changes
+ * only when a function is removed or changes meaning. The minor number grows
+ * when functions are added. */
+#define GPRSLINK_VERSION_MAJOR 1
+#define GPRSLINK_VERSION_MINOR 0
+#define GPRSLINK_VERSION_PATCH 0
+#define GPRSLINK_VERSION \
+    ((GPRSLINK_VERSION_MAJOR << 16) | (GPRSLINK_VERSION_MINOR << 8) | GPRSLINK_VERSION_PATCH)
+
 /* Parity codes of DTU_AddCOM. */
 #define DTU_PARITY_NONE 0
 #define DTU_PARITY_ODD 1
 #define DTU_PARITY_EVEN 2
 #define DTU_PARITY_MARK 3
 #define DTU_PARITY_SPACE 4
+
+/* ---- Library version ----------------------------------------------------- */
+
+/* The version of the loaded library, in the layout of GPRSLINK_VERSION. A host
+ * built against this header works with a library of the same major number and
+ * the same or a higher minor number. */
+GPRSLINK_API int DTU_GetLibraryVersion(void);
 
 /* ---- Creating and deleting handles ------------------------------------- */
 
@@ -180,8 +211,8 @@ GPRSLINK_API int DTU_StartIO(DTU_HANDLE handle, int timeoutMs);
 /* ---- DTU configuration (normally on a serial-device handle) ------------ */
 
 /* Opens the port if needed and puts the DTU into configuration mode with
- * "+++ in set\r\n" (framed kind: as a remote command). 1 when the DTU confirmed
- * (or the mode was already active), 0 otherwise. */
+ * "+++ in set\r\n" (framed kind: as a remote command). DTU_CONFIG_OK when the
+ * DTU confirmed (or the mode was already active), DTU_CONFIG_FAILED otherwise. */
 GPRSLINK_API int DTU_EnterConfig(DTU_HANDLE handle);
 
 /* Writes OUTSET=ON, waiting for "OK" only when `waitReply` is 1, and ends
@@ -190,13 +221,14 @@ GPRSLINK_API int DTU_EnterConfig(DTU_HANDLE handle);
 GPRSLINK_API int DTU_ExitConfig(DTU_HANDLE handle, int waitReply);
 
 /* Reads parameter `name` into `valueOut` (DTU_CONFIG_TEXT_SIZE bytes or more).
- * 1 with the value, -1 "ERR CMD", -2 "ERR DATA", 0 no usable reply, not in
- * configuration mode, or a command longer than 200 characters. */
+ * DTU_CONFIG_OK (1) with the value, DTU_CONFIG_ERR_CMD (-1), DTU_CONFIG_ERR_DATA
+ * (-2), or DTU_CONFIG_FAILED (0): no usable reply, not in configuration mode,
+ * or a command longer than 200 characters. */
 GPRSLINK_API int DTU_ConfigRead(DTU_HANDLE handle, const char* name, char* valueOut);
 
-/* Writes parameter `name` = `value`. 1 confirmed, -1 "ERR CMD", -2 "ERR DATA",
- * 0 otherwise (also for a command longer than 200 characters, which is not
- * sent). */
+/* Writes parameter `name` = `value`. DTU_CONFIG_OK (1) confirmed,
+ * DTU_CONFIG_ERR_CMD (-1), DTU_CONFIG_ERR_DATA (-2), DTU_CONFIG_FAILED (0)
+ * otherwise (also for a command longer than 200 characters, which is not sent). */
 GPRSLINK_API int DTU_ConfigWrite(DTU_HANDLE handle, const char* name, const char* value);
 
 /* Fetches the DTU's whole parameter list (waits up to 20 s). 1 when the list

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "Gprslink.h"
+
 namespace lumavox::gateway {
 
 namespace {
@@ -53,25 +55,25 @@ std::optional<std::string> recogniseReply(std::string_view text, bool listMode,
 }
 
 int interpretWriteReply(std::string_view reply) {
-    if (reply.find("ERR CMD") != std::string_view::npos) return -1;
-    if (reply.find("ERR DATA") != std::string_view::npos) return -2;
-    return 0;
+    if (reply.find("ERR CMD") != std::string_view::npos) return DTU_CONFIG_ERR_CMD;
+    if (reply.find("ERR DATA") != std::string_view::npos) return DTU_CONFIG_ERR_DATA;
+    return DTU_CONFIG_FAILED;
 }
 
 int interpretReadReply(std::string_view reply, std::string_view command, std::string& value) {
     if (reply.starts_with("ERR")) {
-        if (reply.starts_with("ERR CMD")) return -1;
-        if (reply.starts_with("ERR DATA")) return -2;
-        return 0;
+        if (reply.starts_with("ERR CMD")) return DTU_CONFIG_ERR_CMD;
+        if (reply.starts_with("ERR DATA")) return DTU_CONFIG_ERR_DATA;
+        return DTU_CONFIG_FAILED;
     }
-    if (command.size() < 3) return 0;
+    if (command.size() < 3) return DTU_CONFIG_FAILED;
     std::string_view prefix = command.substr(0, command.size() - 3);  // "AT+name"
-    if (!reply.starts_with(prefix)) return 0;
+    if (!reply.starts_with(prefix)) return DTU_CONFIG_FAILED;
     size_t start = std::min(reply.size(), prefix.size() + 1);
     size_t end = reply.find(kLineEnd, start);
     if (end == std::string_view::npos) end = reply.size();
     value.assign(reply.substr(start, end - start));
-    return 1;
+    return DTU_CONFIG_OK;
 }
 
 void ConfigList::assign(std::string_view text) {

@@ -35,12 +35,14 @@ std::string writeCommand(std::string_view name, std::string_view value);  // "AT
 std::optional<std::string> recogniseReply(std::string_view text, bool listMode,
                                           std::string_view command);
 
-// Result of a read: 1 with the value, -1 "ERR CMD", -2 "ERR DATA", 0 an
-// unusable reply. The reply must begin with "AT+" and the name; the value
-// follows one separator character and ends at the first "\r\n".
+// Result of a read: DTU_CONFIG_OK with the value, DTU_CONFIG_ERR_CMD ("ERR
+// CMD"), DTU_CONFIG_ERR_DATA ("ERR DATA"), DTU_CONFIG_FAILED an unusable reply. The reply must
+// begin with "AT+" and the name; the value follows one separator character and ends at the first
+// "\r\n".
 int interpretReadReply(std::string_view reply, std::string_view command, std::string& value);
 
-// Result of a write whose reply was not "OK": -1, -2 or 0.
+// Result of a write whose reply was not "OK": DTU_CONFIG_ERR_CMD,
+// DTU_CONFIG_ERR_DATA or DTU_CONFIG_FAILED.
 int interpretWriteReply(std::string_view reply);
 
 // The DTU's full parameter list: entries "name=value" ending in a carriage

@@ -1,5 +1,5 @@
-// The 29 exported functions: argument checks, handle lookup, and a guard that
-// keeps any C++ exception from crossing into the host.
+// The 29 exported DTU_ functions and the version query: argument checks, handle
+// lookup, and a guard that keeps any C++ exception from crossing into the host.
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -64,6 +64,10 @@ int remote(DTU_HANDLE handle, std::string_view command, int timeoutMs) {
 }  // namespace
 
 extern "C" {
+
+GPRSLINK_API int DTU_GetLibraryVersion(void) {
+    return GPRSLINK_VERSION;
+}
 
 GPRSLINK_API DTU_HANDLE DTU_AddCOM(int comNumber, int baudRate, int dataBits, int parity,
                                    int stopBits) {
@@ -252,56 +256,56 @@ GPRSLINK_API int DTU_StartIO(DTU_HANDLE handle, int timeoutMs) {
 }
 
 GPRSLINK_API int DTU_EnterConfig(DTU_HANDLE handle) {
-    return guarded(0, [&] {
+    return guarded(DTU_CONFIG_FAILED, [&] {
         auto d = deviceOf(handle);
-        return d ? d->enterConfig() : 0;
+        return d ? d->enterConfig() : DTU_CONFIG_FAILED;
     });
 }
 
 GPRSLINK_API int DTU_ExitConfig(DTU_HANDLE handle, int waitReply) {
-    return guarded(0, [&] {
+    return guarded(DTU_CONFIG_FAILED, [&] {
         auto d = deviceOf(handle);
-        return d ? d->exitConfig(waitReply != 0) : 0;
+        return d ? d->exitConfig(waitReply != 0) : DTU_CONFIG_FAILED;
     });
 }
 
 GPRSLINK_API int DTU_ConfigRead(DTU_HANDLE handle, const char* name, char* valueOut) {
-    return guarded(0, [&] {
+    return guarded(DTU_CONFIG_FAILED, [&] {
         auto d = deviceOf(handle);
         const std::string n = textOf(name);
-        if (!d || !isSingleLine(n)) return 0;
+        if (!d || !isSingleLine(n)) return DTU_CONFIG_FAILED;
         std::string value;
         int r = d->configRead(n, value);
-        if (r == 1) copyBounded(value, valueOut, DTU_CONFIG_TEXT_SIZE);
+        if (r == DTU_CONFIG_OK) copyBounded(value, valueOut, DTU_CONFIG_TEXT_SIZE);
         return r;
     });
 }
 
 GPRSLINK_API int DTU_ConfigWrite(DTU_HANDLE handle, const char* name, const char* value) {
-    return guarded(0, [&] {
+    return guarded(DTU_CONFIG_FAILED, [&] {
         auto d = deviceOf(handle);
         const std::string n = textOf(name);
         const std::string v = textOf(value);
-        if (!d || !isSingleLine(n) || !isSingleLine(v)) return 0;
+        if (!d || !isSingleLine(n) || !isSingleLine(v)) return DTU_CONFIG_FAILED;
         return d->configWrite(n, v);
     });
 }
 
 GPRSLINK_API int DTU_GetAllConfig(DTU_HANDLE handle) {
-    return guarded(0, [&] {
+    return guarded(DTU_CONFIG_FAILED, [&] {
         auto d = deviceOf(handle);
-        return d ? d->getAllConfig() : 0;
+        return d ? d->getAllConfig() : DTU_CONFIG_FAILED;
     });
 }
 
 GPRSLINK_API int DTU_GetConfig(DTU_HANDLE handle, char* nameOut, char* valueOut) {
-    return guarded(0, [&] {
+    return guarded(DTU_CONFIG_FAILED, [&] {
         auto d = deviceOf(handle);
         std::string name, value;
-        if (!d || !d->getConfig(name, value)) return 0;
+        if (!d || !d->getConfig(name, value)) return DTU_CONFIG_FAILED;
         copyBounded(name, nameOut, DTU_CONFIG_TEXT_SIZE);
         copyBounded(value, valueOut, DTU_CONFIG_TEXT_SIZE);
-        return 1;
+        return DTU_CONFIG_OK;
     });
 }
 

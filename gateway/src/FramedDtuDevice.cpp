@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ConfigText.h"
+#include "Gprslink.h"
 #include "NetConnectionPort.h"
 
 namespace lumavox::gateway {
@@ -143,15 +144,15 @@ int FramedDtuDevice::remoteCommand(std::string_view text, int timeoutMs) {
 
 int FramedDtuDevice::enterConfig() {
     std::lock_guard lock(opMutex_);
-    if (inConfig()) return 1;
+    if (inConfig()) return DTU_CONFIG_OK;
     const auto* text = reinterpret_cast<const uint8_t*>(config::kEnter.data());
     if (sendFrameLocked(frame::kCommand, text, config::kEnter.size(), true,
                         kEnterConfigTimeoutMs) != 1 ||
         !replyArrived_ || replyText_.find("OK") == std::string::npos)
-        return 0;
+        return DTU_CONFIG_FAILED;
     config_.startReader(*port_);
     config_.setActive(true);
-    return 1;
+    return DTU_CONFIG_OK;
 }
 
 }  // namespace lumavox::gateway

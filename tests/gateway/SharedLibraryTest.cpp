@@ -3,12 +3,13 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <filesystem>
 #include <set>
 #include <thread>
 
 #include "GatewayTestSupport.h"
 #include "Gprslink.h"
+#include "support/DynamicSymbols.h"
 
 using namespace lumavox::gwtest;
 
@@ -92,26 +93,47 @@ struct Binding {
 
 }  // namespace
 
-TEST(SharedLibrary, ExportsExactlyTheDtuFunctions) {
+const std::string kVersionNode = "GPRSLINK_" + std::to_string(GPRSLINK_VERSION_MAJOR);
+
+TEST(SharedLibrary, ExportsExactlyTheDtuFunctionsAndTheVersionQuery) {
     void* lib = ::dlopen(GPRSLINK_PATH, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(lib, nullptr) << ::dlerror();
     for (const char* name : kExports)
         EXPECT_NE(::dlsym(lib, name), nullptr) << name;
     // Nothing of the C++ inside is visible.
     EXPECT_EQ(::dlsym(lib, "_ZN7lumavox7gateway5nowMsEv"), nullptr);
+    ::dlclose(lib);
 
+    auto symbols = lumavox::test::readDynamicSymbols(GPRSLINK_PATH);
     std::set<std::string> expected(std::begin(kExports), std::end(kExports));
+    expected.insert("DTU_GetLibraryVersion");
+    ASSERT_EQ(expected.size(), 30u);
     std::set<std::string> defined;
-    std::string cmd = std::string("nm -D --defined-only --format=posix ") + GPRSLINK_PATH;
-    if (FILE* p = ::popen(cmd.c_str(), "r")) {
-        char line[512];
-        while (std::fgets(line, sizeof line, p)) {
-            std::string s(line);
-            defined.insert(s.substr(0, s.find(' ')));
-        }
-        ::pclose(p);
+    for (const auto& [name, version] : symbols.defined) {
+        defined.insert(name);
+        EXPECT_EQ(version, kVersionNode) << name;
     }
     EXPECT_EQ(defined, expected);
+    EXPECT_EQ(symbols.versionNodes, std::set<std::string>{kVersionNode});
+}
+
+// The file carries its major version in its name and SONAME; hosts that load
+// the plain name reach it through a link and find the version they expect.
+TEST(SharedLibrary, VersionedFileBehindThePlainName) {
+    const std::string major = std::to_string(GPRSLINK_VERSION_MAJOR);
+    EXPECT_EQ(lumavox::test::readDynamicSymbols(GPRSLINK_FILE).soname, "libGprslink.so." + major);
+    EXPECT_EQ(std::filesystem::path(GPRSLINK_FILE).filename(), "libGprslink.so." + major);
+    ASSERT_TRUE(std::filesystem::is_symlink(GPRSLINK_PATH));
+    EXPECT_EQ(std::filesystem::canonical(GPRSLINK_PATH), std::filesystem::canonical(GPRSLINK_FILE));
+
+    void* lib = ::dlopen(GPRSLINK_PATH, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(lib, nullptr) << ::dlerror();
+    auto version = reinterpret_cast<decltype(&DTU_GetLibraryVersion)>(
+        ::dlvsym(lib, "DTU_GetLibraryVersion", kVersionNode.c_str()));
+    ASSERT_NE(version, nullptr);
+    const int v = version();
+    EXPECT_EQ(v >> 16, GPRSLINK_VERSION_MAJOR);
+    EXPECT_EQ(v, GPRSLINK_VERSION);
     ::dlclose(lib);
 }
 

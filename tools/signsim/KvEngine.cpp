@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "protocol/Frame.h"
+#include "SignFrame.h"
 
 namespace lumavox::sim {
 
@@ -13,7 +13,7 @@ namespace {
 // a few option bytes; more pending bytes than this is a broken payload.
 constexpr size_t kMaxPending = 70000;
 // Received bytes kept while no frame or acknowledgement can be found in them.
-constexpr size_t kMaxIdleInput = 4 * kMaxFrameBytes;
+constexpr size_t kMaxIdleInput = 4 * frame::kMaxBytes;
 
 }  // namespace
 
@@ -66,8 +66,8 @@ std::optional<uint64_t> KvEngine::nextDeadline() const {
 
 bool KvEngine::takeAck() {
     for (size_t i = 0; i + 3 <= input_.size(); ++i) {
-        if (input_[i] == kHandshakeByte && input_[i + 1] == kHandshakeByte &&
-            input_[i + 2] == kHandshakeByte) {
+        if (input_[i] == frame::kHandshakeByte && input_[i + 1] == frame::kHandshakeByte &&
+            input_[i + 2] == frame::kHandshakeByte) {
             input_.erase(input_.begin(), input_.begin() + static_cast<ptrdiff_t>(i + 3));
             return true;
         }
@@ -80,7 +80,7 @@ void KvEngine::process(uint64_t now) {
         if (wantsClose_) return;
         if (reply_) {
             if (takeAck()) {
-                log_.bare(now, "rx", "ack", kHandshake);
+                log_.bare(now, "rx", "ack", frame::kHandshake);
                 Reply& r = *reply_;
                 r.sends = 0;
                 if (options_.repeatReply && !r.repeated && r.index + 1 < r.frames.size()) {
@@ -97,47 +97,47 @@ void KvEngine::process(uint64_t now) {
                 continue;
             }
             // The editor has moved on when a whole new frame arrives instead.
-            if (scanFrame(input_).status != FrameScan::Frame) {
+            if (findFrame(input_).found != FrameFound::Frame) {
                 if (input_.size() > kMaxIdleInput) input_.erase(input_.begin(), input_.end() - 2);
                 return;
             }
             log_.note(now, "reply abandoned: a new frame arrived before the acknowledgement");
             reply_.reset();
         }
-        FrameScanResult r = scanFrame(input_);
-        switch (r.status) {
-            case FrameScan::NeedMore:
+        FrameSearch r = findFrame(input_);
+        switch (r.found) {
+            case FrameFound::NeedMore:
                 if (r.start >= input_.size()) {
                     // No start marker: keep only what may be the beginning of one.
-                    size_t keep = std::min<size_t>(input_.size(), kFrameStart.size() - 1);
+                    size_t keep = std::min<size_t>(input_.size(), frame::kStart.size() - 1);
                     input_.erase(input_.begin(), input_.end() - static_cast<ptrdiff_t>(keep));
                 } else {
                     input_.erase(input_.begin(), input_.begin() + static_cast<ptrdiff_t>(r.start));
                 }
                 return;
-            case FrameScan::BadType:
-            case FrameScan::BadLength:
-            case FrameScan::BadChecksum: {
-                const char* why = r.status == FrameScan::BadType     ? "frame type"
-                                  : r.status == FrameScan::BadLength ? "frame length"
+            case FrameFound::BadType:
+            case FrameFound::BadLength:
+            case FrameFound::BadCheck: {
+                const char* why = r.found == FrameFound::BadType     ? "frame type"
+                                  : r.found == FrameFound::BadLength ? "frame length"
                                                                      : "check word";
                 log_.note(now, std::string("bad frame skipped: ") + why);
                 input_.erase(input_.begin(), input_.begin() + static_cast<ptrdiff_t>(r.start + 1));
                 continue;
             }
-            case FrameScan::Frame: {
-                std::vector<uint8_t> frame(input_.begin() + static_cast<ptrdiff_t>(r.start),
+            case FrameFound::Frame: {
+                std::vector<uint8_t> whole(input_.begin() + static_cast<ptrdiff_t>(r.start),
                                            input_.begin() + static_cast<ptrdiff_t>(r.end));
                 input_.erase(input_.begin(), input_.begin() + static_cast<ptrdiff_t>(r.end));
-                handleFrame(frame, now);
+                handleFrame(whole, now);
                 continue;
             }
         }
     }
 }
 
-void KvEngine::handleFrame(std::span<const uint8_t> frame, uint64_t now) {
-    FrameFields f = frameFields(frame);
+void KvEngine::handleFrame(std::span<const uint8_t> whole, uint64_t now) {
+    FrameView f = viewFrame(whole);
     ++framesReceived_;
     ++framesSeen_;
 
@@ -154,7 +154,7 @@ void KvEngine::handleFrame(std::span<const uint8_t> frame, uint64_t now) {
         code = std::string(1, static_cast<char>(f.data[0]));
         command = commandName(f.data[0]);
     }
-    log_.frame(now, "rx", frame, f.address, f.sequence, code, command);
+    log_.frame(now, "rx", whole, f.address, f.sequence, code, command);
 
     if (options_.closeAfter > 0 && framesReceived_ >= options_.closeAfter) {
         log_.note(now, "closing the connection (--close-after)");
@@ -165,7 +165,7 @@ void KvEngine::handleFrame(std::span<const uint8_t> frame, uint64_t now) {
         log_.note(now, "stalled: frame ignored (--stall-after)");
         return;
     }
-    if (f.address == kBroadcastAddress) {
+    if (f.address == frame::kBroadcast) {
         for (auto& s : signs_) {
             s.pending.insert(s.pending.end(), f.data.begin(), f.data.end());
             applyPending(s, false, now);
@@ -178,16 +178,16 @@ void KvEngine::handleFrame(std::span<const uint8_t> frame, uint64_t now) {
         log_.note(now, "frame ignored (--drop-handshake)");
         return;
     }
-    if (sign->lastFrame.size() == frame.size() &&
-        std::equal(frame.begin(), frame.end(), sign->lastFrame.begin())) {
-        queue(std::vector<uint8_t>(kHandshake.begin(), kHandshake.end()), now);
-        log_.bare(now, "tx", "handshake", kHandshake);
+    if (sign->lastFrame.size() == whole.size() &&
+        std::equal(whole.begin(), whole.end(), sign->lastFrame.begin())) {
+        queue(std::vector<uint8_t>(frame::kHandshake.begin(), frame::kHandshake.end()), now);
+        log_.bare(now, "tx", "handshake", frame::kHandshake);
         log_.note(now, "repeated frame: answered, not applied again");
         return;
     }
-    sign->lastFrame.assign(frame.begin(), frame.end());
-    queue(std::vector<uint8_t>(kHandshake.begin(), kHandshake.end()), now);
-    log_.bare(now, "tx", "handshake", kHandshake);
+    sign->lastFrame.assign(whole.begin(), whole.end());
+    queue(std::vector<uint8_t>(frame::kHandshake.begin(), frame::kHandshake.end()), now);
+    log_.bare(now, "tx", "handshake", frame::kHandshake);
     if (f.sequence == 0) replySequence_ = 0;  // a new session
     sign->pending.insert(sign->pending.end(), f.data.begin(), f.data.end());
     applyPending(*sign, true, now);
@@ -238,11 +238,12 @@ void KvEngine::startReply(uint8_t address, const std::vector<uint8_t>& data, uin
     if (reply_) log_.note(now, "previous reply abandoned for a new request");
     Reply r;
     r.address = address;
-    size_t pos = 0;
-    while (pos < data.size()) {
-        std::vector<uint8_t> frame;
-        pos = buildFrame(data, pos, options_.frameSize, address, replySequence_++, frame);
-        r.frames.push_back(std::move(frame));
+    const size_t limit = options_.frameSize >= 1 && size_t(options_.frameSize) <= frame::kMaxData
+                             ? size_t(options_.frameSize)
+                             : frame::kMaxData;
+    for (size_t pos = 0; pos < data.size(); pos += limit) {
+        std::span<const uint8_t> piece(data.data() + pos, std::min(limit, data.size() - pos));
+        r.frames.push_back(makeFrame(address, replySequence_++, piece));
     }
     reply_ = std::move(r);
     sendReplyFrame(now, true);
@@ -264,7 +265,7 @@ void KvEngine::sendReplyFrame(uint64_t now, bool first) {
         bytes[bytes.size() - 2] ^= 0xFF;
         log_.note(now, "reply frame sent with a wrong check word (--corrupt-reply)");
     }
-    FrameFields f = frameFields(bytes);
+    FrameView f = viewFrame(bytes);
     log_.frame(now, "tx", bytes, f.address, f.sequence,
                r.index == 0 ? std::string(1, char(f.data[0])) : "",
                r.index == 0 ? commandName(f.data[0]) : "");

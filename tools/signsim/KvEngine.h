@@ -64,7 +64,7 @@ class KvEngine final : public SignProtocol {
 
     void process(uint64_t now);
     bool takeAck();
-    void handleFrame(std::span<const uint8_t> frame, uint64_t now);
+    void handleFrame(std::span<const uint8_t> whole, uint64_t now);
     void applyPending(SimSign& sign, bool answer, uint64_t now);
     void startReply(uint8_t address, const std::vector<uint8_t>& data, uint64_t now);
     void sendReplyFrame(uint64_t now, bool first);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "NvsTags.h"
+
 namespace lumavox::sim {
 
 namespace {
@@ -296,6 +298,12 @@ std::string NvsEngine::apply(NvsSignState& sign, const std::string& cmd, uint64_
         if (body.size() < 2 || body[0] != '$') return "invalid file label";
         size_t end = body.find('$', 1);
         if (end == std::string_view::npos) return "invalid file label";
+        // A body with a bare or unknown tag is refused as a command the sign
+        // does not understand, and nothing of it is kept.
+        if (std::string bad = checkBodyTags(body.substr(end + 1)); !bad.empty()) {
+            note(nowMs, "text body refused: " + bad);
+            return "unknown command code";
+        }
         std::string name10 = lower(body.substr(1, end - 1));
         for (auto& [name, f] : sign.files) {
             if (!f.text || name.substr(0, 10) != name10) continue;

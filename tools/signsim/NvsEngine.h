@@ -7,7 +7,9 @@
 // the others). Inside a command "^^" stands for one caret.
 //
 // Every sign on the line that is addressed (or all of them for address 0)
-// applies the commands to its state. The conversation is answered, after "^C",
+// applies the commands to its state. A text file body whose "^F", "^E" or "^O"
+// is not followed by a tag the sign knows is refused with "unknown command
+// code" (NvsTags.h). The conversation is answered, after "^C",
 // only when it names exactly one non-zero address and that sign is on this
 // line: "ok" or the first error met, followed by CR LF.
 #pragma once
