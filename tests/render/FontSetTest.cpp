@@ -279,9 +279,9 @@ struct Shipped {
 
 TEST(ShippedFonts, FollowTheFontTagsInOrderAndCoverTheCharacterSet) {
     const std::vector<std::pair<const char*, int>> tall = {
-        {"SS5", 5},   {"SS7", 7},   {"SF7", 7},   {"SF10", 10}, {"SS15", 15},
-        {"SF15", 15}, {"TM16", 16}, {"AR16", 16}, {"SMA", 6},   {"SS24", 24},
-        {"SF24", 24}, {"TM12", 12}, {"AR12", 12}, {"TM24", 24}, {"AR24", 24}};
+        {"SS5", 5},   {"SS7", 7},   {"SF7", 7},   {"SF10", 10}, {"SS15", 15}, {"SF15", 15},
+        {"TM16", 16}, {"AR16", 16}, {"SMA", 6},   {"SS24", 24}, {"SF24", 24}, {"TM12", 12},
+        {"AR12", 12}, {"TM24", 24}, {"AR24", 24}, {"SS16", 16}};
     const Shipped files[] = {
         {"KV2fnt.bin",
          {{"SS5", 5},
