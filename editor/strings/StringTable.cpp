@@ -307,6 +307,8 @@ const std::map<int, std::string>& table() {
             {msg::kLockNoRefresh,
              "\tLock the Screen and no refresh\n\tDon't display the communication status. Keep the "
              "screen unchanged when the communication finished. The screen will not flash.\n"},
+            {msg::kAddressTooLarge,
+             "Sorry,the address of moving-sign can't be larger than 255, please re-enter!"},
         };
         addNames(t, msg::kWeekdayLong,
                  {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"});

@@ -230,6 +230,9 @@ enum : int {
     kShowCommStatus = 33327,
     kLockRefresh = 33328,
     kLockNoRefresh = 33329,
+
+    // Sign addresses above one byte
+    kAddressTooLarge = 33700,
 };
 }  // namespace msg
 
