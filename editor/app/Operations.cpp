@@ -48,8 +48,6 @@ constexpr std::array<SignOperation, 28> kOperations = {{
     {"read-config", K::ReadConfig, cmd::kReadConfig, Doc::None, In::None, false},
 }};
 
-constexpr int kMaxSignAddress = 255;
-
 // A session attached to the link and in the middle of a run.
 bool linkBusy(const CSignLink& link) {
     auto* session = dynamic_cast<const SendSession*>(link.receiver());
@@ -74,6 +72,7 @@ void applyOverrides(const OperationRequest& r, SessionConfig& c) {
     if (r.sendOptions) c.sendOptions = *r.sendOptions;
     if (r.alwaysDisplay) c.alwaysDisplay = *r.alwaysDisplay;
     if (r.replyTimeoutMs > 0) c.replyTimeoutMs = r.replyTimeoutMs;
+    c.textDecode = r.textDecode;
 }
 
 // The answers of the operation's own dialog as the session's arguments; a
@@ -119,9 +118,12 @@ OperationProblem answersFor(const SignOperation& op, const WorkArea* work, Sessi
             a.defaultName = r.defaultName;
             return OperationProblem::None;
         case In::AddressPair:
-            if (r.oldAddress < 0 || r.oldAddress > kMaxSignAddress || r.newAddress < 0 ||
-                r.newAddress > kMaxSignAddress)
-                return OperationProblem::BadAnswer;
+            if (r.oldAddress < 0 || r.newAddress < 0) return OperationProblem::BadAnswer;
+            if (r.oldAddress > static_cast<int>(kMaxSignAddress) ||
+                r.newAddress > static_cast<int>(kMaxSignAddress)) {
+                detail = text(msg::kAddressTooLarge);
+                return OperationProblem::BadAddressList;
+            }
             if (int refusal = checkAddressChange(r.oldAddress, r.newAddress)) {
                 host.message(text(refusal), Icon::Error);
                 return OperationProblem::Refused;

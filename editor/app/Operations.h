@@ -82,6 +82,11 @@ struct OperationRequest {
     std::optional<int> sendOptions;      // the two check boxes, 0 ... 3
     std::optional<bool> alwaysDisplay;   // show "Comport & Addr." first
     int replyTimeoutMs = 0;              // 0: the 30-second rule
+    // How text files read from the sign are decoded: give the font set the
+    // document's sign height needs and the "Font" "Default" setting
+    // (readBackDecodeOptions of render/FontSet.h). Left as it is, decoding
+    // starts in font 1 and takes every byte below 256 as a character.
+    TextDecodeOptions textDecode;
 
     // Files to send (SendNames), the current file (CurrentFile, one name) or
     // the files to read from the sign (ReadNames).
@@ -109,7 +114,7 @@ enum class OperationProblem {
     None,
     Busy,            // another operation is running on the link
     GprsRoute,       // GPRS groups are stored and no other link was named
-    BadAddressList,  // the address list given is refused (detail: the refusal)
+    BadAddressList,  // the address list or an address given is refused (detail: the refusal)
     NoDocument,      // the operation needs a document
     UnknownFile,     // a name given is no file of the document (detail: the name)
     BadAnswer,       // a number given is out of range, or a name is missing

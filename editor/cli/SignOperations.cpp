@@ -1,7 +1,9 @@
 #include "cli/SignOperations.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
+#include <limits>
 #include <optional>
 #include <ostream>
 
@@ -11,6 +13,7 @@
 #include "content/Document.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
+#include "render/FontSet.h"
 #include "strings/StringTable.h"
 
 namespace lumavox {
@@ -145,7 +148,7 @@ bool parseLink(const std::string& link, LinkOverride& l, std::ostream& err) {
         }
         l.route = Route::Tcp;
         l.hosts = rest.substr(0, colon);
-        l.groupName = "--link";
+        l.groupName.clear();  // no stored group: each target is named by its host alone
         l.port = port;
         return true;
     }
@@ -181,6 +184,17 @@ bool parseTime(const std::string& t, int& h, int& m) {
     return h >= 0 && h < 24 && m >= 0 && m < 60;
 }
 
+// A decimal number of digits only; numbers too long for an int stay INT_MAX,
+// so a range check refuses them.
+bool parseNumber(const std::string& t, int& value) {
+    if (t.empty() || t.find_first_not_of("0123456789") != std::string::npos) return false;
+    long long v = 0;
+    for (char c : t)
+        v = std::min<long long>(v * 10 + (c - '0'), std::numeric_limits<int>::max());
+    value = static_cast<int>(v);
+    return true;
+}
+
 bool parseMode(const std::string& t, bool& automatic) {
     if (t == "AUTO" || t == "ON" || t == "auto" || t == "on") {
         automatic = true;
@@ -191,6 +205,18 @@ bool parseMode(const std::string& t, bool& automatic) {
         return true;
     }
     return false;
+}
+
+// Text files read from the sign are decoded with the fonts of the document's
+// sign height, as the editor's view has them loaded; without the font file,
+// with the decoder's own start.
+TextDecodeOptions documentDecodeOptions(const std::filesystem::path& home, int signHeight,
+                                        const SettingsStore& store) {
+    FontFileCheck check = checkFontFile(home, signHeight);
+    if (check.status != FontFileStatus::Ok) return {};
+    FontSet fonts;
+    fonts.Load(check.path, nullptr);
+    return readBackDecodeOptions(fonts, store.DefaultFontName());
 }
 
 int usage(std::ostream& err) {
@@ -239,10 +265,8 @@ bool answersFrom(const SignOperation& op, const std::vector<std::string>& rest, 
             request.defaultName = rest.empty() ? std::string() : rest[0];
             return true;
         case OperationInput::AddressPair:
-            if (rest.size() != 2) return false;
-            request.oldAddress = std::atoi(rest[0].c_str());
-            request.newAddress = std::atoi(rest[1].c_str());
-            return true;
+            return rest.size() == 2 && parseNumber(rest[0], request.oldAddress) &&
+                   parseNumber(rest[1], request.newAddress);
         case OperationInput::OnOffTimes: {
             AutoOnOffRecord r;
             if (rest.size() != 4 || !parseMode(rest[0], r.autoOn) ||
@@ -261,9 +285,7 @@ bool answersFrom(const SignOperation& op, const std::vector<std::string>& rest, 
             return true;
         }
         case OperationInput::BaudIndex:
-            if (rest.size() != 1) return false;
-            request.baudIndex = std::atoi(rest[0].c_str());
-            return true;
+            return rest.size() == 1 && parseNumber(rest[0], request.baudIndex);
         case OperationInput::None:
             return op.document == DocumentUse::Required || rest.empty();
     }
@@ -360,6 +382,7 @@ int runSignCommand(const std::vector<std::string>& args, std::ostream& out, std:
         }
         work = std::move(r.work);
         request.documentPath = *docPath;
+        request.textDecode = documentDecodeOptions(home, work.signHeight, store);
     }
     if (!answersFrom(*op, rest, settings, store, request, err)) return usage(err);
     request.onAnswer = [&](const SendSession& session) { printAnswer(*op, session, out); };

@@ -43,6 +43,18 @@ bool readList(ByteReader& r, size_t minRecordSize, std::vector<T>& list, ReadFn 
     return true;
 }
 
+// The magic and the version at the front of a document: the refusal text, or
+// empty when the rest is worth reading.
+std::string checkDocumentHead(ByteReader& r, int32_t& version) {
+    char magic[kMagicSize];
+    r.bytes(reinterpret_cast<uint8_t*>(magic), kMagicSize);
+    if (!r.ok() || std::memcmp(magic, kMagic, kMagicSize) != 0) return text(msg::kNotOurFile);
+    version = r.i32();
+    if (!r.ok()) return text(msg::kUnexpectedFormat);
+    if (version > kDocumentVersion) return text(msg::kNewerVersion);
+    return {};
+}
+
 }  // namespace
 
 std::string checkNewSignSize(int width, int height) {
@@ -76,16 +88,10 @@ std::function<std::string(int)> programDirFontCheck(const std::filesystem::path&
 
 OpenResult readDocument(std::span<const uint8_t> bytes, const OpenOptions& options) {
     ByteReader r(bytes);
-    char magic[kMagicSize];
-    r.bytes(reinterpret_cast<uint8_t*>(magic), kMagicSize);
-    if (!r.ok() || std::memcmp(magic, kMagic, kMagicSize) != 0)
-        return failed(text(msg::kNotOurFile));
-
     OpenResult result;
+    if (std::string refusal = checkDocumentHead(r, result.version); !refusal.empty())
+        return failed(refusal);
     const std::string unexpected = text(msg::kUnexpectedFormat);
-    result.version = r.i32();
-    if (!r.ok()) return failed(unexpected);
-    if (result.version > kDocumentVersion) return failed(text(msg::kNewerVersion));
 
     WorkArea& work = result.work;
     if (result.version == kDocumentVersion) {
@@ -127,6 +133,14 @@ OpenResult readDocument(std::span<const uint8_t> bytes, const OpenOptions& optio
 OpenResult openDocument(const std::filesystem::path& path, const OpenOptions& options) {
     std::vector<uint8_t> bytes;
     std::string error;
+    // The magic and the version decide whether the file is read at all: a
+    // large file that is no document is refused without being loaded.
+    if (!readFileHead(path, kMagicSize + 4, bytes, error))
+        return failed(path.string() + ": " + error);
+    ByteReader head(bytes);
+    int32_t version = 0;
+    if (std::string refusal = checkDocumentHead(head, version); !refusal.empty())
+        return failed(refusal);
     if (!readWholeFile(path, kMaxDocumentBytes, bytes, error))
         return failed(path.string() + ": " + error);
     return readDocument(bytes, options);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "content/EditRules.h"
 #include "strings/StringTable.h"
 #include "strings/TextFormat.h"
 
@@ -15,7 +16,12 @@ std::string storedName(std::string_view name) {
 }
 
 bool isBlankName(std::string_view name) {
-    return trimTrailingBlanks(storedName(name)).empty();
+    return trimTrailingBlanks(name).empty();
+}
+
+// Names hold at most 8 characters; a longer one is refused, never cut.
+bool isTooLong(std::string_view name) {
+    return trimTrailingBlanks(name).size() > kMaxFileNameLength;
 }
 
 bool namesMatch(const Name9& stored, std::string_view name) {
@@ -66,6 +72,7 @@ bool mayAddGraphic(const WorkArea& wa, Prompter& prompter) {
 
 std::string newGraphicRefusal(const WorkArea& wa, std::string_view name, int width, int height) {
     if (isBlankName(name)) return text(msg::kNameEmpty);
+    if (isTooLong(name)) return text(msg::kNameTooLong);
     if (width < 1 || width > wa.signWidth)
         return textf(msg::kGraphicWidthRange, {1, static_cast<int>(wa.signWidth)});
     if (height < 1 || height > wa.signHeight)
@@ -135,6 +142,7 @@ bool confirmRenameGraphic(const WorkArea& wa, std::string_view name, Prompter& p
 std::string renameGraphicRefusal(const WorkArea& wa, std::string_view oldName,
                                  std::string_view newName) {
     if (isBlankName(newName)) return text(msg::kNameEmpty);
+    if (isTooLong(newName)) return text(msg::kNameTooLong);
     if (nameTakenByOther(wa, newName, findGraphicNamed(wa, oldName))) return text(msg::kNameExists);
     return {};
 }

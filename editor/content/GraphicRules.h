@@ -25,9 +25,10 @@ std::string addGraphicRefusal(const WorkArea& wa);
 bool mayAddGraphic(const WorkArea& wa, Prompter& prompter);
 
 // The refusal for a new graphic as the dialog checks it, in this order: empty
-// name, width outside 1 ... sign width, height outside 1 ... sign height, name
-// used by a graphic. Empty when the entries are acceptable. A name of blanks
-// only counts as empty; names longer than 8 characters are cut to 8 first.
+// name, name longer than 8 characters (as text file names are refused), width
+// outside 1 ... sign width, height outside 1 ... sign height, name used by a
+// graphic. Empty when the entries are acceptable. A name of blanks only counts
+// as empty; trailing blanks do not count towards the length.
 std::string newGraphicRefusal(const WorkArea& wa, std::string_view name, int width, int height);
 
 // Appends a new graphic (all pixels off, stamped now) when neither the limit nor
@@ -53,9 +54,9 @@ bool deleteGraphic(WorkArea& wa, std::string_view name, Prompter& prompter);
 // asking, when no graphic has that name.
 bool confirmRenameGraphic(const WorkArea& wa, std::string_view name, Prompter& prompter);
 
-// The refusal for renaming graphic oldName to newName: empty new name, or a
-// name used by another graphic. Empty when acceptable (keeping the graphic's
-// own name is acceptable).
+// The refusal for renaming graphic oldName to newName: empty new name, a name
+// longer than 8 characters, or a name used by another graphic. Empty when acceptable (keeping the
+// graphic's own name is acceptable).
 std::string renameGraphicRefusal(const WorkArea& wa, std::string_view oldName,
                                  std::string_view newName);
 

@@ -7,15 +7,6 @@
 
 namespace lumavox {
 
-namespace {
-constexpr int kFallbackFont = 1;  // "SS7"
-}
-
-int defaultFontIndex(const FontSet& fonts, std::string_view name) {
-    int index = fonts.FindFont(name);
-    return index >= 0 ? index : kFallbackFont;
-}
-
 bool renderDocumentPicture(const WorkArea& work, const PictureRequest& request, RgbImage& picture,
                            std::string& error, Prompter* prompter) {
     const TextFile* file = nullptr;

@@ -8,12 +8,11 @@
 
 #include "content/Model.h"
 #include "content/Prompter.h"
+#include "render/FontSet.h"
 #include "render/Image.h"
 #include "strings/DateNames.h"
 
 namespace lumavox {
-
-class FontSet;
 
 struct PictureRequest {
     std::filesystem::path programDir;  // holds the font files
@@ -23,9 +22,6 @@ struct PictureRequest {
     std::string defaultFontName = "SS7";
     CalendarTime now;
 };
-
-// The index of the default font: the font of that name, else index 1 ("SS7").
-int defaultFontIndex(const FontSet& fonts, std::string_view name);
 
 // Draws the picture; on failure returns false with the message to show.
 // Messages of the font loader go to the prompter.

@@ -177,6 +177,20 @@ void FontSet::LoadBytes(std::span<const uint8_t> bytes, const std::filesystem::p
     loaded_ = true;
 }
 
+int defaultFontIndex(const FontSet& fonts, std::string_view name) {
+    constexpr int kFallbackFont = 1;  // "SS7"
+    int index = fonts.FindFont(name);
+    return index >= 0 ? index : kFallbackFont;
+}
+
+TextDecodeOptions readBackDecodeOptions(const FontSet& fonts, std::string_view defaultFontName) {
+    TextDecodeOptions options;
+    int font = defaultFontIndex(fonts, defaultFontName);
+    options.defaultFont = static_cast<uint8_t>(font <= 0xFF ? font : 1);
+    if (fonts.font(1)) options.font1EndCode = fonts.EndCode(1);
+    return options;
+}
+
 int FontSet::FindFont(std::string_view name) const {
     for (size_t i = 0; i < fonts_.size(); ++i)
         if (sameNameIgnoringCase(fonts_[i].name, name)) return static_cast<int>(i);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "content/FontCheck.h"
+#include "content/TextBody.h"
 
 namespace lumavox {
 
@@ -126,6 +127,15 @@ class FontSet {
     uint8_t headerValue_ = 0;
     bool loaded_ = false;
 };
+
+// The index of the default font: the font of that name, else index 1 ("SS7").
+int defaultFontIndex(const FontSet& fonts, std::string_view name);
+
+// How text bodies read back from a sign are decoded with these fonts: in the
+// default font (defaultFontIndex), and with the bytes from the end code of
+// font index 1 up taken as unknown codes. Without a font index 1 every byte
+// that is no control code is a character.
+TextDecodeOptions readBackDecodeOptions(const FontSet& fonts, std::string_view defaultFontName);
 
 // Largest font file that is read at all; far above any real one.
 constexpr size_t kMaxFontFileBytes = size_t{64} << 20;

@@ -18,6 +18,8 @@ namespace {
 constexpr size_t kMaxSignBody = 0xFFFF;  // the body's length field is 16 bits
 constexpr int kMaxGraphicSide = 255;     // width and height travel as one byte
 constexpr uint8_t kEndSession = 'z';
+// What request() returns when the request itself was not delivered.
+constexpr int kRequestFailed = -2;
 
 std::vector<std::string> splitTargets(const std::string& list) {
     std::vector<std::string> out;
@@ -152,12 +154,18 @@ int SendSession::transfer(std::span<const uint8_t> payload, uint8_t address,
     frame.reserve(kMaxFrameBytes);
     size_t start = 0;
     std::string via = text(msg::kTo) + " " + target;
+    auto cancelled = [&] {
+        return target.empty()
+                   ? formatText("%s. %s", {label, text(msg::kCancelledByUser)})
+                   : formatText("%s(%s). %s", {label, target, text(msg::kCancelledByUser)});
+    };
     for (size_t n = 1; n <= frames; ++n) {
         size_t next = buildFrame(payload, start, limit, address, sequenceByte(sequence_), frame);
         host_.progressPosition(static_cast<int>(n));
         delivered = false;
         bool linkFailed = false;
         std::string linkError;
+        if (cancelRequested()) setResult(cancelled());  // no attempt at all
         for (int attempt = 1; attempt <= attempts && !cancelRequested(); ++attempt) {
             host_.status(label + ". " +
                          textf(msg::kSendingAttempt,
@@ -182,10 +190,7 @@ int SendSession::transfer(std::span<const uint8_t> payload, uint8_t address,
             }
             std::string failed = text(msg::kFailed);
             if (cancelRequested())
-                setResult(
-                    target.empty()
-                        ? formatText("%s. %s", {label, text(msg::kCancelledByUser)})
-                        : formatText("%s(%s). %s", {label, target, text(msg::kCancelledByUser)}));
+                setResult(cancelled());
             else if (linkFailed)
                 setResult(target.empty()
                               ? formatText("%s %s(%s)!", {label, failed, linkError})
@@ -285,6 +290,11 @@ bool SendSession::preChecks(UpdateKind kind, const OperationArgs& args,
         targets = splitTargets(config_.groupAddresses);
     else
         targets.push_back({});
+    if (int refusal = checkAddressNumbers(config_.link.address)) {
+        setResult(text(refusal));
+        error(result_);
+        return false;
+    }
     addresses = parseAddressList(config_.link.address);
     if (addresses.empty()) {
         setResult(text(msg::kNoSignAddress));
@@ -311,6 +321,13 @@ bool SendSession::preChecks(UpdateKind kind, const OperationArgs& args,
         if (addresses.size() > 1) warn(text(msg::kTestFirstAddress));
     }
     return true;
+}
+
+std::string SendSession::targetLabel(const std::string& ip) const {
+    if (config_.route != Route::Tcp) return {};
+    // A connection named for one run has no group: the host alone names it.
+    if (config_.groupName.empty()) return ip;
+    return textf(msg::kTargetInGroup, {ip, config_.groupName});
 }
 
 bool SendSession::connect(const std::string& target, bool endsRunOnFailure) {
@@ -375,9 +392,7 @@ bool SendSession::run(UpdateKind kind, const OperationArgs& args) {
     bool hasZero = std::find(addresses.begin(), addresses.end(), 0) != addresses.end();
     for (size_t t = 0; t < targets.size(); ++t) {
         const std::string& ip = targets[t];
-        std::string target = config_.route == Route::Tcp
-                                 ? textf(msg::kTargetInGroup, {ip, config_.groupName})
-                                 : std::string();
+        std::string target = targetLabel(ip);
         // The close-test command goes over the line the test left open.
         bool keepOpen =
             kind == UpdateKind::CloseTest && link_.isOpen() && link_.linkState() == LinkState::None;
@@ -425,9 +440,7 @@ bool SendSession::readFiles(UpdateKind kind) {
     OperationArgs none;
     if (!preChecks(kind, none, targets, addresses, true)) return false;
     bool ok = false;
-    std::string target = config_.route == Route::Tcp
-                             ? textf(msg::kTargetInGroup, {targets[0], config_.groupName})
-                             : std::string();
+    std::string target = targetLabel(targets[0]);
     if (connect(targets[0], true)) {
         sequence_ = 0;
         ok = readFileList(kind, addresses[0], target);
@@ -622,7 +635,7 @@ int SendSession::request(ReadKind kind, const std::string& name, uint8_t address
     std::string label = (kind == ReadKind::TextFile || kind == ReadKind::GraphicFile)
                             ? textf(readLabelId(kind), {address, name})
                             : textf(readLabelId(kind), {address});
-    if (transfer(payload, address, label, target, true) != 1) return -1;
+    if (transfer(payload, address, label, target, true) != 1) return kRequestFailed;
     if (kind == ReadKind::TextFile || kind == ReadKind::GraphicFile)
         host_.status(textf(msg::kReceivingFile, {name}));
     return waitReply();
@@ -661,7 +674,7 @@ bool SendSession::read(UpdateKind kind, uint8_t address, const std::string& targ
                 setResult(replyDisplay(rk, reply_));
                 break;
         }
-    } else {
+    } else if (r != kRequestFailed) {  // else the transfer's own result text stays
         if (r == 1 && reception_.state() == ReceptionState::Failed)
             setResult(text(reception_.failureText()));
         int title = readFailureTitleId(kind);
@@ -679,6 +692,9 @@ bool SendSession::readFileList(UpdateKind kind, uint8_t address, const std::stri
     reception_.resetSequence();
     bool sent = false;
     bool ok = true;
+    // A request that was not delivered, a reply that did not arrive whole, and
+    // a link error all end the conversation without "End session".
+    bool replyFailed = false;
     for (const FileEntry& f : files_) {
         if (!f.ticked) continue;
         sent = true;
@@ -688,6 +704,7 @@ bool SendSession::readFileList(UpdateKind kind, uint8_t address, const std::stri
             if (r == 1 && reception_.state() == ReceptionState::Failed)
                 setResult(text(reception_.failureText()));
             ok = false;
+            replyFailed = true;
             break;
         }
         std::span<const uint8_t> body(reply_);
@@ -703,9 +720,8 @@ bool SendSession::readFileList(UpdateKind kind, uint8_t address, const std::stri
                 decoded = decodeGraphicBody(body, g, err);
                 if (decoded) graphics_.push_back(std::move(g));
             } else {
-                WorkArea work = document_ ? *document_ : WorkArea{};
                 DecodedText d;
-                decoded = decodeTextBody(body, work, TextDecodeOptions{}, clock_, d, err);
+                decoded = decodeTextBody(body, namesInUse(), config_.textDecode, clock_, d, err);
                 if (decoded) texts_.push_back({std::move(d.file), std::move(d.windowFiles)});
             }
         }
@@ -717,8 +733,7 @@ bool SendSession::readFileList(UpdateKind kind, uint8_t address, const std::stri
     }
     reception_.stopReceiving();
     reception_.markFinished();
-    if (sent && !(reception_.failureText() != 0 || cancelRequested() ||
-                  result_ == text(msg::kReceiveTimeout))) {
+    if (sent && !replyFailed && !cancelRequested()) {
         if (endSession(address, target) != 1) {
             setResult(text(msg::kEndSessionError));
             error(result_);
@@ -728,6 +743,26 @@ bool SendSession::readFileList(UpdateKind kind, uint8_t address, const std::stri
     host_.status(result_);
     host_.progressPosition(0);
     return ok;
+}
+
+WorkArea SendSession::namesInUse() const {
+    // Only the names count; the files' contents are left out.
+    WorkArea names;
+    auto take = [&](const TextFile& f) {
+        TextFile n;
+        n.kind = f.kind;
+        n.name = f.name;
+        names.textFiles.push_back(std::move(n));
+    };
+    if (document_)
+        for (const TextFile& f : document_->textFiles)
+            take(f);
+    for (const ReceivedText& r : texts_) {
+        take(r.file);
+        for (const TextFile& w : r.windowFiles)
+            take(w);
+    }
+    return names;
 }
 
 int SendSession::mergeInto(WorkArea& work) {

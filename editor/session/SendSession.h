@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "content/Model.h"
+#include "content/TextBody.h"
 #include "platform/Clock.h"
 #include "protocol/ReplyReception.h"
 #include "session/ReadBack.h"
@@ -43,6 +44,9 @@ struct SessionConfig {
     bool tcpHangUp = true;      // close the TCP connection after each target
     bool modemHangUp = false;
     AutoOnOffRecord autoOnOff;
+    // How text files read from the sign are decoded: the program's default
+    // font and the end code of font index 1 of the loaded font file.
+    TextDecodeOptions textDecode;
     // Inactivity limit of a reply and the settle pause after each transfer.
     int replyTimeoutMs = 30000;
     int settleMs = 100;
@@ -119,6 +123,12 @@ class SendSession : public LinkReceiver {
   private:
     bool preChecks(UpdateKind kind, const OperationArgs& args, std::vector<std::string>& targets,
                    std::vector<uint8_t>& addresses, bool fileStage);
+    // "%s in group %s" for a TCP/IP target; the host alone when the group has
+    // no name; empty on a serial line.
+    std::string targetLabel(const std::string& ip) const;
+    // The names decoded window files must avoid: the document's files and the
+    // files read so far, with their window files.
+    WorkArea namesInUse() const;
     bool connect(const std::string& target, bool readOrTest);
     void disconnect();
     bool operate(UpdateKind kind, uint8_t address, const std::string& target,
@@ -130,7 +140,9 @@ class SendSession : public LinkReceiver {
                  const OperationArgs& args);
     bool read(UpdateKind kind, uint8_t address, const std::string& target);
     bool readFileList(UpdateKind kind, uint8_t address, const std::string& target);
-    // Sends one read request and waits for its whole reply (1), or fails (-1).
+    // Sends one read request and waits for its reply: 1 when the wait ended
+    // (the reception is complete or failed), -1 when the wait failed (link
+    // error, time-out, cancel), -2 when the request was not delivered.
     int request(ReadKind kind, const std::string& name, uint8_t address, const std::string& target);
     int waitReply();
     void startReception(ReadKind kind);

@@ -401,6 +401,8 @@ const std::map<int, std::string>& table() {
             {msg::kControlCreateFailed, "Create stock ocx failed. Now will register stock ocx!"},
             {msg::kControlPrepareFailed,
              "Register stock ocx failed because of %s. Now program will exit!"},
+            {msg::kAddressTooLarge,
+             "Sorry,the address of moving-sign can't be larger than 255, please re-enter!"},
         };
         addNames(t, msg::kWeekdayLong,
                  {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"});

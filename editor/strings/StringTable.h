@@ -319,6 +319,8 @@ enum : int {
     kControlNoRegisterEntry = 33430,
     kControlCreateFailed = 33431,
     kControlPrepareFailed = 33432,
+    // Sign addresses above one byte
+    kAddressTooLarge = 33700,
 };
 }  // namespace msg
 

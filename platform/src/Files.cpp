@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -44,38 +45,75 @@ bool writeAll(int fd, const uint8_t* p, size_t n) {
     return true;
 }
 
-}  // namespace
-
-bool readWholeFile(const fs::path& path, size_t maxBytes, std::vector<uint8_t>& out,
-                   std::string& error) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+// Opens a file for reading without ever blocking: a FIFO or a device would
+// otherwise hold the open (or the reads) for ever. Only regular files are
+// accepted; the descriptor is returned with its size.
+int openRegularFile(const fs::path& path, off_t& size, std::string& error) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         error = std::strerror(errno);
-        return false;
+        return -1;
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        error = S_ISDIR(st.st_mode) ? "is a directory" : std::strerror(errno);
+    if (::fstat(fd, &st) != 0) {
+        error = std::strerror(errno);
         ::close(fd);
-        return false;
+        return -1;
     }
-    if (static_cast<uint64_t>(st.st_size) > maxBytes) {
-        error = "file too large";
+    if (!S_ISREG(st.st_mode)) {
+        error = S_ISDIR(st.st_mode) ? "is a directory" : "not a regular file";
         ::close(fd);
-        return false;
+        return -1;
     }
-    std::vector<uint8_t> data(static_cast<size_t>(st.st_size));
+    size = st.st_size;
+    return fd;
+}
+
+// Reads up to `count` bytes from the start of the open file; fewer when it
+// ends sooner.
+bool readUpTo(int fd, size_t count, std::vector<uint8_t>& out, std::string& error) {
+    std::vector<uint8_t> data(count);
     size_t got = 0;
     while (got < data.size()) {
         ssize_t r = ::read(fd, data.data() + got, data.size() - got);
         if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) break;
+        if (r < 0) {
+            error = std::strerror(errno);
+            return false;
+        }
+        if (r == 0) break;
         got += static_cast<size_t>(r);
     }
-    ::close(fd);
     data.resize(got);
     out = std::move(data);
     return true;
+}
+
+}  // namespace
+
+bool readWholeFile(const fs::path& path, size_t maxBytes, std::vector<uint8_t>& out,
+                   std::string& error) {
+    off_t size = 0;
+    int fd = openRegularFile(path, size, error);
+    if (fd < 0) return false;
+    if (static_cast<uint64_t>(size) > maxBytes) {
+        error = "file too large";
+        ::close(fd);
+        return false;
+    }
+    bool ok = readUpTo(fd, static_cast<size_t>(size), out, error);
+    ::close(fd);
+    return ok;
+}
+
+bool readFileHead(const fs::path& path, size_t count, std::vector<uint8_t>& out,
+                  std::string& error) {
+    off_t size = 0;
+    int fd = openRegularFile(path, size, error);
+    if (fd < 0) return false;
+    bool ok = readUpTo(fd, std::min(count, static_cast<size_t>(size)), out, error);
+    ::close(fd);
+    return ok;
 }
 
 bool writeFileAtomically(const fs::path& path, std::span<const uint8_t> data, std::string& error) {

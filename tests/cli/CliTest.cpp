@@ -1,4 +1,9 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -60,6 +65,39 @@ TEST(Cli, FailuresGiveTheOpenMessageAndStatusOne) {
     EXPECT_EQ(junk.status, 1);
     EXPECT_EQ(junk.err, text(msg::kNotOurFile) + "\n");
     EXPECT_EQ(cli({"dump", (home / "none.glm").string()}).status, 1);
+}
+
+TEST(Cli, ALargeFileThatIsNoDocumentIsRefusedWithoutBeingRead) {
+    // 200 MB of zeros named like a document: refused by its first bytes, so
+    // the program's peak memory stays far below the file's size.
+    TempDir home;
+    writeFontStub(home.path(), "KV2fnt.bin");
+    const auto big = home / "zeros.glm";
+    { std::ofstream(big).flush(); }
+    ASSERT_EQ(::truncate(big.c_str(), off_t{200} << 20), 0);
+    const auto errPath = home / "err.txt";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT, 0600);
+    std::vector<std::string> args = {LUMAVOX_CLI_PATH, "dump", big.string(), "--home",
+                                     home.path().string()};
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, LUMAVOX_CLI_PATH, &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    struct rusage usage {};
+    ASSERT_EQ(::wait4(pid, &status, 0, &usage), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    std::ifstream errFile(errPath);
+    std::string err((std::istreambuf_iterator<char>(errFile)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(err, text(msg::kNotOurFile) + "\n");
+    EXPECT_LT(usage.ru_maxrss, 48L * 1024) << "peak KiB";  // ru_maxrss counts KiB
 }
 
 TEST(Cli, UsageErrorsGiveStatusTwo) {

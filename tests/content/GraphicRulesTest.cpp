@@ -88,6 +88,24 @@ TEST_F(GraphicRulesFixture, CreateRefusesInTheDialogOrder) {
     EXPECT_EQ(wa.graphics.size(), before);
 }
 
+TEST_F(GraphicRulesFixture, NamesLongerThanEightCharactersAreRefusedNotCut) {
+    // "ARROWHEAD" cut to 8 would even have been taken as a new "ARROWHEA".
+    const std::string tooLong = text(msg::kNameTooLong);
+    EXPECT_EQ(newGraphicRefusal(wa, "ARROWHEAD", 8, 8), tooLong);
+    EXPECT_EQ(newGraphicRefusal(wa, "ARROWHEA  ", 8, 8), "");      // trailing blanks don't count
+    EXPECT_EQ(newGraphicRefusal(wa, "ARROWHEAD", 0, 0), tooLong);  // before the size
+    size_t before = wa.graphics.size();
+    EXPECT_FALSE(createGraphic(wa, "ARROWHEAD", 8, 8, clock, refusal));
+    EXPECT_EQ(refusal, tooLong);
+    EXPECT_EQ(wa.graphics.size(), before);
+
+    EXPECT_EQ(renameGraphicRefusal(wa, "STAR", "STARLIGHT"), tooLong);
+    EXPECT_FALSE(applyGraphicRename(wa, "STAR", "STARLIGHT", refusal));
+    EXPECT_EQ(refusal, tooLong);
+    EXPECT_NE(wa.findGraphic("STAR"), nullptr);
+    EXPECT_EQ(wa.findGraphic("STARLIGH"), nullptr);
+}
+
 TEST_F(GraphicRulesFixture, AtMost255Graphics) {
     while (wa.graphics.size() < 255)
         ASSERT_TRUE(

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "content/FontCheck.h"
 #include "render/CharacterPicker.h"
 
 namespace lumavox {
@@ -32,6 +33,34 @@ TEST(CharacterPicker, GlyphsAreCentredInTheirCells) {
         for (int x = cell.x; x < cell.right(); ++x)
             lit += page.at(x, y) == colours::kRed;
     EXPECT_GT(lit, 3);
+}
+
+TEST(CharacterPicker, EverySignHeightHasThePickerFont) {
+    // The pickers draw from the font file the sign height needs; a file without
+    // "SS16" would leave both pages empty. Taller signs carry it after the
+    // fifteen tag-ordered fonts.
+    for (int height : {16, 24, 32, 64}) {
+        SCOPED_TRACE(height);
+        FontSet fonts;
+        fonts.Load(std::filesystem::path(LUMAVOX_DATA_DIR) / fontFileNameForHeight(height),
+                   nullptr);
+        const int ss16 = fonts.FindFont(kPickerFontName);
+        ASSERT_GE(ss16, 0);
+        EXPECT_EQ(ss16, height <= 16 ? 4 : 15);
+        for (const PickerPage& page : {kNormalCharacters, kEuropeanCharacters}) {
+            RgbImage image = drawPickerPage(fonts, ss16, page, colours::kGreen);
+            // Every cell but the space's shows dots.
+            for (int n = 0; n < page.count; ++n) {
+                if (page.firstCode + n == ' ') continue;
+                const Rect cell = pickerCell(n);
+                int lit = 0;
+                for (int y = cell.y; y < cell.bottom(); ++y)
+                    for (int x = cell.x; x < cell.right(); ++x)
+                        lit += image.at(x, y) == colours::kGreen;
+                EXPECT_GT(lit, 0) << page.firstCode + n;
+            }
+        }
+    }
 }
 
 }  // namespace

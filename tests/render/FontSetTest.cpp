@@ -270,6 +270,21 @@ TEST(FontSet, PickerDialogsSpellTheFileByEighthsOfTheHeight) {
     EXPECT_EQ(FontSet::PickerFontFileName(32), "KV4FNT.bin");
 }
 
+TEST(FontSet, ReadBackDecodingStartsInTheDefaultFontAndEndsAtFontOne) {
+    Loaded l;
+    load(l, fontFileBytes({uniformFont("SS5", 5, 32, 10, 4), uniformFont("SS7", 7, 32, 95, 5),
+                           uniformFont("SF10", 10, 32, 163, 6)}));
+    TextDecodeOptions o = readBackDecodeOptions(l.fonts, "sf10");
+    EXPECT_EQ(o.defaultFont, 2);
+    EXPECT_EQ(o.font1EndCode, 127);  // font index 1 covers 32 ... 126
+    EXPECT_EQ(readBackDecodeOptions(l.fonts, "NONE").defaultFont, 1);
+    // Without fonts: font 1, and every byte that is no control code is a character.
+    FontSet empty;
+    o = readBackDecodeOptions(empty, "SF10");
+    EXPECT_EQ(o.defaultFont, 1);
+    EXPECT_EQ(o.font1EndCode, 256);
+}
+
 // ---- The font files we ship ----
 
 struct Shipped {
@@ -279,9 +294,9 @@ struct Shipped {
 
 TEST(ShippedFonts, FollowTheFontTagsInOrderAndCoverTheCharacterSet) {
     const std::vector<std::pair<const char*, int>> tall = {
-        {"SS5", 5},   {"SS7", 7},   {"SF7", 7},   {"SF10", 10}, {"SS15", 15},
-        {"SF15", 15}, {"TM16", 16}, {"AR16", 16}, {"SMA", 6},   {"SS24", 24},
-        {"SF24", 24}, {"TM12", 12}, {"AR12", 12}, {"TM24", 24}, {"AR24", 24}};
+        {"SS5", 5},   {"SS7", 7},   {"SF7", 7},   {"SF10", 10}, {"SS15", 15}, {"SF15", 15},
+        {"TM16", 16}, {"AR16", 16}, {"SMA", 6},   {"SS24", 24}, {"SF24", 24}, {"TM12", 12},
+        {"AR12", 12}, {"TM24", 24}, {"AR24", 24}, {"SS16", 16}};
     const Shipped files[] = {
         {"KV2fnt.bin",
          {{"SS5", 5},

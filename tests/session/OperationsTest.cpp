@@ -14,6 +14,7 @@
 #include "app/Operations.h"
 #include "cli/Cli.h"
 #include "content/Document.h"
+#include "strings/StringTable.h"
 
 namespace lumavox {
 namespace {
@@ -186,11 +187,17 @@ TEST(Operations, RefusedRequestsSendNothing) {
         {"set-default", OperationProblem::Refused, [](auto&) {}},
         {"change-address", OperationProblem::Refused,
          [](auto& r) { r.oldAddress = r.newAddress = 3; }},
-        {"change-address", OperationProblem::BadAnswer,
+        {"change-address", OperationProblem::BadAddressList,
          [](auto& r) {
              r.oldAddress = 1;
              r.newAddress = 256;
          }},
+        {"change-address", OperationProblem::BadAnswer,
+         [](auto& r) {
+             r.oldAddress = -1;
+             r.newAddress = 2;
+         }},
+        {"sign-on", OperationProblem::BadAddressList, [](auto& r) { r.address = "1,300"; }},
         {"change-baud", OperationProblem::BadAnswer, [](auto& r) { r.baudIndex = kBaudTableSize; }},
     };
     for (const Case& c : cases) {
@@ -213,6 +220,55 @@ TEST(Operations, RefusedRequestsSendNothing) {
     OperationOutcome o = runOperation(*findOperation("sign-on"), link, host, nullptr, settings, r);
     EXPECT_EQ(o.problem, OperationProblem::GprsRoute);
     EXPECT_TRUE(host.statuses.empty());
+}
+
+TEST(Operations, AStoredAddressAboveOneByteIsRefusedBeforeAnythingIsSent) {
+    // A typo of 300 must not reach sign 44 (300 as a byte).
+    Signsim sim({"--tcp", "0", "--address", "44"});
+    Settings settings;
+    settings.sendType = SendType::TcpIp;
+    settings.address = "300";
+    settings.alwaysDisplay = false;
+    settings.tcpPort = sim.port();
+    settings.lastGroupName = "G";
+    settings.tcpGroups = {{"G", "127.0.0.1"}};
+    CSignLink link;
+    RecordingHost host;
+    OperationOutcome o =
+        runOperation(*findOperation("sign-off"), link, host, nullptr, settings, {});
+    EXPECT_FALSE(o.ok);
+    EXPECT_EQ(o.resultText, text(msg::kAddressTooLarge));
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0], "Error: " + text(msg::kAddressTooLarge));
+    EXPECT_FALSE(host.sawStatus("Close machine"));
+    EXPECT_FALSE(host.sawStatus("Connect"));
+}
+
+TEST(Cli, AddressesAboveOneByteAreRefusedWithTheirText) {
+    Signsim sim({"--tcp", "0", "--address", "44"});
+    const std::string link = "tcp:127.0.0.1:" + std::to_string(sim.port());
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"sign-off", "--link", link, "--address", "300"},
+          std::vector<std::string>{"change-address", "300", "2", "--link", link}}) {
+        std::ostringstream out, err;
+        EXPECT_EQ(runCli(args, out, err), 2) << args[0];
+        EXPECT_EQ(err.str(), text(msg::kAddressTooLarge) + "\n") << args[0];
+        EXPECT_TRUE(out.str().empty()) << out.str();
+    }
+}
+
+TEST(Cli, ALinkWithoutAGroupIsNamedByItsHost) {
+    Signsim sim({"--tcp", "0"});
+    std::ostringstream out, err;
+    ASSERT_EQ(runCli({"sign-on", "--link", "tcp:127.0.0.1:" + std::to_string(sim.port()),
+                      "--address", "1"},
+                     out, err),
+              0)
+        << err.str();
+    EXPECT_NE(out.str().find("Send 'Open machine' to address 1#(127.0.0.1),Successfully!"),
+              std::string::npos)
+        << out.str();
+    EXPECT_EQ(out.str().find(" in group "), std::string::npos) << out.str();
 }
 
 // Starts a second operation on the same link from the pump of the first.

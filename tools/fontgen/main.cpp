@@ -306,11 +306,14 @@ int run(int argc, char** argv) {
     const Font ar16 = outlineFont(lib, "AR16", liberation + "LiberationSans-Regular.ttf", 16);
 
     // Font tags of signs up to 16 rows high, in index order.
+    const Font ss16 = strikeFont(lib, "SS16", misc + "ter-u16n_unicode.pcf.gz");
     writeFile(outDir + "/KV2fnt.bin", 2,
-              {ss5, ss7, sf7, sf10, strikeFont(lib, "SS16", misc + "ter-u16n_unicode.pcf.gz"),
-               strikeFont(lib, "SF16", misc + "ter-u16b_unicode.pcf.gz"), tm16, ar16, sma});
+              {ss5, ss7, sf7, sf10, ss16, strikeFont(lib, "SF16", misc + "ter-u16b_unicode.pcf.gz"),
+               tm16, ar16, sma});
 
-    // Taller signs.
+    // Taller signs: the fifteen fonts in tag order, then "SS16" for the
+    // character pickers, which ask for it by name on every sign height. Being
+    // last, it moves no tag's index.
     const std::vector<Font> tall = {
         ss5,
         ss7,
@@ -327,6 +330,7 @@ int run(int argc, char** argv) {
         outlineFont(lib, "AR12", liberation + "LiberationSans-Regular.ttf", 12),
         outlineFont(lib, "TM24", liberation + "LiberationSerif-Regular.ttf", 24),
         outlineFont(lib, "AR24", liberation + "LiberationSans-Regular.ttf", 24),
+        ss16,
     };
     writeFile(outDir + "/KV3fnt.bin", 3, tall);
     writeFile(outDir + "/KV4fnt.bin", 4, tall);

@@ -19,10 +19,19 @@ std::filesystem::path resolveProgramDir(const std::optional<std::string>& homeAr
 // that cannot be read.
 std::filesystem::path executableDir();
 
-// Reads a whole file, refusing files larger than maxBytes. On failure returns
-// false and a reason ("No such file or directory", "file too large", ...).
+// Reads a whole file, refusing files larger than maxBytes. Only regular files
+// are read; a FIFO, a device or a socket is refused at once ("not a regular
+// file"), without waiting for a writer. On failure returns false and a reason
+// ("No such file or directory", "is a directory", "not a regular file",
+// "file too large", ...).
 bool readWholeFile(const std::filesystem::path& path, size_t maxBytes, std::vector<uint8_t>& out,
                    std::string& error);
+
+// Reads the first `count` bytes of a regular file (all of it when shorter),
+// with the same refusals as readWholeFile, so a file's header can be checked
+// before the whole file is read.
+bool readFileHead(const std::filesystem::path& path, size_t count, std::vector<uint8_t>& out,
+                  std::string& error);
 
 // Writes data to path atomically: a temporary file in the same folder is
 // written, flushed to disk and renamed over the target, so the old file is

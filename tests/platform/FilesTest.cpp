@@ -1,0 +1,87 @@
+// Whole-file and header reading: only regular files are read, and nothing
+// waits for a writer that never comes.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <future>
+
+#include "platform/Files.h"
+#include "support/TestSupport.h"
+
+using namespace lumavox;
+using namespace lumavox::test;
+
+namespace {
+
+struct ReadResult {
+    bool ok = false;
+    std::string error;
+};
+
+// Reads `path` on another thread. Should the read hang on a FIFO, a writer is
+// opened and closed so the thread ends (and the test fails) instead of hanging.
+ReadResult readGuarded(const std::filesystem::path& path, bool head) {
+    auto job = std::async(std::launch::async, [path, head] {
+        ReadResult r;
+        std::vector<uint8_t> bytes;
+        r.ok = head ? readFileHead(path, 16, bytes, r.error)
+                    : readWholeFile(path, 1 << 20, bytes, r.error);
+        return r;
+    });
+    if (job.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+        ADD_FAILURE() << path << ": the read waited for a writer";
+        int w = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+        if (w >= 0) ::close(w);
+    }
+    return job.get();
+}
+
+TEST(Files, AFifoIsRefusedAtOnce) {
+    TempDir dir;
+    const auto fifo = dir / "x.glm";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (bool head : {false, true}) {
+        ReadResult r = readGuarded(fifo, head);
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.error, "not a regular file");
+    }
+}
+
+TEST(Files, DevicesAndFoldersAreRefusedWithTheirOwnReason) {
+    std::vector<uint8_t> bytes{1, 2, 3};
+    std::string error;
+    // A device reports no stale system error: its own reason.
+    errno = ENOSPC;
+    EXPECT_FALSE(readWholeFile("/dev/zero", 1 << 20, bytes, error));
+    EXPECT_EQ(error, "not a regular file");
+    EXPECT_FALSE(readFileHead("/dev/zero", 16, bytes, error));
+    EXPECT_EQ(error, "not a regular file");
+    TempDir dir;
+    EXPECT_FALSE(readWholeFile(dir.path(), 1 << 20, bytes, error));
+    EXPECT_EQ(error, "is a directory");
+    EXPECT_FALSE(readWholeFile(dir / "none", 1 << 20, bytes, error));
+    EXPECT_EQ(error, "No such file or directory");
+    EXPECT_EQ(bytes, (std::vector<uint8_t>{1, 2, 3}));  // untouched by the failures
+}
+
+TEST(Files, TheHeadIsTheFrontOfTheFile) {
+    TempDir dir;
+    std::ofstream(dir / "f.bin") << "0123456789abcdefXYZ";
+    std::ofstream(dir / "short.bin") << "abc";
+    std::vector<uint8_t> bytes;
+    std::string error;
+    ASSERT_TRUE(readFileHead(dir / "f.bin", 16, bytes, error)) << error;
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "0123456789abcdef");
+    ASSERT_TRUE(readFileHead(dir / "short.bin", 16, bytes, error)) << error;
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "abc");
+    ASSERT_TRUE(readWholeFile(dir / "f.bin", 19, bytes, error));
+    EXPECT_EQ(bytes.size(), 19u);
+    EXPECT_FALSE(readWholeFile(dir / "f.bin", 18, bytes, error));
+    EXPECT_EQ(error, "file too large");
+}
+
+}  // namespace
