@@ -1,0 +1,693 @@
+#include "ui/frame/MainFrame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDockWidget>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+#include <algorithm>
+
+#include "app/TextEditor.h"
+#include "content/Document.h"
+#include "strings/StringTable.h"
+#include "strings/TextFormat.h"
+#include "strings/WindowTexts.h"
+#include "ui/bridge/Clipboard.h"
+#include "ui/bridge/QtBridge.h"
+#include "ui/dialogs/AboutBox.h"
+#include "ui/dialogs/LanguageDialog.h"
+#include "ui/dialogs/NewDocumentDialog.h"
+#include "ui/frame/ChildFrame.h"
+#include "ui/frame/LumavoxDoc.h"
+#include "ui/frame/ToolbarIcons.h"
+#include "ui/propertybar/PropertyBar.h"
+#include "ui/views/LumavoxView.h"
+
+namespace lumavox::ui {
+
+namespace {
+
+constexpr size_t kRecentFiles = 4;
+
+// The shortcuts of the menus and the extra accelerators of the editor.
+QList<QKeySequence> shortcutsFor(int command) {
+    switch (command) {
+        case cmd::kFileNew:
+            return {QKeySequence(Qt::CTRL | Qt::Key_N)};
+        case cmd::kFileOpen:
+            return {QKeySequence(Qt::CTRL | Qt::Key_O)};
+        case cmd::kFileSave:
+            return {QKeySequence(Qt::CTRL | Qt::Key_S)};
+        case cmd::kEditCopy:
+            return {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)};
+        case cmd::kEditCut:
+            return {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)};
+        case cmd::kEditPaste:
+            return {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)};
+        case cmd::kEditUndo:
+            return {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)};
+        case cmd::kEditRedo:
+            return {QKeySequence(Qt::CTRL | Qt::Key_Y)};
+        default:
+            return {};
+    }
+}
+
+bool isToggle(int command) {
+    return command == cmd::kViewToolbar || command == cmd::kViewStatusBar ||
+           command == cmd::kViewControlBar || command == cmd::kViewDrawToolBar;
+}
+
+// The menu text without its accelerator part ("&New\tCtrl+N" -> "&New").
+QString menuLabel(const std::string& text) {
+    const auto tab = text.find('\t');
+    return qs(tab == std::string::npos ? text : text.substr(0, tab));
+}
+
+void collectCommands(const std::vector<MenuEntry>& items, std::vector<const MenuEntry*>& out) {
+    for (const MenuEntry& e : items) {
+        if (e.kind == MenuEntry::Command) out.push_back(&e);
+        if (e.kind == MenuEntry::Popup) collectCommands(e.items, out);
+    }
+}
+
+QLabel* makePane(const QString& sizing) {
+    auto* label = new QLabel;
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setAlignment(Qt::AlignCenter);
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(sizing) + 12);
+    return label;
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(EditorContext& context, QWidget* parent)
+    : QMainWindow(parent), context_(context), mdi_(new QMdiArea(this)) {
+    setWindowTitle(QStringLiteral("LUMAVOX"));
+    setWindowIcon(toolbarIcon(ToolbarIcon::Application));
+    setAcceptDrops(true);
+    mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(mdi_);
+    connect(mdi_, &QMdiArea::subWindowActivated, this, &CMainFrame::onSubWindowActivated);
+
+    saveQuestion_ = [this](const QString& name) {
+        return QMessageBox::question(
+            this, qs(text(msg::kPromptTitle)), qs(textf(msg::kSaveChangesQuestion, {ss(name)})),
+            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    };
+    saveAsQuestion_ = [this](const QString& suggested) {
+        return QFileDialog::getSaveFileName(this, qtext(msg::kSaveAsTitle), suggested,
+                                            qtext(msg::kOpenFilter));
+    };
+
+    createActions();
+    createToolBar();
+    createStatusBar();
+    createPropertyBar();
+    rebuildMenuBar();
+    updateCommandUI();
+
+    // Caps and Num lock have no change signal; the panes follow them lazily.
+    auto* keys = new QTimer(this);
+    keys->setInterval(500);
+    connect(keys, &QTimer::timeout, this, &CMainFrame::refreshPanes);
+    keys->start();
+    // The clipboard decides whether Paste can be chosen.
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+            &CMainFrame::updateCommandUI);
+}
+
+CMainFrame::~CMainFrame() = default;
+
+// ---- Commands and menus ------------------------------------------------------
+
+QAction* CMainFrame::makeAction(const MenuEntry& entry, const std::string& shownText) {
+    QAction*& action = actions_[entry.command];
+    if (!action) {
+        action = new QAction(this);
+        const int id = entry.command;
+        action->setShortcuts(shortcutsFor(id));
+        action->setCheckable(isToggle(id));
+        connect(action, &QAction::triggered, this, [this, id] { onCommand(id); });
+    }
+    action->setText(menuLabel(shownText));
+    const QString prompt = qs(text(entry.command));
+    action->setStatusTip(prompt);
+    QString tip = menuLabel(shownText).remove('&').remove(QStringLiteral("..."));
+    action->setToolTip(tip.replace(QStringLiteral("&&"), QStringLiteral("&")));
+    return action;
+}
+
+void CMainFrame::createActions() {
+    for (const auto& bar :
+         {&mainMenu(), &noDocumentMenu(), &graphicEditorMenu(), &windowEditorMenu()}) {
+        std::vector<const MenuEntry*> entries;
+        collectCommands(*bar, entries);
+        for (const MenuEntry* e : entries)
+            if (!actions_.count(e->command)) makeAction(*e, e->text);
+    }
+    // The toolbar's button that has no menu entry.
+    MenuEntry sendCurrent{
+        MenuEntry::Command, "Send current editing text file", cmd::kSendCurrent, {}};
+    makeAction(sendCurrent, sendCurrent.text);
+    // Next and previous pane.
+    auto* next = new QAction(this);
+    next->setShortcut(QKeySequence(Qt::Key_F6));
+    connect(next, &QAction::triggered, mdi_, &QMdiArea::activateNextSubWindow);
+    auto* previous = new QAction(this);
+    previous->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6));
+    connect(previous, &QAction::triggered, mdi_, &QMdiArea::activatePreviousSubWindow);
+    addActions({next, previous});
+}
+
+QAction* CMainFrame::action(int command) const {
+    auto it = actions_.find(command);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+const std::vector<MenuEntry>& CMainFrame::currentMenu() const {
+    if (modes_.mode() == kModeGraphicEditor) return graphicEditorMenu();
+    if (modes_.mode() == kModeWindowEditor) return windowEditorMenu();
+    return children().empty() ? noDocumentMenu() : mainMenu();
+}
+
+void CMainFrame::rebuildMenuBar() {
+    const std::vector<MenuEntry>& bar = currentMenu();
+    shownMenu_ = &bar;
+    int base = kMainMenuBase;
+    if (&bar == &noDocumentMenu()) base = kNoDocumentMenuBase;
+    if (&bar == &graphicEditorMenu()) base = kGraphicMenuBase;
+    if (&bar == &windowEditorMenu()) base = kWindowFileMenuBase;
+    std::map<const MenuEntry*, int> numbers;
+    for (const NumberedMenuEntry& n : numberMenu(bar, base))
+        numbers[n.entry] = n.number;
+
+    QMenuBar* menus = menuBar();
+    menus->clear();
+    const bool nvs = context_.mode() == SignMode::NVS;
+    for (const MenuEntry& top : bar) {
+        if (top.kind != MenuEntry::Popup) continue;
+        // The NVS family has no read-back.
+        if (nvs && top.text == "&Read") continue;
+        std::string title = top.text;
+        if (auto it = numbers.find(&top); it != numbers.end() && context_.language) {
+            std::string translated = context_.language->MenuText(it->second);
+            if (!translated.empty()) title = translated;
+        }
+        QMenu* menu = menus->addMenu(qs(title));
+        fillMenu(menu, top.items, numbers);
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::updateCommandUI);
+        if (top.text == "&Window") {
+            connect(menu, &QMenu::aboutToShow, this, [this, menu, items = &top.items, numbers] {
+                menu->clear();
+                fillMenu(menu, *items, numbers);
+                const auto windows = mdi_->subWindowList();
+                if (!windows.isEmpty()) menu->addSeparator();
+                int n = 1;
+                for (QMdiSubWindow* w : windows) {
+                    QAction* a = menu->addAction(QStringLiteral("&%1 %2").arg(n++).arg(
+                        w->windowTitle().remove(QStringLiteral("[*]"))));
+                    a->setCheckable(true);
+                    a->setChecked(w == mdi_->activeSubWindow());
+                    connect(a, &QAction::triggered, this,
+                            [this, w] { mdi_->setActiveSubWindow(w); });
+                }
+            });
+        }
+    }
+}
+
+void CMainFrame::fillMenu(QMenu* menu, const std::vector<MenuEntry>& items,
+                          const std::map<const MenuEntry*, int>& numbers) {
+    for (const MenuEntry& e : items) {
+        std::string shown = e.text;
+        if (auto it = numbers.find(&e); it != numbers.end() && context_.language) {
+            std::string translated = context_.language->MenuText(it->second);
+            if (!translated.empty()) shown = translated;
+        }
+        switch (e.kind) {
+            case MenuEntry::Separator:
+                menu->addSeparator();
+                break;
+            case MenuEntry::Popup:
+                fillMenu(menu->addMenu(qs(shown)), e.items, numbers);
+                break;
+            case MenuEntry::Command:
+                if (e.command == cmd::kRecentFileFirst) {
+                    makeAction(e, shown);
+                    fillRecentFiles(menu);
+                } else {
+                    menu->addAction(makeAction(e, shown));
+                }
+                break;
+        }
+    }
+}
+
+void CMainFrame::fillRecentFiles(QMenu* menu) {
+    if (context_.recentFiles.empty()) {
+        menu->addAction(action(cmd::kRecentFileFirst));
+        return;
+    }
+    for (size_t i = 0; i < context_.recentFiles.size() && i < kRecentFiles; ++i) {
+        QAction* a = menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(
+            qs(context_.recentFiles[i]).replace('&', QStringLiteral("&&"))));
+        a->setStatusTip(qs(text(cmd::kRecentFileFirst)));
+        connect(a, &QAction::triggered, this, [this, i] { openRecentFile(static_cast<int>(i)); });
+    }
+}
+
+void CMainFrame::createToolBar() {
+    toolBar_ = addToolBar(qtext(msg::kToolbarTitle));
+    toolBar_->setObjectName(QStringLiteral("toolbar"));
+    const std::pair<int, ToolbarIcon> buttons[] = {
+        {cmd::kFileNew, ToolbarIcon::New},
+        {cmd::kFileOpen, ToolbarIcon::Open},
+        {cmd::kFileSave, ToolbarIcon::Save},
+        {0, ToolbarIcon::Application},
+        {cmd::kEditCut, ToolbarIcon::Cut},
+        {cmd::kEditCopy, ToolbarIcon::Copy},
+        {cmd::kEditPaste, ToolbarIcon::Paste},
+        {0, ToolbarIcon::Application},
+        {cmd::kSendCurrent, ToolbarIcon::SendCurrent},
+        {cmd::kSendAll, ToolbarIcon::SendAll},
+        {0, ToolbarIcon::Application},
+        {cmd::kPreview, ToolbarIcon::Preview},
+        {0, ToolbarIcon::Application},
+        {cmd::kAppAbout, ToolbarIcon::About},
+    };
+    for (const auto& [command, icon] : buttons) {
+        if (command == 0) {
+            toolBar_->addSeparator();
+            continue;
+        }
+        QAction* a = action(command);
+        a->setIcon(toolbarIcon(icon));
+        toolBar_->addAction(a);
+    }
+}
+
+void CMainFrame::createStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->showMessage(qtext(msg::kReadyPrompt));
+    positionPane_ = makePane(qs(positionPaneSizingText()));
+    sizePane_ = makePane(qs(sizePaneSizingText()));
+    capsPane_ = makePane(QStringLiteral("CAP"));
+    numPane_ = makePane(QStringLiteral("NUM"));
+    typingPane_ = makePane(QStringLiteral("OVR"));
+    for (QLabel* pane : {positionPane_, sizePane_, capsPane_, numPane_, typingPane_})
+        bar->addPermanentWidget(pane);
+}
+
+void CMainFrame::createPropertyBar() {
+    propertyDock_ = new QDockWidget(qtext(msg::kPropertyBarTitle), this);
+    propertyDock_->setObjectName(QStringLiteral("propertybar"));
+    propertyBar_ = new CPropertyBar(*this, propertyDock_);
+    propertyDock_->setWidget(propertyBar_);
+    addDockWidget(Qt::LeftDockWidgetArea, propertyDock_);
+    connect(propertyDock_, &QDockWidget::visibilityChanged, this, &CMainFrame::updateCommandUI);
+}
+
+void CMainFrame::setCommandHandler(int command, std::function<void()> handler) {
+    handlers_[command] = std::move(handler);
+}
+
+bool CMainFrame::runCommand(int command) {
+    updateCommandUI();
+    QAction* a = action(command);
+    if (a && !a->isEnabled()) return false;
+    onCommand(command);
+    return true;
+}
+
+CommandState CMainFrame::commandState() const {
+    CommandState s;
+    s.editMode = modes_.mode();
+    s.family = context_.mode();
+    CChildFrame* child = activeChild();
+    s.documentOpen = child != nullptr;
+    s.previewOpen = modes_.mode() == kModePreview;
+    s.clipboardHasText = clipboardHasText();
+    s.clipboardHasItems = clipboardHasItems();
+    if (child) {
+        CLumavoxView& view = child->view();
+        TextEditor& editor = view.editor();
+        s.textEditingAllowed = editor.editable();
+        s.selection = editor.hasSelection();
+        s.undoSnapshots = child->doc().document().undoSnapshots();
+        s.redoSnapshots = child->doc().document().redoSnapshots();
+        if (const TextItem* item = editor.itemAtCaret()) {
+            s.caretOnGraphic = item->kind == kGraphicItem;
+            s.caretOnWindowControl = item->kind == kWindowItem;
+        }
+    }
+    return s;
+}
+
+void CMainFrame::updateCommandUI() {
+    const CommandState state = commandState();
+    for (auto& [command, a] : actions_)
+        a->setEnabled(commandEnabled(command, state));
+    action(cmd::kViewToolbar)->setChecked(toolBar_ && toolBar_->isVisible());
+    action(cmd::kViewStatusBar)->setChecked(statusBar()->isVisible());
+    action(cmd::kViewControlBar)->setChecked(propertyDock_ && propertyDock_->isVisible());
+    refreshPanes();
+}
+
+QString CMainFrame::paneText(int pane) const {
+    switch (pane) {
+        case 1:
+            return positionPane_->text();
+        case 2:
+            return sizePane_->text();
+        case 3:
+            return capsPane_->text();
+        case 4:
+            return numPane_->text();
+        case 5:
+            return typingPane_->text();
+        default:
+            return statusBar()->currentMessage();
+    }
+}
+
+void CMainFrame::refreshPanes() {
+    const int mode = modes_.mode();
+    const StatusPane position = positionPane(mode, std::nullopt);
+    positionPane_->setText(qs(position.text));
+    positionPane_->setEnabled(position.active);
+    std::optional<int> screen;
+    if (pointerScreen_ > 0) screen = pointerScreen_;
+    const StatusPane size = sizePane(mode, std::nullopt, screen);
+    sizePane_->setText(qs(size.text));
+    sizePane_->setEnabled(size.active);
+    // Lock keys are not visible to a portable program; the panes show what
+    // the keyboard reports through the last key event's modifiers.
+    capsPane_->setText(QString());
+    numPane_->setText(QApplication::keyboardModifiers() & Qt::KeypadModifier ? QStringLiteral("NUM")
+                                                                             : QString());
+    CChildFrame* child = activeChild();
+    const StatusPane typing =
+        typingModePane(child != nullptr, child && child->view().editor().overwrite());
+    typingPane_->setText(qs(typing.text));
+}
+
+void CMainFrame::onCommand(int command) {
+    if (auto it = handlers_.find(command); it != handlers_.end()) {
+        it->second();
+        updateCommandUI();
+        return;
+    }
+    CChildFrame* child = activeChild();
+    switch (command) {
+        case cmd::kFileNew:
+            newDocument();
+            break;
+        case cmd::kFileOpen: {
+            const QString path = QFileDialog::getOpenFileName(this, qtext(msg::kOpenTitle), {},
+                                                              qtext(msg::kOpenFilter));
+            if (!path.isEmpty()) openDocument(path);
+            break;
+        }
+        case cmd::kFileClose:
+            if (child) child->close();
+            break;
+        case cmd::kFileSave:
+            if (child) save(child);
+            break;
+        case cmd::kFileSaveAs:
+            if (child) saveAs(child);
+            break;
+        case cmd::kAppExit:
+            close();
+            break;
+        case cmd::kLanguage:
+            showLanguageDialog();
+            break;
+        case cmd::kEditUndo:
+            if (child) child->doc().document().undo();
+            break;
+        case cmd::kEditRedo:
+            if (child) child->doc().document().redo();
+            break;
+        case cmd::kEditCopy:
+            if (child) child->view().copyToClipboard();
+            break;
+        case cmd::kEditCut:
+            if (child) child->view().cutToClipboard();
+            break;
+        case cmd::kEditPaste:
+            if (child) child->view().pasteFromClipboard();
+            break;
+        case cmd::kViewToolbar:
+            toolBar_->setVisible(!toolBar_->isVisible());
+            break;
+        case cmd::kViewStatusBar:
+            statusBar()->setVisible(!statusBar()->isVisible());
+            break;
+        case cmd::kViewControlBar:
+            propertyDock_->setVisible(!propertyDock_->isVisible());
+            break;
+        case cmd::kWindowCascade:
+            mdi_->cascadeSubWindows();
+            break;
+        case cmd::kWindowTile:
+            mdi_->tileSubWindows();
+            break;
+        case cmd::kAppAbout:
+            showAboutBox();
+            break;
+        default:
+            statusBar()->showMessage(qtext(msg::kNotAvailableYet), 5000);
+            break;
+    }
+    updateCommandUI();
+}
+
+// ---- Documents ---------------------------------------------------------------
+
+CChildFrame* CMainFrame::activeChild() const {
+    QMdiSubWindow* w = mdi_->activeSubWindow();
+    if (!w) {
+        const auto list = mdi_->subWindowList();
+        w = list.isEmpty() ? nullptr : list.back();
+    }
+    return qobject_cast<CChildFrame*>(w);
+}
+
+std::vector<CChildFrame*> CMainFrame::children() const {
+    std::vector<CChildFrame*> out;
+    for (QMdiSubWindow* w : mdi_->subWindowList())
+        if (auto* c = qobject_cast<CChildFrame*>(w)) out.push_back(c);
+    return out;
+}
+
+void CMainFrame::attach(CChildFrame* child) {
+    mdi_->addSubWindow(child);
+    CLumavoxView& view = child->view();
+    connect(&view, &CLumavoxView::stateChanged, this, [this, child] {
+        if (child == activeChild()) {
+            propertyBar_->rebuild();
+            updateCommandUI();
+        }
+    });
+    connect(&view, &CLumavoxView::pointerScreen, this, [this](int screen) {
+        pointerScreen_ = screen;
+        refreshPanes();
+    });
+    connect(&view, &CLumavoxView::command, this, [this](int id) { runCommand(id); });
+    connect(child, &QObject::destroyed, this, [this] {
+        // The menu bar of "no document" comes back after the last close.
+        QTimer::singleShot(0, this, [this] {
+            rebuildMenuBar();
+            propertyBar_->rebuild();
+            updateCommandUI();
+        });
+    });
+    view.setEditState(modes_.mode(), textEditingAllowed(modes_.mode(), false));
+    child->showMaximized();
+    view.setFocus();
+    rebuildMenuBar();
+    propertyBar_->rebuild();
+    updateCommandUI();
+}
+
+CChildFrame* CMainFrame::newDocument() {
+    NewDocumentDialog dialog(context_, this);
+    if (dialog.exec() != QDialog::Accepted) return nullptr;
+    return newDocument(dialog.signWidth(), dialog.signHeight(), dialog.colourType());
+}
+
+CChildFrame* CMainFrame::newDocument(int width, int height, int colourType) {
+    WorkArea work;
+    const std::string refusal = makeNewWorkArea(width, height, static_cast<uint8_t>(colourType),
+                                                "Main", 1, context_.mode(), *context_.clock, work);
+    if (!refusal.empty()) {
+        showMessage(this, refusal, Icon::Exclamation);
+        return nullptr;
+    }
+    auto doc = std::make_unique<CLumavoxDoc>(context_.mode(), *context_.clock, ++untitled_);
+    doc->document().adopt(std::move(work), false);
+    auto* child =
+        new CChildFrame(context_, std::move(doc), [this](CChildFrame* c) { return askToSave(c); });
+    attach(child);
+    return child;
+}
+
+CChildFrame* CMainFrame::openDocument(const QString& path) {
+    const QString canonical = QFileInfo(path).absoluteFilePath();
+    for (CChildFrame* c : children())
+        if (c->doc().hasPath() && QFileInfo(c->doc().path()).absoluteFilePath() == canonical) {
+            mdi_->setActiveSubWindow(c);
+            return c;
+        }
+    auto doc = std::make_unique<CLumavoxDoc>(context_.mode(), *context_.clock, 0);
+    OpenOptions options;
+    options.mode = context_.mode();
+    options.fontCheck = programDirFontCheck(context_.programDir);
+    std::string error;
+    std::vector<std::string> warnings;
+    if (!doc->document().open(ss(canonical), options, error, &warnings)) {
+        showMessage(this, error, Icon::Exclamation);
+        return nullptr;
+    }
+    for (const std::string& w : warnings)
+        showMessage(this, w, Icon::Information);
+    auto* child =
+        new CChildFrame(context_, std::move(doc), [this](CChildFrame* c) { return askToSave(c); });
+    attach(child);
+    addRecentFile(canonical);
+    return child;
+}
+
+bool CMainFrame::save(CChildFrame* child) {
+    if (!child->doc().hasPath()) return saveAs(child);
+    std::string error;
+    if (!child->doc().document().save(error)) {
+        showMessage(this, error, Icon::Error);
+        return false;
+    }
+    statusBar()->showMessage(qtext(msg::kReadyPrompt));
+    return true;
+}
+
+bool CMainFrame::saveAs(CChildFrame* child, const QString& givenPath) {
+    QString path = givenPath;
+    if (path.isEmpty()) {
+        const QString suggested =
+            child->doc().hasPath() ? child->doc().path() : child->doc().title() + ".glm";
+        path = saveAsQuestion_(suggested);
+        if (path.isEmpty()) return false;
+    }
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".glm");
+    std::string error;
+    if (!child->doc().document().saveAs(ss(path), error)) {
+        showMessage(this, error, Icon::Error);
+        return false;
+    }
+    addRecentFile(QFileInfo(path).absoluteFilePath());
+    return true;
+}
+
+bool CMainFrame::askToSave(CChildFrame* child) {
+    if (!child->doc().document().modified()) return true;
+    mdi_->setActiveSubWindow(child);
+    switch (saveQuestion_(child->doc().title())) {
+        case QMessageBox::Yes:
+        case QMessageBox::Save:
+            return save(child);
+        case QMessageBox::No:
+        case QMessageBox::Discard:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool CMainFrame::closeAll() {
+    for (CChildFrame* child : children()) {
+        if (!askToSave(child)) return false;
+    }
+    // Every question was answered: nothing more to ask while closing.
+    for (CChildFrame* child : children()) {
+        delete child;
+    }
+    return true;
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!closeAll()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void CMainFrame::addRecentFile(const QString& path) {
+    std::vector<std::string>& list = context_.recentFiles;
+    const std::string p = ss(path);
+    list.erase(std::remove(list.begin(), list.end(), p), list.end());
+    list.insert(list.begin(), p);
+    if (list.size() > kRecentFiles) list.resize(kRecentFiles);
+    rebuildMenuBar();
+}
+
+void CMainFrame::openRecentFile(int index) {
+    if (index < 0 || static_cast<size_t>(index) >= context_.recentFiles.size()) return;
+    const QString path = qs(context_.recentFiles[static_cast<size_t>(index)]);
+    if (!QFileInfo::exists(path)) {
+        showMessage(this, textf(msg::kRecentFileGone, {ss(path)}), Icon::Exclamation);
+        context_.recentFiles.erase(context_.recentFiles.begin() + index);
+        rebuildMenuBar();
+        return;
+    }
+    openDocument(path);
+}
+
+void CMainFrame::onSubWindowActivated() {
+    propertyBar_->rebuild();
+    updateCommandUI();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile()) openDocument(url.toLocalFile());
+    event->acceptProposedAction();
+}
+
+void CMainFrame::showLanguageDialog() {
+    if (!context_.language) return;
+    LanguageDialog dialog(*context_.language, this);
+    if (dialog.exec() == QDialog::Accepted) retranslate();
+}
+
+void CMainFrame::showAboutBox() {
+    AboutBox box(this);
+    box.exec();
+}
+
+void CMainFrame::retranslate() {
+    rebuildMenuBar();
+    toolBar_->setWindowTitle(qtext(msg::kToolbarTitle));
+    propertyDock_->setWindowTitle(qtext(msg::kPropertyBarTitle));
+    statusBar()->showMessage(qtext(msg::kReadyPrompt));
+    propertyBar_->rebuild();
+    updateCommandUI();
+}
+
+}  // namespace lumavox::ui
