@@ -7,6 +7,7 @@
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
@@ -17,6 +18,7 @@
 #include <QUrl>
 #include <algorithm>
 
+#include "app/ContextMenu.h"
 #include "app/TextEditor.h"
 #include "content/Document.h"
 #include "strings/StringTable.h"
@@ -314,6 +316,7 @@ void CMainFrame::createPropertyBar() {
     propertyDock_ = new QDockWidget(qtext(msg::kPropertyBarTitle), this);
     propertyDock_->setObjectName(QStringLiteral("propertybar"));
     propertyBar_ = new CPropertyBar(*this, propertyDock_);
+    propertyBar_->setRequestHandler([this](const PropertyResult& r) { handlePropertyRequest(r); });
     propertyDock_->setWidget(propertyBar_);
     addDockWidget(Qt::LeftDockWidgetArea, propertyDock_);
     connect(propertyDock_, &QDockWidget::visibilityChanged, this, &CMainFrame::updateCommandUI);
@@ -340,6 +343,7 @@ CommandState CMainFrame::commandState() const {
     s.previewOpen = modes_.mode() == kModePreview;
     s.clipboardHasText = clipboardHasText();
     s.clipboardHasItems = clipboardHasItems();
+    s.windowLayoutUserDefined = window_ && window_->userDefined();
     if (child) {
         CLumavoxView& view = child->view();
         TextEditor& editor = view.editor();
@@ -468,6 +472,31 @@ void CMainFrame::onCommand(int command) {
         case cmd::kAppAbout:
             showAboutBox();
             break;
+        case cmd::kEditItem:
+            if (child && child->view().editor().itemAtCaret() &&
+                child->view().editor().itemAtCaret()->kind == kWindowItem)
+                openWindowEditor();
+            else
+                statusBar()->showMessage(qtext(msg::kNotAvailableYet), 5000);
+            break;
+        case cmd::kWindowAddArea:
+        case cmd::kWindowDeleteArea:
+            if (window_) {
+                QtPrompter prompter(this);
+                if (command == cmd::kWindowAddArea)
+                    window_->addArea(prompter);
+                else
+                    window_->deleteArea(prompter);
+                if (windowChild_) windowChild_->view().viewport()->update();
+                propertyBar_->rebuild();
+            }
+            break;
+        case cmd::kWindowOrder:
+            if (window_) window_->beginOrderPass();
+            break;
+        case cmd::kEndEditWindowText:
+            endWindowFile();
+            break;
         default:
             statusBar()->showMessage(qtext(msg::kNotAvailableYet), 5000);
             break;
@@ -516,6 +545,9 @@ void CMainFrame::attach(CChildFrame* child) {
         });
     });
     view.setEditState(modes_.mode(), textEditingAllowed(modes_.mode(), false));
+    connect(&child->doc(), &CLumavoxDoc::changed, this, [this, child](unsigned) {
+        if (child == windowChild_ && windowChild_) windowChild_->view().viewport()->update();
+    });
     child->showMaximized();
     view.setFocus();
     rebuildMenuBar();
@@ -653,6 +685,111 @@ void CMainFrame::openRecentFile(int index) {
         return;
     }
     openDocument(path);
+}
+
+void CMainFrame::modeChanged() {
+    const int mode = modes_.mode();
+    for (CChildFrame* c : children()) {
+        const bool editsWindowFile = mode == kModeWindowFile && c == windowChild_;
+        c->view().setEditState(mode, textEditingAllowed(mode, editsWindowFile));
+    }
+    rebuildMenuBar();
+    propertyBar_->rebuild();
+    updateCommandUI();
+}
+
+bool CMainFrame::openWindowEditor() {
+    CChildFrame* child = activeChild();
+    if (!child || window_ || modes_.mode() != kModeText) return false;
+    window_ = WindowEditSession::open(child->doc().document(), child->view().editor().caret());
+    if (!window_) return false;
+    windowChild_ = child;
+    // The window editor lives as long as its document's window.
+    connect(child, &QObject::destroyed, this, [this, child] {
+        if (windowChild_ != child) return;
+        window_.reset();
+        windowChild_ = nullptr;
+        modes_.closeWindowEditor();
+        QTimer::singleShot(0, this, [this] { modeChanged(); });
+    });
+    modes_.openWindowEditor();
+    child->view().setWindowSession(window_.get());
+    modeChanged();
+    return true;
+}
+
+bool CMainFrame::leaveWindowEditor() {
+    if (!window_) return true;
+    QtPrompter prompter(this);
+    if (!window_->tryLeave(prompter)) return false;
+    if (windowChild_) windowChild_->view().setWindowSession(nullptr);
+    window_.reset();
+    windowChild_ = nullptr;
+    modes_.closeWindowEditor();
+    modeChanged();
+    return true;
+}
+
+void CMainFrame::endWindowFile() {
+    if (!window_ || modes_.mode() != kModeWindowFile) return;
+    window_->endEditAreaFile();
+    modes_.endWindowFile();
+    if (windowChild_) windowChild_->view().setWindowSession(window_.get());
+    modeChanged();
+}
+
+void CMainFrame::handlePropertyRequest(const PropertyResult& result) {
+    QtPrompter prompter(this);
+    switch (result.request) {
+        case PropertyRequest::OpenWindowEditor:
+            openWindowEditor();
+            break;
+        case PropertyRequest::LeaveWindowEditor:
+            // The checks passed in the engine already.
+            if (windowChild_) windowChild_->view().setWindowSession(nullptr);
+            window_.reset();
+            windowChild_ = nullptr;
+            modes_.closeWindowEditor();
+            modeChanged();
+            break;
+        case PropertyRequest::EditAreaFile:
+            modes_.beginWindowFile();
+            modeChanged();
+            if (windowChild_) windowChild_->view().setFocus();
+            break;
+        case PropertyRequest::ReturnToWindowEditor:
+            modes_.endWindowFile();
+            modeChanged();
+            break;
+        case PropertyRequest::ChooseAreaFile: {
+            QStringList choices;
+            for (const std::string& c : result.choices) choices << qs(c);
+            bool ok = false;
+            const QString chosen = QInputDialog::getItem(this, QString(), QString(), choices, 0,
+                                                         false, &ok);
+            if (ok) {
+                PropertyContext context;
+                context.document = windowChild_ ? &windowChild_->doc().document() : nullptr;
+                context.editor = windowChild_ ? &windowChild_->view().editor() : nullptr;
+                context.editMode = modes_.mode();
+                context.window = window_.get();
+                setAreaCall(context, ss(chosen), prompter);
+                if (windowChild_) windowChild_->view().viewport()->update();
+            }
+            break;
+        }
+        case PropertyRequest::OpenGraphicEditor:
+        case PropertyRequest::ReturnFromGraphic:
+            if (auto it = handlers_.find(cmd::kEditItem); it != handlers_.end())
+                it->second();
+            else
+                statusBar()->showMessage(qtext(msg::kNotAvailableYet), 5000);
+            break;
+        default:
+            break;
+    }
+    propertyBar_->rebuild();
+    updateCommandUI();
 }
 
 void CMainFrame::onSubWindowActivated() {

@@ -16,6 +16,8 @@
 
 #include "app/EditModes.h"
 #include "app/MenuTree.h"
+#include "app/PropertyBar.h"
+#include "app/WindowEditSession.h"
 #include "ui/frame/EditorContext.h"
 
 class QDockWidget;
@@ -65,6 +67,15 @@ class CMainFrame : public QMainWindow {
     QString paneText(int pane) const;
     CPropertyBar* propertyBar() const { return propertyBar_; }
 
+    // ---- The window editor ----
+    // Opens it on the window control at the caret of the active view.
+    bool openWindowEditor();
+    // Runs the leave checks and closes it; false when it stays open.
+    bool leaveWindowEditor();
+    WindowEditSession* windowSession() const { return window_.get(); }
+    // What the property bar could not finish itself.
+    void handlePropertyRequest(const PropertyResult& result);
+
     // The question asked before a modified document closes: Save, Discard or
     // Cancel. Tests answer it themselves.
     using SaveQuestion = std::function<QMessageBox::StandardButton(const QString& name)>;
@@ -101,6 +112,9 @@ class CMainFrame : public QMainWindow {
     void showAboutBox();
     void refreshPanes();
     const std::vector<MenuEntry>& currentMenu() const;
+    // Tells every view what the mode lets it do and rebuilds the menus.
+    void modeChanged();
+    void endWindowFile();
 
     EditorContext& context_;
     EditModeState modes_;
@@ -118,6 +132,8 @@ class CMainFrame : public QMainWindow {
     int pointerScreen_ = 0;
     int untitled_ = 0;
     const std::vector<MenuEntry>* shownMenu_ = nullptr;
+    std::unique_ptr<WindowEditSession> window_;
+    CChildFrame* windowChild_ = nullptr;
     SaveQuestion saveQuestion_;
     FileQuestion saveAsQuestion_;
 };

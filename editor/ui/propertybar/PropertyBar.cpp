@@ -54,6 +54,7 @@ CPropertyBar::CPropertyBar(CMainFrame& frame, QWidget* parent) : QWidget(parent)
 PropertyContext CPropertyBar::context() const {
     PropertyContext c;
     c.editMode = frame_.modes().mode();
+    c.window = frame_.windowSession();
     if (CChildFrame* child = frame_.activeChild()) {
         c.document = &child->doc().document();
         c.editor = &child->view().editor();

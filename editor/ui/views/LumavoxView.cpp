@@ -11,6 +11,8 @@
 
 #include "app/ContextMenu.h"
 #include "app/MenuTree.h"
+#include "content/WindowLayout.h"
+#include "content/FontCheck.h"
 #include "content/Vocabulary.h"
 #include "render/DocumentPicture.h"
 #include "render/SignStills.h"
@@ -62,11 +64,13 @@ void CLumavoxView::setDotSize(int dot) {
 void CLumavoxView::ensureFonts() {
     if (fontsTried_) return;
     fontsTried_ = true;
-    std::filesystem::path path;
     QtPrompter prompter(this);
-    const int height = doc_.document().work().signHeight;
-    if (FontSet::ChooseFontFile(height, context_.programDir, path, &prompter) == 1)
-        fonts_.Load(path, &prompter);
+    const FontFileCheck check =
+        checkFontFile(context_.programDir, doc_.document().work().signHeight, &prompter);
+    if (check.status == FontFileStatus::Ok)
+        fonts_.Load(check.path, &prompter);
+    else
+        prompter.message(fontFileCheckMessage(check), Icon::Exclamation);
     editor_.setFonts(fonts_.IsLoaded() ? &fonts_ : nullptr);
     rebuild();
 }
@@ -111,8 +115,12 @@ QPoint CLumavoxView::pictureOrigin() const {
 
 void CLumavoxView::updateScrollBars() {
     const QSize area = viewport()->size();
-    const int width = picture_.image().width() * dot_ + 2 * kMargin;
-    const int height = picture_.image().height() * dot_ + 2 * kMargin;
+    int width = picture_.image().width() * dot_ + 2 * kMargin;
+    int height = picture_.image().height() * dot_ + 2 * kMargin;
+    if (showsAreas()) {
+        width = doc_.document().work().signWidth * dot_ + 2 * kMargin;
+        height = doc_.document().work().signHeight * dot_ + 2 * kMargin;
+    }
     horizontalScrollBar()->setRange(0, std::max(0, width - area.width()));
     horizontalScrollBar()->setPageStep(area.width());
     horizontalScrollBar()->setSingleStep(dot_ * 8);
@@ -129,9 +137,13 @@ void CLumavoxView::resizeEvent(QResizeEvent* event) {
 void CLumavoxView::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
     painter.fillRect(viewport()->rect(), kBackground);
+    const QPoint origin = pictureOrigin();
+    if (showsAreas()) {
+        paintAreas(painter, origin);
+        return;
+    }
     const RgbImage& image = picture_.image();
     if (image.empty()) return;
-    const QPoint origin = pictureOrigin();
     const QRect target(origin, QSize(image.width() * dot_, image.height() * dot_));
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.drawImage(target, asQImage(image));
@@ -142,6 +154,80 @@ void CLumavoxView::paintEvent(QPaintEvent*) {
                                c.height * dot_),
                          QColor(255, 255, 255));
     }
+}
+
+void CLumavoxView::setWindowSession(WindowEditSession* session) {
+    window_ = session;
+    updateScrollBars();
+    viewport()->update();
+    emit stateChanged();
+}
+
+// The window editor's picture: the dark sign with every area outlined, the
+// selected one filled, each labelled with its place in the display order.
+void CLumavoxView::paintAreas(QPainter& painter, QPoint origin) {
+    const WorkArea& work = doc_.document().work();
+    const QRect sign(origin, QSize(work.signWidth * dot_, work.signHeight * dot_));
+    painter.fillRect(sign, Qt::black);
+    const WindowControl& control = window_->control();
+    const std::optional<size_t> selected = window_->selected();
+    const QColor outline[] = {QColor(255, 64, 64), QColor(64, 255, 64), QColor(255, 255, 64)};
+    QFont font = painter.font();
+    font.setPixelSize(std::clamp(dot_ * 4, 9, 14));
+    painter.setFont(font);
+    for (size_t i = 0; i < control.areas.size(); ++i) {
+        const AreaRect r = areaRect(control.areas[i]);
+        const QRect rect(origin.x() + r.left * dot_, origin.y() + r.top * dot_,
+                         (r.right - r.left) * dot_, (r.bottom - r.top) * dot_);
+        const QColor colour = outline[i % 3];
+        if (selected && *selected == i) painter.fillRect(rect, QColor(colour.red() / 3, colour.green() / 3, colour.blue() / 3));
+        painter.setPen(QPen(colour, 1));
+        painter.drawRect(rect.adjusted(0, 0, -1, -1));
+        painter.drawText(rect.adjusted(2, 1, -1, -1), Qt::AlignLeft | Qt::AlignTop,
+                         QStringLiteral("Win %1 [%2]").arg(i + 1).arg(control.areas[i].order + 1));
+    }
+}
+
+void CLumavoxView::areaClick(QPoint point) {
+    const QPoint origin = pictureOrigin();
+    const int x = (point.x() - origin.x()) / std::max(dot_, 1);
+    const int y = (point.y() - origin.y()) / std::max(dot_, 1);
+    const std::optional<size_t> area = window_->areaAt(x, y);
+    if (window_->orderPassActive())
+        window_->clickArea(area);
+    else
+        window_->select(area);
+    viewport()->update();
+    emit stateChanged();
+}
+
+bool CLumavoxView::areaKey(QKeyEvent* event) {
+    std::optional<WindowEditor::Direction> direction;
+    switch (event->key()) {
+        case Qt::Key_Left:
+            direction = WindowEditor::Direction::Left;
+            break;
+        case Qt::Key_Right:
+            direction = WindowEditor::Direction::Right;
+            break;
+        case Qt::Key_Up:
+            direction = WindowEditor::Direction::Up;
+            break;
+        case Qt::Key_Down:
+            direction = WindowEditor::Direction::Down;
+            break;
+        case Qt::Key_Tab:
+            window_->selectNext();
+            viewport()->update();
+            emit stateChanged();
+            return true;
+        default:
+            return false;
+    }
+    if (!window_->move(*direction)) QApplication::beep();
+    viewport()->update();
+    emit stateChanged();
+    return true;
 }
 
 void CLumavoxView::restartCaret() {
@@ -199,6 +285,10 @@ void CLumavoxView::typeText(const QString& text) {
 }
 
 void CLumavoxView::keyPressEvent(QKeyEvent* event) {
+    if (showsAreas()) {
+        if (!areaKey(event)) QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
     const bool shift = event->modifiers() & Qt::ShiftModifier;
     const bool control = event->modifiers() & Qt::ControlModifier;
     std::optional<TextEditor::Move> move;
@@ -306,6 +396,10 @@ void CLumavoxView::mousePressEvent(QMouseEvent* event) {
         QAbstractScrollArea::mousePressEvent(event);
         return;
     }
+    if (showsAreas()) {
+        areaClick(event->position().toPoint());
+        return;
+    }
     const int index = itemAt(event->position().toPoint());
     if (index < 0) return;
     editor_.setCaret(static_cast<size_t>(index), event->modifiers() & Qt::ShiftModifier);
@@ -382,7 +476,7 @@ void addEntries(QMenu* menu, const std::vector<ContextMenuEntry>& entries) {
 }  // namespace
 
 void CLumavoxView::contextMenuEvent(QContextMenuEvent* event) {
-    if (!editor_.editable()) return;
+    if (!editor_.editable() || showsAreas()) return;
     ContextMenuState state;
     state.editMode = editMode_;
     state.family = context_.mode();

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "app/TextEditor.h"
+#include "app/WindowEditSession.h"
 #include "render/EditPicture.h"
 #include "render/FontSet.h"
 #include "ui/frame/EditorContext.h"
@@ -35,6 +36,12 @@ class CLumavoxView : public QAbstractScrollArea {
     // The program's mode and whether it lets this view change its text.
     void setEditState(int editMode, bool editable);
     int editMode() const { return editMode_; }
+    // The window editor on a window control of this view's file (edit mode
+    // 1): the view shows the sign with the control's areas instead of the
+    // text. Null ends it.
+    void setWindowSession(WindowEditSession* session);
+    WindowEditSession* windowSession() const { return window_; }
+
     // Pixels per sign dot.
     int dotSize() const { return dot_; }
     void setDotSize(int dot);
@@ -82,6 +89,10 @@ class CLumavoxView : public QAbstractScrollArea {
     QPoint pictureOrigin() const;
     void typeText(const QString& text);
     void onDocumentChanged(unsigned changes);
+    bool showsAreas() const { return window_ && window_->editMode() == 1; }
+    void paintAreas(QPainter& painter, QPoint origin);
+    bool areaKey(QKeyEvent* event);
+    void areaClick(QPoint viewportPoint);
 
     EditorContext& context_;
     CLumavoxDoc& doc_;
@@ -96,6 +107,7 @@ class CLumavoxView : public QAbstractScrollArea {
     bool selecting_ = false;
     int lastScreen_ = 0;
     QMetaObject::Connection docConnection_;
+    WindowEditSession* window_ = nullptr;
 };
 
 }  // namespace lumavox::ui
