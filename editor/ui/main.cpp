@@ -10,10 +10,8 @@
 #include <optional>
 #include <string>
 
-#include "app/LanguageManager.h"
-#include "app/Settings.h"
-#include "platform/Files.h"
-#include "platform/Profile.h"
+#include "app/Application.h"
+#include "app/embedded/EmbeddedResources.h"
 #include "ui/frame/ChildFrame.h"
 #include "ui/frame/EditorContext.h"
 #include "ui/frame/MainFrame.h"
@@ -35,31 +33,32 @@ int main(int argc, char** argv) {
         }
     }
 
+    // The application object comes first: defaults, language layer, gateway binding.
+    EditorApplication application(ApplicationEnvironment::fromSystem(home), embeddedResources());
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("LUMAVOX"));
+    application.InitInstance();
 
     ui::EditorContext context;
-    context.programDir = resolveProgramDir(home);
-    LanguageManager language(context.programDir);
-    language.startUp();
-    SettingsStore store(context.programDir, userStorePath());
-    Settings settings = store.LoadSettings();
-    context.language = &language;
-    context.store = &store;
-    context.settings = &settings;
-    context.defaultFontName = store.DefaultFontName();
+    context.programDir = application.environment().programDir;
+    context.language = &application.language();
+    context.store = &application.settingsStore();
+    context.settings = &application.settings();
+    context.recent = &application.recentFiles();
+    context.defaultFontName = application.settingsStore().DefaultFontName();
 
     ui::CMainFrame frame(context);
+    // The command line names a document, else the program starts with a new one.
     if (document) {
         frame.openDocument(QString::fromStdString(*document));
     } else {
-        const DefaultSignSize size = store.LoadDefaultSignSize();
+        const DefaultSignSize size = application.settingsStore().LoadDefaultSignSize();
         frame.newDocument(size.width, size.height, size.colourType);
     }
+    int status = 0;
     if (screenshot) {
         frame.resize(1280, 800);
         frame.show();
-        int status = 0;
         QTimer::singleShot(200, &frame, [&] {
             if (!frame.grab().save(QString::fromStdString(*screenshot), "PNG")) {
                 std::fprintf(stderr, "lumavox: cannot write %s\n", screenshot->c_str());
@@ -71,11 +70,11 @@ int main(int argc, char** argv) {
             app.quit();
         });
         app.exec();
-        return status;
+    } else {
+        frame.showMaximized();
+        status = app.exec();
     }
-    frame.showMaximized();
-    const int status = app.exec();
     std::string error;
-    if (!store.SaveSettings(settings, error)) std::fprintf(stderr, "lumavox: %s\n", error.c_str());
+    if (!application.ExitInstance(error)) std::fprintf(stderr, "lumavox: %s\n", error.c_str());
     return status;
 }

@@ -1,13 +1,14 @@
 // The main window as a person uses it: menus, command availability, typing,
 // undo, the clipboard, the status panes, the property bar and the questions.
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QTableWidget>
 #include <QTest>
 #include <fstream>
-#include <gtest/gtest.h>
 
 #include "UiTestSupport.h"
 #include "app/MenuTree.h"
@@ -22,7 +23,8 @@ namespace {
 
 QStringList menuTitles(ui::CMainFrame& frame) {
     QStringList titles;
-    for (QAction* a : frame.menuBar()->actions()) titles << a->text();
+    for (QAction* a : frame.menuBar()->actions())
+        titles << a->text();
     return titles;
 }
 
@@ -35,6 +37,12 @@ std::string typedText(ui::CChildFrame& child) {
     return s;
 }
 
+// A key press that carries any character (QTest's own helpers take ASCII only).
+void typeCharacter(QWidget* widget, const QString& character) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, character);
+    QApplication::sendEvent(widget, &press);
+}
+
 bool enabled(ui::CMainFrame& frame, int command) {
     frame.updateCommandUI();
     return frame.action(command)->isEnabled();
@@ -44,9 +52,9 @@ TEST(MainFrame, MenusFollowTheDocumentAndTheFamily) {
     FrameFixture kv2;
     EXPECT_EQ(menuTitles(kv2.frame()), (QStringList{"&File", "&View", "&Help"}));
     ASSERT_NE(kv2.frame().newDocument(160, 16, 0), nullptr);
-    EXPECT_EQ(menuTitles(kv2.frame()),
-              (QStringList{"&File", "&Edit", "Insert", "&Update", "&Read", "&Communication Settings",
-                           "File &Manage", "&View", "&Window", "&Help"}));
+    EXPECT_EQ(menuTitles(kv2.frame()), (QStringList{"&File", "&Edit", "Insert", "&Update", "&Read",
+                                                    "&Communication Settings", "File &Manage",
+                                                    "&View", "&Window", "&Help"}));
 
     FrameFixture nvs(SignMode::NVS);
     nvs.frame().newDocument(160, 16, 0);
@@ -92,9 +100,9 @@ TEST(MainFrame, TypingInsertsAndOverwritesWithTheStatusPane) {
     QTest::keyClicks(&view, "Z");
     EXPECT_EQ(typedText(*child), "xyZ");
     // A character the sign's set lacks is refused, not garbled.
-    QTest::keyClicks(&view, QString::fromUtf8("\u4e2d"));
+    typeCharacter(&view, QString::fromUtf8("\u4e2d"));
     EXPECT_EQ(typedText(*child), "xyZ");
-    QTest::keyClicks(&view, QString::fromUtf8("\u00e9"));  // é is sign code 130
+    typeCharacter(&view, QString::fromUtf8("\u00e9"));  // é is sign code 130
     EXPECT_EQ(child->doc().document().currentFile()->items[3].ch().character, 130);
     EXPECT_TRUE(child->doc().document().modified());
 }
@@ -163,7 +171,7 @@ TEST(MainFrame, ClosingAModifiedDocumentAsksFirst) {
     ASSERT_NE(reopened, nullptr);
     EXPECT_EQ(typedText(*reopened), "X");
     EXPECT_FALSE(reopened->doc().document().modified());
-    EXPECT_EQ(f.context().recentFiles.front(), std::filesystem::absolute(saved).string());
+    EXPECT_EQ(f.context().recentFiles().files().front(), std::filesystem::absolute(saved).string());
 }
 
 TEST(MainFrame, ARefusedDocumentOpensNothingAndSaysWhy) {

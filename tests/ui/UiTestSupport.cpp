@@ -1,11 +1,11 @@
 #include "UiTestSupport.h"
 
+#include <gtest/gtest.h>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
 #include <cstdlib>
-#include <gtest/gtest.h>
 
 namespace lumavox::test {
 
@@ -32,7 +32,8 @@ FrameFixture::FrameFixture(SignMode mode) {
 
 FrameFixture::~FrameFixture() {
     // Nothing may be asked while the fixture goes away.
-    for (ui::CChildFrame* child : frame_->children()) delete child;
+    for (ui::CChildFrame* child : frame_->children())
+        delete child;
     frame_.reset();
 }
 

@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "support/TestSupport.h"
-#include "ui/frame/EditorContext.h"
 #include "ui/frame/ChildFrame.h"
+#include "ui/frame/EditorContext.h"
 #include "ui/frame/MainFrame.h"
 
 class QWidget;

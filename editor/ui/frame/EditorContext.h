@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/LanguageManager.h"
+#include "app/RecentFiles.h"
 #include "app/Settings.h"
 #include "content/Model.h"
 #include "platform/Clock.h"
@@ -16,14 +17,19 @@ namespace lumavox::ui {
 
 struct EditorContext {
     std::filesystem::path programDir;
-    SettingsStore* store = nullptr;
+    const SettingsStore* store = nullptr;
     Settings* settings = nullptr;
     LanguageManager* language = nullptr;
     const Clock* clock = &SystemClock::instance();
     std::string defaultFontName = "SS7";
-    std::vector<std::string> recentFiles;  // most recent first, at most 4
+    // The File menu's list: the application's, which keeps it between runs.
+    RecentFileList* recent = nullptr;
 
     SignMode mode() const { return settings ? settings->mode : SignMode::KV2; }
+    RecentFileList& recentFiles() { return recent ? *recent : ownRecent_; }
+
+  private:
+    RecentFileList ownRecent_;  // when no application keeps one
 };
 
 }  // namespace lumavox::ui

@@ -19,6 +19,7 @@
 #include <algorithm>
 
 #include "app/ContextMenu.h"
+#include "app/NvsMenu.h"
 #include "app/TextEditor.h"
 #include "content/Document.h"
 #include "strings/StringTable.h"
@@ -38,8 +39,6 @@
 namespace lumavox::ui {
 
 namespace {
-
-constexpr size_t kRecentFiles = 4;
 
 // The shortcuts of the menus and the extra accelerators of the editor.
 QList<QKeySequence> shortcutsFor(int command) {
@@ -130,7 +129,19 @@ CMainFrame::CMainFrame(EditorContext& context, QWidget* parent)
             &CMainFrame::updateCommandUI);
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    // Nothing reaches this frame while its parts go away.
+    disconnect(QGuiApplication::clipboard(), nullptr, this, nullptr);
+    disconnect(mdi_, nullptr, this, nullptr);
+    disconnect(propertyDock_, nullptr, this, nullptr);
+    for (CChildFrame* child : children()) {
+        disconnect(child, nullptr, this, nullptr);
+        disconnect(&child->view(), nullptr, this, nullptr);
+        disconnect(&child->doc(), nullptr, this, nullptr);
+        delete child;
+    }
+    window_.reset();
+}
 
 // ---- Commands and menus ------------------------------------------------------
 
@@ -184,36 +195,60 @@ const std::vector<MenuEntry>& CMainFrame::currentMenu() const {
     return children().empty() ? noDocumentMenu() : mainMenu();
 }
 
+namespace {
+// A menu bar with the chosen language's texts in place of the built-in ones.
+std::vector<MenuEntry> translatedMenu(const std::vector<MenuEntry>& bar, int base,
+                                      const LanguageManager* language) {
+    std::vector<MenuEntry> out = bar;
+    if (!language) return out;
+    std::map<std::vector<int>, int> numbers;
+    for (const NumberedMenuEntry& n : numberMenu(bar, base))
+        numbers[n.position] = n.number;
+    std::vector<int> position;
+    std::function<void(std::vector<MenuEntry>&)> walk = [&](std::vector<MenuEntry>& items) {
+        for (size_t i = 0; i < items.size(); ++i) {
+            position.push_back(static_cast<int>(i));
+            if (auto it = numbers.find(position); it != numbers.end()) {
+                std::string text = language->MenuText(it->second);
+                if (!text.empty()) items[i].text = text;
+            }
+            if (items[i].kind == MenuEntry::Popup) walk(items[i].items);
+            position.pop_back();
+        }
+    };
+    walk(out);
+    return out;
+}
+
+bool holds(const MenuEntry& popup, int command) {
+    for (const MenuEntry& e : popup.items)
+        if (e.command == command) return true;
+    return false;
+}
+}  // namespace
+
 void CMainFrame::rebuildMenuBar() {
     const std::vector<MenuEntry>& bar = currentMenu();
-    shownMenu_ = &bar;
     int base = kMainMenuBase;
     if (&bar == &noDocumentMenu()) base = kNoDocumentMenuBase;
     if (&bar == &graphicEditorMenu()) base = kGraphicMenuBase;
     if (&bar == &windowEditorMenu()) base = kWindowFileMenuBase;
-    std::map<const MenuEntry*, int> numbers;
-    for (const NumberedMenuEntry& n : numberMenu(bar, base))
-        numbers[n.entry] = n.number;
+    // Translated first, then the NVS family's removals, which go by command.
+    shownMenu_ = translatedMenu(bar, base, context_.language);
+    if (&bar == &mainMenu() && context_.mode() == SignMode::NVS)
+        shownMenu_ = nvsMainMenu(shownMenu_);
 
     QMenuBar* menus = menuBar();
     menus->clear();
-    const bool nvs = context_.mode() == SignMode::NVS;
-    for (const MenuEntry& top : bar) {
+    for (const MenuEntry& top : shownMenu_) {
         if (top.kind != MenuEntry::Popup) continue;
-        // The NVS family has no read-back.
-        if (nvs && top.text == "&Read") continue;
-        std::string title = top.text;
-        if (auto it = numbers.find(&top); it != numbers.end() && context_.language) {
-            std::string translated = context_.language->MenuText(it->second);
-            if (!translated.empty()) title = translated;
-        }
-        QMenu* menu = menus->addMenu(qs(title));
-        fillMenu(menu, top.items, numbers);
+        QMenu* menu = menus->addMenu(qs(top.text));
+        fillMenu(menu, top.items);
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::updateCommandUI);
-        if (top.text == "&Window") {
-            connect(menu, &QMenu::aboutToShow, this, [this, menu, items = &top.items, numbers] {
+        if (holds(top, cmd::kWindowCascade)) {
+            connect(menu, &QMenu::aboutToShow, this, [this, menu, items = top.items] {
                 menu->clear();
-                fillMenu(menu, *items, numbers);
+                fillMenu(menu, items);
                 const auto windows = mdi_->subWindowList();
                 if (!windows.isEmpty()) menu->addSeparator();
                 int n = 1;
@@ -230,27 +265,21 @@ void CMainFrame::rebuildMenuBar() {
     }
 }
 
-void CMainFrame::fillMenu(QMenu* menu, const std::vector<MenuEntry>& items,
-                          const std::map<const MenuEntry*, int>& numbers) {
+void CMainFrame::fillMenu(QMenu* menu, const std::vector<MenuEntry>& items) {
     for (const MenuEntry& e : items) {
-        std::string shown = e.text;
-        if (auto it = numbers.find(&e); it != numbers.end() && context_.language) {
-            std::string translated = context_.language->MenuText(it->second);
-            if (!translated.empty()) shown = translated;
-        }
         switch (e.kind) {
             case MenuEntry::Separator:
                 menu->addSeparator();
                 break;
             case MenuEntry::Popup:
-                fillMenu(menu->addMenu(qs(shown)), e.items, numbers);
+                fillMenu(menu->addMenu(qs(e.text)), e.items);
                 break;
             case MenuEntry::Command:
                 if (e.command == cmd::kRecentFileFirst) {
-                    makeAction(e, shown);
+                    makeAction(e, e.text);
                     fillRecentFiles(menu);
                 } else {
-                    menu->addAction(makeAction(e, shown));
+                    menu->addAction(makeAction(e, e.text));
                 }
                 break;
         }
@@ -258,13 +287,13 @@ void CMainFrame::fillMenu(QMenu* menu, const std::vector<MenuEntry>& items,
 }
 
 void CMainFrame::fillRecentFiles(QMenu* menu) {
-    if (context_.recentFiles.empty()) {
+    const RecentFileList& recent = context_.recentFiles();
+    if (recent.files().empty()) {
         menu->addAction(action(cmd::kRecentFileFirst));
         return;
     }
-    for (size_t i = 0; i < context_.recentFiles.size() && i < kRecentFiles; ++i) {
-        QAction* a = menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(
-            qs(context_.recentFiles[i]).replace('&', QStringLiteral("&&"))));
+    for (size_t i = 0; i < recent.files().size(); ++i) {
+        QAction* a = menu->addAction(qs(recent.menuText(i)));
         a->setStatusTip(qs(text(cmd::kRecentFileFirst)));
         connect(a, &QAction::triggered, this, [this, i] { openRecentFile(static_cast<int>(i)); });
     }
@@ -667,24 +696,21 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 }
 
 void CMainFrame::addRecentFile(const QString& path) {
-    std::vector<std::string>& list = context_.recentFiles;
-    const std::string p = ss(path);
-    list.erase(std::remove(list.begin(), list.end(), p), list.end());
-    list.insert(list.begin(), p);
-    if (list.size() > kRecentFiles) list.resize(kRecentFiles);
+    context_.recentFiles().add(ss(path));
     rebuildMenuBar();
 }
 
 void CMainFrame::openRecentFile(int index) {
-    if (index < 0 || static_cast<size_t>(index) >= context_.recentFiles.size()) return;
-    const QString path = qs(context_.recentFiles[static_cast<size_t>(index)]);
-    if (!QFileInfo::exists(path)) {
-        showMessage(this, textf(msg::kRecentFileGone, {ss(path)}), Icon::Exclamation);
-        context_.recentFiles.erase(context_.recentFiles.begin() + index);
+    const std::vector<std::string>& files = context_.recentFiles().files();
+    if (index < 0 || static_cast<size_t>(index) >= files.size()) return;
+    const std::string path = files[static_cast<size_t>(index)];
+    if (!QFileInfo::exists(qs(path))) {
+        showMessage(this, textf(msg::kRecentFileGone, {path}), Icon::Exclamation);
+        context_.recentFiles().remove(path);
         rebuildMenuBar();
         return;
     }
-    openDocument(path);
+    openDocument(qs(path));
 }
 
 void CMainFrame::modeChanged() {
@@ -763,10 +789,11 @@ void CMainFrame::handlePropertyRequest(const PropertyResult& result) {
             break;
         case PropertyRequest::ChooseAreaFile: {
             QStringList choices;
-            for (const std::string& c : result.choices) choices << qs(c);
+            for (const std::string& c : result.choices)
+                choices << qs(c);
             bool ok = false;
-            const QString chosen = QInputDialog::getItem(this, QString(), QString(), choices, 0,
-                                                         false, &ok);
+            const QString chosen =
+                QInputDialog::getItem(this, QString(), QString(), choices, 0, false, &ok);
             if (ok) {
                 PropertyContext context;
                 context.document = windowChild_ ? &windowChild_->doc().document() : nullptr;
@@ -814,8 +841,11 @@ void CMainFrame::showLanguageDialog() {
 }
 
 void CMainFrame::showAboutBox() {
-    AboutBox box(this);
-    box.exec();
+    AboutBox box(context_.language, this);
+    if (box.exec() == QDialog::Accepted && box.companyRequested()) {
+        CompanyBox company(context_.language, this);
+        company.exec();
+    }
 }
 
 void CMainFrame::retranslate() {

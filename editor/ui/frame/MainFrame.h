@@ -96,8 +96,7 @@ class CMainFrame : public QMainWindow {
     void createActions();
     QAction* makeAction(const MenuEntry& entry, const std::string& shownText);
     void rebuildMenuBar();
-    void fillMenu(QMenu* menu, const std::vector<MenuEntry>& items,
-                  const std::map<const MenuEntry*, int>& numbers);
+    void fillMenu(QMenu* menu, const std::vector<MenuEntry>& items);
     void fillRecentFiles(QMenu* menu);
     void createToolBar();
     void createStatusBar();
@@ -131,7 +130,7 @@ class CMainFrame : public QMainWindow {
     QLabel* typingPane_ = nullptr;
     int pointerScreen_ = 0;
     int untitled_ = 0;
-    const std::vector<MenuEntry>* shownMenu_ = nullptr;
+    std::vector<MenuEntry> shownMenu_;
     std::unique_ptr<WindowEditSession> window_;
     CChildFrame* windowChild_ = nullptr;
     SaveQuestion saveQuestion_;

@@ -11,9 +11,9 @@
 
 #include "app/ContextMenu.h"
 #include "app/MenuTree.h"
-#include "content/WindowLayout.h"
 #include "content/FontCheck.h"
 #include "content/Vocabulary.h"
+#include "content/WindowLayout.h"
 #include "render/DocumentPicture.h"
 #include "render/SignStills.h"
 #include "strings/SignCharset.h"
@@ -180,7 +180,8 @@ void CLumavoxView::paintAreas(QPainter& painter, QPoint origin) {
         const QRect rect(origin.x() + r.left * dot_, origin.y() + r.top * dot_,
                          (r.right - r.left) * dot_, (r.bottom - r.top) * dot_);
         const QColor colour = outline[i % 3];
-        if (selected && *selected == i) painter.fillRect(rect, QColor(colour.red() / 3, colour.green() / 3, colour.blue() / 3));
+        if (selected && *selected == i)
+            painter.fillRect(rect, QColor(colour.red() / 3, colour.green() / 3, colour.blue() / 3));
         painter.setPen(QPen(colour, 1));
         painter.drawRect(rect.adjusted(0, 0, -1, -1));
         painter.drawText(rect.adjusted(2, 1, -1, -1), Qt::AlignLeft | Qt::AlignTop,
