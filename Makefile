@@ -1,11 +1,11 @@
 # LUMAVOX build entry points. `make run` and `make test` are all a newcomer needs.
 BUILD ?= build
 GENERATOR ?= Ninja
-APT_PACKAGES := cmake ninja-build g++ make pkg-config libgtest-dev libserialport-dev libasio-dev libpng-dev
+APT_PACKAGES := cmake ninja-build g++ make pkg-config libgtest-dev libserialport-dev libasio-dev libpng-dev qt6-base-dev
 FUZZ_PACKAGES := clang
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps install-packages configure build test run bench fuzz tsan fonts format clean install
+.PHONY: deps install-packages configure build test run screenshot bench fuzz tsan fonts format clean install
 
 # Installs the Debian packages the build needs, only when some are missing.
 deps:
@@ -29,14 +29,25 @@ build: configure
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j2
 
-# Until the editor's window exists: write a demonstration document, show what it
-# holds, and show the sign body of its main text file.
+# With a display: the editor on the demonstration document. Without one: write
+# the demonstration document, show what it holds and its main text's sign body,
+# send it to the virtual sign and read it back.
 run: build
 	@mkdir -p $(BUILD)/demo
 	$(BUILD)/bin/lumavox-cli demo $(BUILD)/demo/welcome.glm
-	$(BUILD)/bin/lumavox-cli dump $(BUILD)/demo/welcome.glm
-	$(BUILD)/bin/lumavox-cli body $(BUILD)/demo/welcome.glm Main
-	bash tools/demo.sh $(BUILD)/bin
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	    $(BUILD)/bin/lumavox $(BUILD)/demo/welcome.glm; \
+	else \
+	    $(BUILD)/bin/lumavox-cli dump $(BUILD)/demo/welcome.glm && \
+	    $(BUILD)/bin/lumavox-cli body $(BUILD)/demo/welcome.glm Main && \
+	    bash tools/demo.sh $(BUILD)/bin; \
+	fi
+
+# A picture of the editor's window with the demonstration document (no display needed).
+screenshot: build
+	@mkdir -p $(BUILD)/demo
+	$(BUILD)/bin/lumavox-cli demo $(BUILD)/demo/welcome.glm
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/lumavox $(BUILD)/demo/welcome.glm --screenshot docs/editor.png
 
 # Installs the programs, their files and the desktop integration under PREFIX
 # (DESTDIR is honoured for packaging), then refreshes the desktop's document
@@ -51,6 +62,7 @@ install: build
 
 bench: build
 	$(BUILD)/bin/bench_document
+	$(BUILD)/bin/bench_editor
 
 # libFuzzer targets under AddressSanitizer and UndefinedBehaviorSanitizer.
 # FUZZ_SECONDS per target (default 600).

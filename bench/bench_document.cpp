@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "MaximalDocument.h"
 #include "content/Document.h"
 #include "platform/Files.h"
 
@@ -36,43 +37,6 @@ void resetPeak() {
     std::ofstream("/proc/self/clear_refs") << "5";
 }
 
-WorkArea maximalWorkArea() {
-    WorkArea work;
-    for (int f = 0; f < kMaxTextFiles; ++f) {
-        TextFile file;
-        file.name = "TEXT" + std::to_string(f);
-        for (int i = 0; i < 9999; ++i) {
-            if (i % 100 == 50) {
-                ControlParams p;
-                p.valueA = static_cast<uint16_t>(i % 44);
-                file.items.push_back(TextItem::control(kMove, p));
-                continue;
-            }
-            CharItem c;
-            c.font = 1;
-            c.colour = static_cast<uint8_t>(1 + i % 3);
-            c.character = static_cast<uint16_t>('A' + i % 26);
-            file.items.push_back(TextItem::character(c));
-        }
-        CharItem end;
-        end.character = kCR;
-        file.items.push_back(TextItem::character(end));
-        work.textFiles.push_back(std::move(file));
-    }
-    for (int g = 0; g < kMaxGraphics; ++g) {
-        GraphicFile gf;
-        gf.name = "PIC" + std::to_string(g);
-        gf.width = 160;
-        gf.height = 16;
-        gf.pixels.resize(160 * 16);
-        for (size_t i = 0; i < gf.pixels.size(); ++i)
-            gf.pixels[i] = (i * 7 + g) % 5 == 0 ? kPixelRed : kPixelOff;
-        work.graphics.push_back(std::move(gf));
-    }
-    work.tasks.resize(kMaxScheduleTasks);
-    return work;
-}
-
 double msSince(std::chrono::steady_clock::time_point t) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t).count();
 }
@@ -81,7 +45,7 @@ double msSince(std::chrono::steady_clock::time_point t) {
 
 int main() {
     const SystemClock& clock = SystemClock::instance();
-    WorkArea work = maximalWorkArea();
+    WorkArea work = bench::maximalWorkArea();
     char dirTemplate[] = "/tmp/lumavox-bench-XXXXXX";
     if (!mkdtemp(dirTemplate)) return 1;
     std::filesystem::path path = std::filesystem::path(dirTemplate) / "maximal.glm";

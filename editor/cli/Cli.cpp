@@ -8,7 +8,7 @@
 #include "app/LanguageCheck.h"
 #include "app/LanguageManager.h"
 #include "app/Settings.h"
-#include "cli/Demo.h"
+#include "app/Demo.h"
 #include "cli/Dump.h"
 #include "cli/SignOperations.h"
 #include "content/Document.h"

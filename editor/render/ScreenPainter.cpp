@@ -1,6 +1,7 @@
 #include "render/ScreenPainter.h"
 
 #include "content/Vocabulary.h"
+#include "content/WindowLayout.h"
 #include "render/DotColours.h"
 #include "render/Rasteriser.h"
 
@@ -86,6 +87,32 @@ void ScreenPainter::draw(RgbImage& image, const Screen& screen) {
                 paint.kind = selected ? GlyphPaint::Kind::Selected : GlyphPaint::Kind::Marker;
                 drawGlyph(image, p.x, p.y, {glyph_.data(), size.width, size.height, rowBytes},
                           paint, clip);
+                break;
+            }
+            case kWindowItem: {
+                // The edit view outlines the window's areas where they will show.
+                if (!editView) break;
+                const WindowControl& w = item.window();
+                const Rect bounds = windowBounds(w);
+                const Rgb colour = selected ? colours::kWhite : colours::kLightBlue;
+                for (const WindowArea& area : w.areas) {
+                    const AreaRect r = areaRect(area);
+                    const int left = p.x + r.left - bounds.x;
+                    const int top = p.y + r.top - bounds.y;
+                    const int right = p.x + r.right - bounds.x - 1;
+                    const int bottom = p.y + r.bottom - bounds.y - 1;
+                    auto dot = [&](int x, int y) {
+                        if (clip.inside(x, y) && image.contains(x, y)) image.set(x, y, colour);
+                    };
+                    for (int x = left; x <= right; ++x) {
+                        dot(x, top);
+                        dot(x, bottom);
+                    }
+                    for (int y = top; y <= bottom; ++y) {
+                        dot(left, y);
+                        dot(right, y);
+                    }
+                }
                 break;
             }
             case kInclude: {

@@ -1,4 +1,5 @@
 #include "strings/StringTable.h"
+#include "strings/WindowTexts.h"
 
 #include <map>
 #include <mutex>
@@ -415,6 +416,7 @@ const std::map<int, std::string>& table() {
             {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"});
         addNames(t, msg::kMarkerAM, {"AM", "A", "PM", "P", "am", "a", "pm", "p"});
         addNames(t, msg::kOrdinalSt, {"st", "nd", "rd", "th"});
+        addWindowTexts(t);
         return t;
     }();
     return t;

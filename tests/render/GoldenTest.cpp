@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <map>
 
-#include "cli/Demo.h"
+#include "app/Demo.h"
 #include "content/FontCheck.h"
 #include "content/WindowLayout.h"
 #include "render/FontSet.h"

@@ -1,4 +1,4 @@
-#include "cli/Demo.h"
+#include "app/Demo.h"
 
 #include "content/WindowLayout.h"
 

@@ -1,0 +1,40 @@
+// The texts of the editor's window: the status-bar prompt of every menu
+// command (under the command's own number) and the questions and labels of the
+// main window. They belong to the string table like every other text, so a
+// language file can replace them.
+#pragma once
+
+#include <map>
+#include <string>
+
+namespace lumavox {
+
+namespace msg {
+enum : int {
+    kSaveChangesQuestion = 34000,
+    kReadyPrompt = 34001,
+    kUntitledTitle = 34002,
+    kOpenFilter = 34003,
+    kOpenTitle = 34004,
+    kSaveAsTitle = 34005,
+    kNotAvailableYet = 34007,
+    kNewSignTitle = 34008,
+    kNewSignWidth = 34009,
+    kNewSignHeight = 34010,
+    kNewSignColour = 34011,
+    kNewSignTriColour = 34012,
+    kNewSignSingleColour = 34013,
+    kToolbarTitle = 34015,
+    kPropertyBarTitle = 34016,
+    kDrawToolBarTitle = 34017,
+    kCannotOpenFile = 34018,
+    kRecentFileGone = 34019,
+    kPropertyHeader = 34020,
+    kValueHeader = 34021,
+};
+}  // namespace msg
+
+// Adds the window's texts to the built-in table.
+void addWindowTexts(std::map<int, std::string>& table);
+
+}  // namespace lumavox

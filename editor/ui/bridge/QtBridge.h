@@ -1,0 +1,46 @@
+// The few conversions between the Qt-free layers and Qt: texts of the string
+// table as QString, the renderer's RGB image as a QImage, and the content
+// layer's prompter as message boxes.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <string>
+
+#include "content/Prompter.h"
+#include "render/Image.h"
+
+class QWidget;
+
+namespace lumavox::ui {
+
+inline QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
+inline std::string ss(const QString& s) {
+    return s.toStdString();
+}
+// A string-table text through the language layer.
+QString qtext(int id);
+
+// The image's pixels seen as a QImage, without copying: valid while `image`
+// lives and is not changed.
+QImage asQImage(const RgbImage& image);
+
+// Message boxes titled "Error" or "Prompt" by their icon.
+void showMessage(QWidget* parent, const std::string& text, Icon icon);
+bool askYesNo(QWidget* parent, const std::string& text, Icon icon);
+
+class QtPrompter : public Prompter {
+  public:
+    explicit QtPrompter(QWidget* parent) : parent_(parent) {}
+    void message(const std::string& text, Icon icon) override { showMessage(parent_, text, icon); }
+    bool askYesNo(const std::string& text, Icon icon) override {
+        return ui::askYesNo(parent_, text, icon);
+    }
+
+  private:
+    QWidget* parent_;
+};
+
+}  // namespace lumavox::ui

@@ -1,0 +1,35 @@
+// What every window of the editor shares for the whole run: the program
+// directory, the settings and their store, the language layer, the sign family,
+// the clock and the recent-file list.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/LanguageManager.h"
+#include "app/RecentFiles.h"
+#include "app/Settings.h"
+#include "content/Model.h"
+#include "platform/Clock.h"
+
+namespace lumavox::ui {
+
+struct EditorContext {
+    std::filesystem::path programDir;
+    const SettingsStore* store = nullptr;
+    Settings* settings = nullptr;
+    LanguageManager* language = nullptr;
+    const Clock* clock = &SystemClock::instance();
+    std::string defaultFontName = "SS7";
+    // The File menu's list: the application's, which keeps it between runs.
+    RecentFileList* recent = nullptr;
+
+    SignMode mode() const { return settings ? settings->mode : SignMode::KV2; }
+    RecentFileList& recentFiles() { return recent ? *recent : ownRecent_; }
+
+  private:
+    RecentFileList ownRecent_;  // when no application keeps one
+};
+
+}  // namespace lumavox::ui

@@ -1,0 +1,140 @@
+// The editor's main window: a multiple-document frame with one edit view per
+// open document, the menus of the program's modes (texts from the language
+// layer), accelerators, the toolbar, the status bar panes and the property bar.
+// Each command calls the engine's operations; which commands can be chosen is
+// the engine's decision (app/EditModes.h), asked whenever the state changes.
+#pragma once
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMessageBox>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "app/EditModes.h"
+#include "app/MenuTree.h"
+#include "app/PropertyBar.h"
+#include "app/WindowEditSession.h"
+#include "ui/frame/EditorContext.h"
+
+class QDockWidget;
+class QToolBar;
+
+namespace lumavox::ui {
+
+class CChildFrame;
+class CLumavoxView;
+class CPropertyBar;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit CMainFrame(EditorContext& context, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    EditorContext& context() { return context_; }
+    EditModeState& modes() { return modes_; }
+
+    // ---- Documents ----
+    // A new document after the sign-size dialog (or with the given size).
+    CChildFrame* newDocument();
+    CChildFrame* newDocument(int width, int height, int colourType);
+    // Opens a document file; a refused file opens nothing and shows the
+    // refusal. An already open file is activated instead.
+    CChildFrame* openDocument(const QString& path);
+    bool save(CChildFrame* child);
+    bool saveAs(CChildFrame* child, const QString& path = {});
+    CChildFrame* activeChild() const;
+    std::vector<CChildFrame*> children() const;
+    // Closes every document, asking to save each modified one; false when the
+    // user cancelled.
+    bool closeAll();
+
+    // ---- Commands ----
+    QAction* action(int command) const;
+    // Runs a command as the menu would (when it is available).
+    bool runCommand(int command);
+    // Installs the handler of a command that a later part of the window
+    // performs (dialogs, preview, graphic editor); replaces the default.
+    void setCommandHandler(int command, std::function<void()> handler);
+    // Re-evaluates which commands are available and refreshes the panes.
+    void updateCommandUI();
+    CommandState commandState() const;
+    // The text of a status pane: 1 position, 2 size/screen, 5 typing mode.
+    QString paneText(int pane) const;
+    CPropertyBar* propertyBar() const { return propertyBar_; }
+
+    // ---- The window editor ----
+    // Opens it on the window control at the caret of the active view.
+    bool openWindowEditor();
+    // Runs the leave checks and closes it; false when it stays open.
+    bool leaveWindowEditor();
+    WindowEditSession* windowSession() const { return window_.get(); }
+    // What the property bar could not finish itself.
+    void handlePropertyRequest(const PropertyResult& result);
+
+    // The question asked before a modified document closes: Save, Discard or
+    // Cancel. Tests answer it themselves.
+    using SaveQuestion = std::function<QMessageBox::StandardButton(const QString& name)>;
+    void setSaveQuestion(SaveQuestion question) { saveQuestion_ = std::move(question); }
+    // The file dialog of Save As; tests answer it themselves.
+    using FileQuestion = std::function<QString(const QString& suggested)>;
+    void setSaveAsQuestion(FileQuestion question) { saveAsQuestion_ = std::move(question); }
+
+    // Rebuilds the menus and texts after the language changed.
+    void retranslate();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    void createActions();
+    QAction* makeAction(const MenuEntry& entry, const std::string& shownText);
+    void rebuildMenuBar();
+    void fillMenu(QMenu* menu, const std::vector<MenuEntry>& items);
+    void fillRecentFiles(QMenu* menu);
+    void createToolBar();
+    void createStatusBar();
+    void createPropertyBar();
+    void onCommand(int command);
+    void onSubWindowActivated();
+    void attach(CChildFrame* child);
+    bool askToSave(CChildFrame* child);
+    void addRecentFile(const QString& path);
+    void openRecentFile(int index);
+    void showLanguageDialog();
+    void showAboutBox();
+    void refreshPanes();
+    const std::vector<MenuEntry>& currentMenu() const;
+    // Tells every view what the mode lets it do and rebuilds the menus.
+    void modeChanged();
+    void endWindowFile();
+
+    EditorContext& context_;
+    EditModeState modes_;
+    QMdiArea* mdi_;
+    QToolBar* toolBar_ = nullptr;
+    QDockWidget* propertyDock_ = nullptr;
+    CPropertyBar* propertyBar_ = nullptr;
+    std::map<int, QAction*> actions_;
+    std::map<int, std::function<void()>> handlers_;
+    QLabel* positionPane_ = nullptr;
+    QLabel* sizePane_ = nullptr;
+    QLabel* capsPane_ = nullptr;
+    QLabel* numPane_ = nullptr;
+    QLabel* typingPane_ = nullptr;
+    int pointerScreen_ = 0;
+    int untitled_ = 0;
+    std::vector<MenuEntry> shownMenu_;
+    std::unique_ptr<WindowEditSession> window_;
+    CChildFrame* windowChild_ = nullptr;
+    SaveQuestion saveQuestion_;
+    FileQuestion saveAsQuestion_;
+};
+
+}  // namespace lumavox::ui

@@ -1,0 +1,76 @@
+#include "UiTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <cstdlib>
+
+namespace lumavox::test {
+
+FrameFixture::FrameFixture(SignMode mode) {
+    // The font files the build places beside the executables.
+    const char* home = std::getenv("LUMAVOX_HOME");
+    if (home)
+        for (const char* font : {"KV2fnt.bin", "KV3fnt.bin", "KV4fnt.bin"})
+            std::filesystem::copy_file(std::filesystem::path(home) / font, dir_ / font);
+    context_.programDir = dir_.path();
+    language_ = std::make_unique<LanguageManager>(dir_.path());
+    language_->startUp();
+    store_ = std::make_unique<SettingsStore>(dir_.path(), dir_ / "user.ini");
+    settings_ = store_->LoadSettings();
+    settings_.mode = mode;
+    context_.language = language_.get();
+    context_.store = store_.get();
+    context_.settings = &settings_;
+    frame_ = std::make_unique<ui::CMainFrame>(context_);
+    frame_->resize(1024, 700);
+    frame_->show();
+    QApplication::processEvents();
+}
+
+FrameFixture::~FrameFixture() {
+    // Nothing may be asked while the fixture goes away.
+    for (ui::CChildFrame* child : frame_->children())
+        delete child;
+    frame_.reset();
+}
+
+void answerNextDialog(std::function<void(QWidget*)> answer) {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, answer] {
+        if (QWidget* w = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            answer(w);
+        }
+    });
+    timer->start();
+}
+
+void pressInNextBox(const QString& button, QString* seen) {
+    answerNextDialog([button, seen](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        if (seen) *seen = box->text();
+        for (QAbstractButton* b : box->buttons())
+            if (b->text().remove('&') == button) {
+                b->click();
+                return;
+            }
+        ADD_FAILURE() << "no button " << button.toStdString();
+        box->reject();
+    });
+}
+
+}  // namespace lumavox::test
+
+int main(int argc, char** argv) {
+    // Widget tests never need a display.
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
