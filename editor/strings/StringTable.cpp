@@ -307,6 +307,9 @@ const std::map<int, std::string>& table() {
             {msg::kLockNoRefresh,
              "\tLock the Screen and no refresh\n\tDon't display the communication status. Keep the "
              "screen unchanged when the communication finished. The screen will not flash.\n"},
+            {msg::kPreviewRecursion,
+             "The recursion depth of preview file is too large(the max value is 20), the preview "
+             "file maybe form recursion call,please check the preview file!"},
         };
         addNames(t, msg::kWeekdayLong,
                  {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"});

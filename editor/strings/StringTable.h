@@ -230,6 +230,9 @@ enum : int {
     kShowCommStatus = 33327,
     kLockRefresh = 33328,
     kLockNoRefresh = 33329,
+
+    // Display simulation
+    kPreviewRecursion = 32916,
 };
 }  // namespace msg
 
