@@ -46,6 +46,7 @@ PreviewPlayer::PreviewPlayer(const WorkArea& work, const FontSet& fonts,
 void PreviewPlayer::play(std::string_view fileName) {
     flags_.finished = false;
     ending_ = false;
+    nestingShown_ = false;
     screensWithoutTime_ = 0;
     PlayFile(fileName, {0, 0, displayed_.width(), displayed_.height()}, settings_.alignment,
              PlayMode::Top, nullptr);
@@ -83,7 +84,10 @@ void PreviewPlayer::PlayFile(std::string_view name, Rect rect, int alignment, Pl
     const TextFile* file = work_.findFile(name);
     if (!file) return;  // a missing file is skipped
     if (depth_ >= kMaxPlayDepth) {
-        host_.message(text(msg::kPreviewRecursion));
+        // Once per play: a nest that comes back every pass would otherwise
+        // put up the same box again and again.
+        if (!nestingShown_) host_.message(text(msg::kPreviewRecursion));
+        nestingShown_ = true;
         return;
     }
     ++depth_;

@@ -57,8 +57,8 @@ class PreviewPlayer : private EffectSteps {
     // Plays one file in a rectangle of the sign. Mode Called plays a called
     // file, WindowArea a window area with the caller's speed, pause and
     // move-in; both return at the end of their file. The depth of nested
-    // playbacks is counted across calls: at the limit of 20 the nesting
-    // message is shown and the call returns.
+    // playbacks is counted across calls: at the limit of 20 the call returns
+    // and the nesting message is shown (once per play).
     void PlayFile(std::string_view name, Rect rect, int alignment, PlayMode mode,
                   const ScreenState* caller);
 
@@ -96,6 +96,7 @@ class PreviewPlayer : private EffectSteps {
     uint64_t elapsed_ = 0;
     int screensWithoutTime_ = 0;
     bool ending_ = false;  // nothing more can be shown: every level returns
+    bool nestingShown_ = false;
 };
 
 }  // namespace lumavox
