@@ -10,6 +10,7 @@
 #include "content/Document.h"
 #include "render/SignStills.h"
 #include "render/preview/GifAnimation.h"
+#include "render/preview/PreviewExport.h"
 #include "strings/StringTable.h"
 #include "support/TestSupport.h"
 
@@ -179,6 +180,20 @@ TEST(CliPreview, FilesCallingEachOtherGiveTheMessageOnceAndAnAnimation) {
     const std::string message = text(msg::kPreviewRecursion);
     EXPECT_NE(r.err.find(message), std::string::npos);
     EXPECT_EQ(r.err.find(message), r.err.rfind(message));
+}
+
+TEST(PreviewExport, ASignTooLargeToDrawIsRefused) {
+    WorkArea work;
+    work.signWidth = 65535;
+    work.signHeight = 65535;
+    work.textFiles = {test::FileBuilder("Main").text("A").done()};
+    PreviewExportRequest request;
+    PreviewExportResult result;
+    std::string error;
+    test::TempDir dir;
+    EXPECT_FALSE(exportPreviewGif(work, request, dir / "big.gif", result, error, nullptr));
+    EXPECT_EQ(error, "the sign is too large to preview");
+    EXPECT_FALSE(std::filesystem::exists(dir / "big.gif"));
 }
 
 TEST(CliPreview, BadArgumentsAndUnwritablePathsChangeNothing) {

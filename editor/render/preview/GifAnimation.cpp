@@ -57,16 +57,14 @@ struct GifAnimation::Encoder {
 };
 
 GifAnimation::GifAnimation(int width, int height, int dot)
-    : width_(std::max(width, 1)),
-      height_(std::max(height, 1)),
-      dot_(std::max(dot, 1)),
-      written_(width_, height_),
-      current_(width_, height_) {
+    : width_(std::max(width, 1)), height_(std::max(height, 1)), dot_(std::max(dot, 1)) {
     if (width_ * static_cast<int64_t>(dot_) > kMaxGifSide ||
         height_ * static_cast<int64_t>(dot_) > kMaxGifSide) {
         error_ = "the picture is too large for a GIF file";
         return;
     }
+    written_ = RgbImage(width_, height_);
+    current_ = RgbImage(width_, height_);
     int status = 0;
     GifFileType* file = EGifOpen(&bytes_, appendBytes, &status);
     if (!file) {
@@ -119,7 +117,7 @@ uint8_t GifAnimation::paletteIndex(Rgb c) {
 }
 
 void GifAnimation::add(const RgbImage& picture, uint64_t ms) {
-    if (picture.width() != width_ || picture.height() != height_) return;
+    if (!error_.empty() || picture.width() != width_ || picture.height() != height_) return;
     const uint64_t tick = ms / kTickMs;
     if (tick <= currentTick_) {
         current_ = picture;  // the latest picture of the tick is the one seen

@@ -30,6 +30,11 @@ struct LevelLayout {
 
 }  // namespace
 
+bool previewableSign(const WorkArea& work) {
+    return work.signWidth >= 1 && work.signHeight >= 1 &&
+           int64_t{work.signWidth} * work.signHeight <= kMaxPreviewDots;
+}
+
 PreviewPlayer::PreviewPlayer(const WorkArea& work, const FontSet& fonts,
                              const PlayerSettings& settings, PreviewHost& host, PreviewFlags& flags,
                              RandomSource& random)

@@ -18,6 +18,7 @@
 #include "render/FontSet.h"
 #include "render/Image.h"
 #include "render/Layout.h"
+#include "render/SignStills.h"
 #include "render/preview/Effects.h"
 #include "render/preview/PreviewHost.h"
 #include "strings/DateNames.h"
@@ -28,16 +29,20 @@ enum class PlayMode { Top = 0, Called = 1, WindowArea = 2 };
 
 struct PlayerSettings {
     SignMode mode = SignMode::KV2;
-    int defaultFont = 1;    // font index used where nothing else names one
-    int defaultColour = 1;  // the colour code that code 0 stands for
-    int alignment = 4;      // of the whole sign: centred both ways
-    CalendarTime now;       // sample time of dates, times and counters
+    int defaultFont = 1;             // font index used where nothing else names one
+    int defaultColour = 1;           // the colour code that code 0 stands for
+    int alignment = kSignAlignment;  // of the whole sign: centred both ways
+    CalendarTime now;                // sample time of dates, times and counters
     // When set, the sample time is read from it at the start of every pass.
     const Clock* clock = nullptr;
     DateNames names = DateNames::load();
     // Passes of the top-level file before play returns; 0 plays until stopped.
     int passes = 0;
 };
+
+// The largest sign the simulation draws (its images hold every dot twice).
+constexpr int64_t kMaxPreviewDots = int64_t{1} << 24;
+bool previewableSign(const WorkArea& work);
 
 // A top-level pass that shows nothing, or this many screens in a row laid out
 // without any time passing (files that only call each other), ends the play
@@ -46,6 +51,7 @@ constexpr int kMaxScreensWithoutTime = 100000;
 
 class PreviewPlayer : private EffectSteps {
   public:
+    // The sign must be previewable (previewableSign).
     PreviewPlayer(const WorkArea& work, const FontSet& fonts, const PlayerSettings& settings,
                   PreviewHost& host, PreviewFlags& flags, RandomSource& random);
 

@@ -38,6 +38,10 @@ class RecordingHost final : public PreviewHost {
 bool exportPreviewGif(const WorkArea& work, const PreviewExportRequest& request,
                       const std::filesystem::path& gifPath, PreviewExportResult& result,
                       std::string& error, Prompter* prompter) {
+    if (!previewableSign(work)) {
+        error = "the sign is too large to preview";
+        return false;
+    }
     const TextFile* file = pictureTextFile(work, request.fileName);
     if (!file) {
         error = "no such text file";
