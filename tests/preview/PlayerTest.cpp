@@ -268,15 +268,19 @@ TEST(Player, AWorkerInRealTimeEndsWhenTheStopFlagIsSet) {
     struct WindowHost : PreviewHost {
         RealTimeWait wait;
         PreviewFrameBuffer& buffer;
+        std::mutex& lock;
         std::condition_variable& shown;
-        WindowHost(PreviewFlags& f, PreviewFrameBuffer& b, std::condition_variable& s)
-            : wait(f.stop), buffer(b), shown(s) {}
+        WindowHost(PreviewFlags& f, PreviewFrameBuffer& b, std::mutex& l,
+                   std::condition_variable& s)
+            : wait(f.stop), buffer(b), lock(l), shown(s) {}
         bool Wait(int ms) override { return wait.wait(ms); }
         void frameReady(const RgbImage& image) override {
             buffer.publish(image);
+            // Taken once so that the window is either still to look or waiting.
+            { std::lock_guard guard(lock); }
             shown.notify_all();
         }
-    } host(flags, buffer, shown);
+    } host(flags, buffer, lock, shown);
     SeededRandom random(1);
     PlayerSettings settings;
     settings.defaultFont = 0;
