@@ -10,6 +10,7 @@
 #include "app/Settings.h"
 #include "app/Demo.h"
 #include "cli/Dump.h"
+#include "cli/Preview.h"
 #include "cli/SignOperations.h"
 #include "content/Document.h"
 #include "content/TextBody.h"
@@ -32,6 +33,8 @@ constexpr const char* kUsage =
     "  render DOC.glm [--file NAME] [--dot N] --png OUT.png\n"
     "                       draw every screen of a text file (default: the first) as the\n"
     "                       sign shows it, N x N pixels a dot (default 4), into a PNG\n"
+    "  preview DOC.glm [--file NAME] [--seconds S] [--dot N] --gif OUT.gif\n"
+    "                       play a text file as the preview does and write an animated GIF\n"
     "options:\n"
     "  --home DIR           program directory with the settings and font files\n"
     "                       (default: LUMAVOX_HOME, else the executable's folder)\n"
@@ -215,6 +218,7 @@ int render(const Options& o, std::ostream& out, std::ostream& err) {
 
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (!signCommandIn(args).empty()) return runSignCommand(args, out, err);
+    if (isPreviewCommand(args)) return runPreviewCommand(args, out, err);
     Options o;
     if (!parseOptions(args, o, err)) return 2;
     if (o.positional.empty()) {

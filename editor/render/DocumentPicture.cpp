@@ -7,26 +7,33 @@
 
 namespace lumavox {
 
-bool renderDocumentPicture(const WorkArea& work, const PictureRequest& request, RgbImage& picture,
-                           std::string& error, Prompter* prompter) {
-    const TextFile* file = nullptr;
-    if (!request.fileName.empty()) {
-        file = work.findFile(request.fileName);
-    } else {
-        for (const TextFile& f : work.textFiles)
-            if (f.kind == kTextFile && !file) file = &f;
-    }
-    if (!file) {
-        error = "no such text file";
-        return false;
-    }
-    FontFileCheck check = checkFontFile(request.programDir, work.signHeight, prompter);
+const TextFile* pictureTextFile(const WorkArea& work, const std::string& name) {
+    if (!name.empty()) return work.findFile(name);
+    for (const TextFile& f : work.textFiles)
+        if (f.kind == kTextFile) return &f;
+    return nullptr;
+}
+
+bool loadSignFonts(const std::filesystem::path& programDir, int signHeight, FontSet& fonts,
+                   std::string& error, Prompter* prompter) {
+    FontFileCheck check = checkFontFile(programDir, signHeight, prompter);
     if (check.status != FontFileStatus::Ok) {
         error = fontFileCheckMessage(check);
         return false;
     }
-    FontSet fonts;
     fonts.Load(check.path, prompter);
+    return true;
+}
+
+bool renderDocumentPicture(const WorkArea& work, const PictureRequest& request, RgbImage& picture,
+                           std::string& error, Prompter* prompter) {
+    const TextFile* file = pictureTextFile(work, request.fileName);
+    if (!file) {
+        error = "no such text file";
+        return false;
+    }
+    FontSet fonts;
+    if (!loadSignFonts(request.programDir, work.signHeight, fonts, error, prompter)) return false;
     StillOptions options;
     options.mode = request.mode;
     options.defaultFont = defaultFontIndex(fonts, request.defaultFontName);

@@ -23,6 +23,15 @@ struct PictureRequest {
     CalendarTime now;
 };
 
+// The text file of that name, or the first text file when the name is empty;
+// nullptr when there is none.
+const TextFile* pictureTextFile(const WorkArea& work, const std::string& name);
+
+// Loads the font file the sign height needs from the program directory; on
+// failure returns false with the message to show.
+bool loadSignFonts(const std::filesystem::path& programDir, int signHeight, FontSet& fonts,
+                   std::string& error, Prompter* prompter);
+
 // Draws the picture; on failure returns false with the message to show.
 // Messages of the font loader go to the prompter.
 bool renderDocumentPicture(const WorkArea& work, const PictureRequest& request, RgbImage& picture,

@@ -50,6 +50,9 @@ class RgbImage {
 
     Rgb at(int x, int y) const { return pixels_[index(x, y)]; }
     void set(int x, int y, Rgb c) { pixels_[index(x, y)] = c; }
+    // The pixels of row y, left to right; y must lie inside the image.
+    Rgb* row(int y) { return pixels_.data() + index(0, y); }
+    const Rgb* row(int y) const { return pixels_.data() + index(0, y); }
     // Fills the part of the rectangle that lies inside the image.
     void fill(Rect r, Rgb c);
     void fill(Rgb c) { fill({0, 0, width_, height_}, c); }

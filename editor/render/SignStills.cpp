@@ -111,10 +111,8 @@ RgbImage dotPicture(const std::vector<RgbImage>& stills, int dot) {
     int top = 0;
     for (const RgbImage& s : stills) {
         for (int y = 0; y < s.height() * dot; ++y)
-            for (int x = 0; x < s.width() * dot; ++x) {
-                const bool grid = dot > 3 && (x % dot == 0 || y % dot == 0);
-                out.set(x, top + y, grid ? kGridColour : s.at(x / dot, y / dot));
-            }
+            for (int x = 0; x < s.width() * dot; ++x)
+                out.set(x, top + y, dotPixel(s, x, y, dot));
         top += s.height() * dot + dot;
     }
     return out;

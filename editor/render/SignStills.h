@@ -41,5 +41,13 @@ constexpr Rgb kGridColour{128, 128, 128};
 constexpr Rgb kSeparatorColour{212, 208, 200};
 constexpr int kMaxDotSize = 64;
 RgbImage dotPicture(const std::vector<RgbImage>& stills, int dot);
+// Whether pixel (px, py) of a picture drawn dot x dot pixels a dot is a grid line.
+inline bool isGridPixel(int px, int py, int dot) {
+    return dot > 3 && (px % dot == 0 || py % dot == 0);
+}
+// The colour of pixel (px, py) of one picture drawn dot x dot pixels a dot.
+inline Rgb dotPixel(const RgbImage& still, int px, int py, int dot) {
+    return isGridPixel(px, py, dot) ? kGridColour : still.at(px / dot, py / dot);
+}
 
 }  // namespace lumavox

@@ -321,6 +321,8 @@ enum : int {
     kControlPrepareFailed = 33432,
     // Sign addresses above one byte
     kAddressTooLarge = 33700,
+    // Display simulation
+    kPreviewRecursion = 32916,
 };
 }  // namespace msg
 
