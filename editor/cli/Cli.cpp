@@ -5,13 +5,14 @@
 #include <iostream>
 #include <optional>
 
+#include "app/Demo.h"
 #include "app/LanguageCheck.h"
 #include "app/LanguageManager.h"
 #include "app/Settings.h"
-#include "app/Demo.h"
 #include "cli/Dump.h"
 #include "cli/Preview.h"
 #include "cli/SignOperations.h"
+#include "cli/StreamPrompter.h"
 #include "content/Document.h"
 #include "content/TextBody.h"
 #include "platform/Files.h"
@@ -173,20 +174,6 @@ int body(const Options& o, std::ostream& out, std::ostream& err) {
     out << std::dec;
     return 0;
 }
-
-// Messages that the editor would show in a box go to standard error.
-class StreamPrompter : public Prompter {
-  public:
-    explicit StreamPrompter(std::ostream& err) : err_(err) {}
-    void message(const std::string& text, Icon) override { err_ << text << "\n"; }
-    bool askYesNo(const std::string& text, Icon) override {
-        err_ << text << "\n";
-        return false;
-    }
-
-  private:
-    std::ostream& err_;
-};
 
 int render(const Options& o, std::ostream& out, std::ostream& err) {
     if (o.positional.size() != 2 || !o.png) {

@@ -7,6 +7,7 @@
 
 #include "app/LanguageManager.h"
 #include "app/Settings.h"
+#include "cli/StreamPrompter.h"
 #include "content/Document.h"
 #include "platform/Files.h"
 #include "render/preview/PreviewExport.h"
@@ -83,20 +84,6 @@ bool parse(const std::vector<std::string>& args, PreviewOptions& o, std::ostream
     return true;
 }
 
-// Messages the window shows in a box go to standard error.
-class ErrorStreamPrompter : public Prompter {
-  public:
-    explicit ErrorStreamPrompter(std::ostream& err) : err_(err) {}
-    void message(const std::string& text, Icon) override { err_ << text << "\n"; }
-    bool askYesNo(const std::string& text, Icon) override {
-        err_ << text << "\n";
-        return false;
-    }
-
-  private:
-    std::ostream& err_;
-};
-
 }  // namespace
 
 bool isPreviewCommand(const std::vector<std::string>& args) {
@@ -142,7 +129,7 @@ int runPreviewCommand(const std::vector<std::string>& args, std::ostream& out, s
     request.defaultFontName = store.DefaultFontName();
     request.now = SystemClock::instance().localNow();
     request.seed = static_cast<uint32_t>(SystemClock::instance().tickMs());
-    ErrorStreamPrompter prompter(err);
+    StreamPrompter prompter(err);
     PreviewExportResult result;
     std::string error;
     if (!exportPreviewGif(doc.work, request, *o.gif, result, error, &prompter)) {

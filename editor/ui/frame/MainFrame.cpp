@@ -33,6 +33,7 @@
 #include "ui/frame/ChildFrame.h"
 #include "ui/frame/LumavoxDoc.h"
 #include "ui/frame/ToolbarIcons.h"
+#include "ui/preview/PreviewWindow.h"
 #include "ui/propertybar/PropertyBar.h"
 #include "ui/views/LumavoxView.h"
 
@@ -520,6 +521,9 @@ void CMainFrame::onCommand(int command) {
                 propertyBar_->rebuild();
             }
             break;
+        case cmd::kPreview:
+            openPreview();
+            break;
         case cmd::kWindowOrder:
             if (window_) window_->beginOrderPass();
             break;
@@ -688,6 +692,7 @@ bool CMainFrame::closeAll() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (preview_) preview_->close();
     if (!closeAll()) {
         event->ignore();
         return;
@@ -711,6 +716,24 @@ void CMainFrame::openRecentFile(int index) {
         return;
     }
     openDocument(qs(path));
+}
+
+PreviewWindow* CMainFrame::openPreview() {
+    CChildFrame* child = activeChild();
+    if (!child || preview_ || modes_.mode() != kModeText) return nullptr;
+    const TextFile* file = child->doc().document().currentFile();
+    if (!file) return nullptr;
+    // The player plays a copy: the document may change while it runs.
+    preview_ = new PreviewWindow(*this, child->doc().document().work(), file->name.str(), this);
+    modes_.openPreview();
+    modeChanged();
+    preview_->show();
+    return preview_;
+}
+
+void CMainFrame::previewClosed() {
+    if (modes_.mode() == kModePreview) modes_.closePreview();
+    modeChanged();
 }
 
 void CMainFrame::modeChanged() {

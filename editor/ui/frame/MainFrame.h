@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMessageBox>
+#include <QPointer>
 #include <functional>
 #include <map>
 #include <memory>
@@ -19,6 +20,7 @@
 #include "app/PropertyBar.h"
 #include "app/WindowEditSession.h"
 #include "ui/frame/EditorContext.h"
+#include "ui/preview/PreviewWindow.h"
 
 class QDockWidget;
 class QToolBar;
@@ -66,6 +68,13 @@ class CMainFrame : public QMainWindow {
     // The text of a status pane: 1 position, 2 size/screen, 5 typing mode.
     QString paneText(int pane) const;
     CPropertyBar* propertyBar() const { return propertyBar_; }
+
+    // ---- The display simulation ----
+    // Opens the preview window on the active document's current text file.
+    PreviewWindow* openPreview();
+    PreviewWindow* preview() const { return preview_; }
+    // The preview window closed: back to normal editing.
+    void previewClosed();
 
     // ---- The window editor ----
     // Opens it on the window control at the caret of the active view.
@@ -131,6 +140,7 @@ class CMainFrame : public QMainWindow {
     int pointerScreen_ = 0;
     int untitled_ = 0;
     std::vector<MenuEntry> shownMenu_;
+    QPointer<PreviewWindow> preview_;
     std::unique_ptr<WindowEditSession> window_;
     CChildFrame* windowChild_ = nullptr;
     SaveQuestion saveQuestion_;
