@@ -4,17 +4,20 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 #include <cstdlib>
 
 namespace lumavox::test {
 
 FrameFixture::FrameFixture(SignMode mode) {
-    // The font files the build places beside the executables.
+    // The font files the build places beside the executables (this one among them).
     const char* home = std::getenv("LUMAVOX_HOME");
-    if (home)
-        for (const char* font : {"KV2fnt.bin", "KV3fnt.bin", "KV4fnt.bin"})
-            std::filesystem::copy_file(std::filesystem::path(home) / font, dir_ / font);
+    const std::filesystem::path fonts =
+        home && *home ? std::filesystem::path(home)
+                      : std::filesystem::canonical("/proc/self/exe").parent_path();
+    for (const char* font : {"KV2fnt.bin", "KV3fnt.bin", "KV4fnt.bin"})
+        std::filesystem::copy_file(fonts / font, dir_ / font);
     context_.programDir = dir_.path();
     language_ = std::make_unique<LanguageManager>(dir_.path());
     language_->startUp();
@@ -72,5 +75,26 @@ int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    // A dialog nobody answers would hang the run: after ten seconds it fails
+    // the test and is closed.
+    QTimer watchdog;
+    QPointer<QWidget> waiting;
+    int seconds = 0;
+    QObject::connect(&watchdog, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != waiting) {
+            waiting = modal;
+            seconds = 0;
+            return;
+        }
+        if (modal && ++seconds >= 10) {
+            const auto* box = qobject_cast<QMessageBox*>(modal);
+            ADD_FAILURE() << "unanswered dialog: "
+                          << (box ? box->text() : modal->windowTitle()).toStdString();
+            if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+            waiting = nullptr;
+        }
+    });
+    watchdog.start(1000);
     return RUN_ALL_TESTS();
 }
