@@ -6,8 +6,9 @@
 // Every wait has its working value: the 2000 ms pause follows only an
 // allocation or a memory clearing the sign confirmed, and the jobs of a file
 // send expect no reply until the last, so none is paused. Everything runs as
-// in use: 128-byte pieces, each handed over from the host's event dispatch. The bare socket runs twice:
-// all bytes in one stream, and in the same 128-byte writes.
+// in use: 128-byte pieces, each handed over from the host's event dispatch.
+// The bare socket runs twice: all bytes in one stream, and in the same
+// 128-byte writes.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
