@@ -206,7 +206,9 @@ NVSOCX_API int16_t NVSOCX_AddWindow(NVSOCX_Handle h, int16_t iX, int16_t iY, int
                                     int16_t iAlign);
 /* Move-in effect 0-43. 1; -1 outside 0-43 (nothing added). */
 NVSOCX_API int16_t NVSOCX_SetMoveMethod(NVSOCX_Handle h, int16_t iMoveMethod);
-/* Font 0-8 (sign height <= 16) or 0-14 (taller); other values give font 1. 1. */
+/* Font 0-8 (sign height <= 16) or 0-14 (taller); other values give font 1. The
+   font's tag is taken from the table of the sign height set at this call; a
+   later NVSOCX_SetSignInfo does not change it. 1. */
 NVSOCX_API int16_t NVSOCX_SetFont(NVSOCX_Handle h, int16_t iFont);
 /* Colour 0-25; other values give colour 2. 1. */
 NVSOCX_API int16_t NVSOCX_SetColorIndex(NVSOCX_Handle h, int16_t iColorIndex);
