@@ -40,6 +40,7 @@
 #include <thread>
 #include <vector>
 
+#include "DtusimProcess.h"
 #include "Gprslink.h"
 
 namespace {
@@ -88,50 +89,13 @@ Stats stats(std::vector<double> v) {
     return {at(0.5), at(0.9), at(0.99), std::accumulate(v.begin(), v.end(), 0.0) / v.size()};
 }
 
-// dtusim with its standard output on a pipe.
-struct Simulator {
-    pid_t pid = -1;
-    int out = -1;
-    std::string buffered;
-
-    Simulator(int port, int count, int window) {
-        int fds[2];
-        if (::pipe(fds) != 0) std::exit(1);
-        std::string gateway = "127.0.0.1:" + std::to_string(port);
-        std::string n = std::to_string(count);
-        std::string w = std::to_string(window);
-        pid = ::fork();
-        if (pid == 0) {
-            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-            ::dup2(fds[1], STDOUT_FILENO);
-            ::close(fds[0]);
-            ::execl(DTUSIM_PATH, DTUSIM_PATH, "--gateway", gateway.c_str(), "--count", n.c_str(),
-                    "--name", "B%05d", "--connect-window", w.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(fds[1]);
-        out = fds[0];
-    }
-    ~Simulator() {
-        ::kill(pid, SIGTERM);
-        ::waitpid(pid, nullptr, 0);
-        ::close(out);
-    }
-    // A line when one is complete, without waiting.
-    bool pollLine(std::string& line) {
-        pollfd p{out, POLLIN, 0};
-        if (::poll(&p, 1, 0) > 0) {
-            char buf[256];
-            ssize_t r = ::read(out, buf, sizeof buf);
-            if (r > 0) buffered.append(buf, static_cast<size_t>(r));
-        }
-        size_t nl = buffered.find('\n');
-        if (nl == std::string::npos) return false;
-        line = buffered.substr(0, nl);
-        buffered.erase(0, nl + 1);
-        return true;
-    }
-};
+// dtusim DTUs connecting to the gateway on loopback.
+std::unique_ptr<lumavox::bench::DtusimProcess> simulator(int port, int count, int window) {
+    return std::make_unique<lumavox::bench::DtusimProcess>(
+        DTUSIM_PATH, std::vector<std::string>{"--gateway", "127.0.0.1:" + std::to_string(port),
+                                              "--count", std::to_string(count), "--name", "B%05d",
+                                              "--connect-window", std::to_string(window)});
+}
 
 // A plain Asio echo server in a process of its own, as the DTUs are: the
 // baseline. It reports its port on a pipe and ends with its parent.
@@ -247,7 +211,7 @@ double gatewayRoundTrip(DTU_HANDLE h, const unsigned char* msg) {
 // A dtusim DTU connected straight to a socket of ours: its record is read and
 // the socket is then its echo line.
 int directDtu() {
-    static std::unique_ptr<Simulator> sim;
+    static std::unique_ptr<lumavox::bench::DtusimProcess> sim;
     int listener = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;
@@ -257,7 +221,7 @@ int directDtu() {
         ::listen(listener, 1) != 0 ||
         ::getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len) != 0)
         return -1;
-    sim = std::make_unique<Simulator>(ntohs(a.sin_port), 1, 1);
+    sim = simulator(ntohs(a.sin_port), 1, 1);
     int fd = ::accept(listener, nullptr, nullptr);
     ::close(listener);
     if (fd < 0) return -1;
@@ -313,7 +277,7 @@ int main(int argc, char** argv) {
     int connected = -1;
     const long long start = nowMs();
     {
-        Simulator sim(port, count, window);
+        auto sim = simulator(port, count, window);
         std::string line;
         while (static_cast<int>(clients.size()) < count && nowMs() - start < 120000) {
             bool fetched = false;
@@ -322,7 +286,7 @@ int main(int argc, char** argv) {
                 fetched = true;
             }
             if (fetched) lastIdentified = nowMs();
-            if (connected < 0 && sim.pollLine(line)) {
+            if (connected < 0 && sim->pollLine(line)) {
                 int total = 0;
                 std::sscanf(line.c_str(), "connected %d %d %lld %lld", &connected, &total,
                             &firstConnect, &lastConnect);
@@ -330,7 +294,7 @@ int main(int argc, char** argv) {
             if (!fetched) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         while (connected < 0 && nowMs() - start < 120000) {
-            if (sim.pollLine(line))
+            if (sim->pollLine(line))
                 std::sscanf(line.c_str(), "connected %d %*d %lld %lld", &connected, &firstConnect,
                             &lastConnect);
             else

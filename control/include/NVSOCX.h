@@ -60,12 +60,14 @@
  *                             sign's reply text after a confirmed job
  *   onProgress(user, type, step)
  *     type 1 total bytes of a transmission, 3 bytes of a job when it starts,
- *     2 bytes of each piece (at most 128) handed to the send thread
+ *     2 bytes of each piece (at most 128) once the send thread has written it
+ *     (a piece whose write failed is not counted)
  *
  * Tests and benchmarks may shorten the waits with the environment setting
  * NVSOCX_TEST_TIMINGS="PAUSE,REPLY,CONNECT" (milliseconds; read by
- * NVSOCX_Create): the pause after an allocation or clear-memory command
- * (2000), the reply limit (20000) and the connect limit (15000).
+ * NVSOCX_Create): the pause after the sign confirmed an allocation or
+ * clear-memory command (2000; jobs that expect no reply are followed at once),
+ * the reply limit (20000) and the connect limit (15000).
  */
 #ifndef NVSOCX_H
 #define NVSOCX_H
@@ -191,7 +193,9 @@ NVSOCX_API int16_t NVSOCX_AddDiskFile(NVSOCX_Handle h, const char* pstrFilePathN
                                       const char* pstrFileLable);
 /* Removes every file; queued jobs are not touched. */
 NVSOCX_API void NVSOCX_ClearContent(NVSOCX_Handle h);
-/* Sign width, height (dots) and colour mode. Always 1. */
+/* Sign width, height (dots) and colour mode. 1; 0 when the width or the
+   height is outside 1-65535 (nothing is stored). Fonts already set keep the
+   tag chosen for the height of that moment. */
 NVSOCX_API int16_t NVSOCX_SetSignInfo(NVSOCX_Handle h, int32_t iSignW, int32_t iSignH,
                                       int32_t iSignColor);
 /* Window in the current file. 1; -1 width <= 23 or > sign width; -2 height <= 0
@@ -202,7 +206,9 @@ NVSOCX_API int16_t NVSOCX_AddWindow(NVSOCX_Handle h, int16_t iX, int16_t iY, int
                                     int16_t iAlign);
 /* Move-in effect 0-43. 1; -1 outside 0-43 (nothing added). */
 NVSOCX_API int16_t NVSOCX_SetMoveMethod(NVSOCX_Handle h, int16_t iMoveMethod);
-/* Font 0-8 (sign height <= 16) or 0-14 (taller); other values give font 1. 1. */
+/* Font 0-8 (sign height <= 16) or 0-14 (taller); other values give font 1. The
+   font's tag is taken from the table of the sign height set at this call; a
+   later NVSOCX_SetSignInfo does not change it. 1. */
 NVSOCX_API int16_t NVSOCX_SetFont(NVSOCX_Handle h, int16_t iFont);
 /* Colour 0-25; other values give colour 2. 1. */
 NVSOCX_API int16_t NVSOCX_SetColorIndex(NVSOCX_Handle h, int16_t iColorIndex);

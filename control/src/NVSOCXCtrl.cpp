@@ -140,6 +140,9 @@ void CNVSOCXCtrl::windowProc(const Message& m) {
         case 4:
             raiseResult(4, static_cast<int16_t>(code), m.text);
             break;
+        case kNotifyPieceWritten:
+            raiseProgress(2, code);
+            break;
         default:
             break;
     }
@@ -416,7 +419,6 @@ void CNVSOCXCtrl::handNextPiece() {
         piece.lastPiece = job.bytesSent == job.bytes.size();
         piece.awaitReply = piece.lastPiece && job.replyExpected;
         if (piece.lastPiece) ++current_;
-        raiseProgress(2, static_cast<int32_t>(n));
     }
     engine_.handPiece(std::move(piece));
 }

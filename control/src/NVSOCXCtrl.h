@@ -42,8 +42,7 @@ class CNVSOCXCtrl {
     const SignContent& content() const { return content_; }
 
     int16_t SetSignInfo(int32_t w, int32_t h, int32_t colour) {
-        content_.setSignInfo(w, h, colour);
-        return 1;
+        return content_.setSignInfo(w, h, colour) ? 1 : 0;
     }
     int16_t SetCommuMode(int16_t mode);
     int16_t SetIPAndPort(const char* ip, int32_t port);

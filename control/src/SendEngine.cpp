@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -275,6 +277,12 @@ void SendEngine::dropStaleInput() {
 }
 
 void SendEngine::run() {
+    // A descriptor the host handed over may be a pipe or a socket: a peer that
+    // has gone must fail the write, not end the host's process.
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
     if (!openConnection()) {
         closeConnection();
         running_ = false;
@@ -307,6 +315,7 @@ void SendEngine::run() {
                 }
                 result = writeBytes(piece->bytes.substr(i, 128), reason);
             }
+            if (result == 1) report(kNotifyPieceWritten, static_cast<int>(piece->bytes.size()), "");
             if (result == -1) {
                 report(2, 6,
                        format(text::kStepFailed, piece->description.c_str(), text::kNoConnection));
@@ -320,14 +329,11 @@ void SendEngine::run() {
                 reply_.clear();
                 report(2, 1, format(text::kCheckResponse, piece->description.c_str()));
             } else {
-                if (piece->lastPiece) {
+                // Without a reply to wait for, the next piece follows at once: the
+                // pause for the sign's memory belongs to a confirmed allocation or
+                // clearing only.
+                if (piece->lastPiece)
                     report(4, 0, format(text::kSentOver, piece->description.c_str()));
-                    // The sign needs time to set up or erase its memory before more
-                    // data arrives, whether or not it confirms the command.
-                    if (piece->jobKind == kJobAlloc || piece->jobKind == kJobClear)
-                        pause(timings_.allocPauseMs);
-                    if (stopRequested_) break;
-                }
                 report(2, 2, "");
             }
         }

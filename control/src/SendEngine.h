@@ -35,6 +35,11 @@ enum JobKind : int {
     kJobAlloc = 9,
 };
 
+// Notification kinds of the thread beyond those that become SendResult events:
+// the bytes of a piece are on the line (code: their count). The control raises
+// SendProgress type 2 from it, so progress counts only what was written.
+constexpr int kNotifyPieceWritten = 5;
+
 struct EngineSettings {
     int mode = kOwnSerial;
     int comport = 1;

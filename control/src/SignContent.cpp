@@ -137,7 +137,7 @@ void encodeItem(const ContentItem& it, int& property, int width, int height, Sin
             break;
         case kItemFont:
             out.put("^F");
-            out.put(fontTag(it.value, height));
+            out.put(it.text);
             break;
         case kItemColour:
             out.put("^O");
@@ -239,8 +239,8 @@ void encodeItems(const std::vector<ContentItem>& items, int width, int height, S
             // Whatever follows a closed window goes into a window over the whole sign.
             ContentItem whole;
             whole.kind = kItemWindow;
-            whole.width = static_cast<int16_t>(width);
-            whole.height = static_cast<int16_t>(height);
+            whole.width = width;
+            whole.height = height;
             whole.align = 4;
             encodeWindow(whole, width, height, out);
         }
@@ -315,9 +315,6 @@ std::string base64(const uint8_t* data, size_t size) {
 }
 
 std::string fontTag(int font, int signHeight) {
-    // A font stored while the sign was taller may have no tag in the low
-    // signs' table: it goes out as font 1, as SetFont stores for fonts outside
-    // the table, never as "^F" without a tag.
     if (signHeight <= 16) return dollars(kFontsLow[font >= 0 && font < 9 ? font : 1]);
     return dollars(kFontsTall[font >= 0 && font < 15 ? font : 1]);
 }
@@ -340,10 +337,16 @@ const char* dateTimeName(int key) {
     return e ? e->name : nullptr;
 }
 
-void SignContent::setSignInfo(int32_t width, int32_t height, int32_t colour) {
+bool SignContent::setSignInfo(int32_t width, int32_t height, int32_t colour) {
+    // A size outside the range would not survive the window commands' numbers
+    // (nor make a sign).
+    if (width < kMinSignSize || width > kMaxSignSize || height < kMinSignSize ||
+        height > kMaxSignSize)
+        return false;
     width_ = width;
     height_ = height;
     colour_ = colour;
+    return true;
 }
 
 ContentFile* SignContent::current() {
@@ -453,6 +456,9 @@ int16_t SignContent::setFont(int16_t font) {
     ContentItem it;
     it.kind = kItemFont;
     it.value = static_cast<uint8_t>(font >= 0 && font <= max ? font : 1);
+    // The tag is fixed now: a later SetSignInfo with another height must not
+    // change which font the host chose.
+    it.text = fontTag(it.value, height_);
     return append(std::move(it));
 }
 

@@ -36,12 +36,13 @@ enum ItemKind : uint8_t {
 struct ContentItem {
     uint8_t kind = 0;
     uint8_t value = 0;
-    std::string text;         // graphic label, counter text
+    std::string text;         // graphic label, counter text, font tag
     std::u16string chars;     // text
     uint32_t textColour = 0;  // RGB colour
     uint32_t backColour = 0;
-    int16_t x = 0, y = 0, width = 0, height = 0, align = 0;  // window
-    std::vector<ContentItem> items;                          // window's own items
+    // Window. Wide enough for the whole-sign window of the largest sign.
+    int32_t x = 0, y = 0, width = 0, height = 0, align = 0;
+    std::vector<ContentItem> items;  // window's own items
 };
 
 enum FileKind : int { kBuiltFile = 1, kDiskFile = 2 };
@@ -58,8 +59,13 @@ constexpr size_t kWorkAreaBytes = 10485760;
 
 class SignContent {
   public:
-    // Geometry (SetSignInfo).
-    void setSignInfo(int32_t width, int32_t height, int32_t colour);
+    // Sizes a sign can have, in dots.
+    static constexpr int32_t kMinSignSize = 1;
+    static constexpr int32_t kMaxSignSize = 65535;
+
+    // Geometry (SetSignInfo). False, and nothing stored, when the width or the
+    // height is outside kMinSignSize..kMaxSignSize.
+    bool setSignInfo(int32_t width, int32_t height, int32_t colour);
     int32_t width() const { return width_; }
     int32_t height() const { return height_; }
     int32_t colour() const { return colour_; }
@@ -121,7 +127,9 @@ std::string base64(const uint8_t* data, size_t size);
 size_t base64Length(size_t size);
 
 // Tags of the tables, in "$" form ("$SS5$"). A font outside the table of the
-// sign's height gives font 1; colours and moves out of range give "".
+// sign's height gives font 1; colours and moves out of range give "". A font
+// item keeps the tag chosen when it was added: the sign's height at that moment
+// decides, not the height when the body is encoded.
 std::string fontTag(int font, int signHeight);
 std::string colourTag(int index);
 std::string moveTag(int method);

@@ -27,6 +27,32 @@
  *   owned by the library: the host need not call in for them to happen.
  *   DTU_GetNewConnectedClient and DTU_IsClientAvailable may be called from any
  *   thread; a caller uses any other handle from one thread at a time.
+ *
+ * Bounds under load. What the library holds for nobody yet is bounded, so that
+ * peers cannot use up the process's memory or descriptors, even while the
+ * host fetches nothing:
+ * - Pending connections (accepted, registration record not yet complete): at
+ *   most a quarter of the process's descriptor limit (RLIMIT_NOFILE, read
+ *   anew as connections arrive), at least 16 and at most 4096, for all servers
+ *   together. When the list is full the oldest pending connection is closed.
+ *   A connection whose record has not arrived after 100,000 ms, or whose peer
+ *   left before sending it, is closed.
+ * - Identified connections not yet fetched with DTU_GetNewConnectedClient: at
+ *   most the same number per server; when the queue is full the oldest
+ *   queued connection is closed to make room for the new one. A queued
+ *   connection whose DTU has gone is dropped, with what it had sent, within
+ *   an identification period (200 ms).
+ * - Received bytes the host has not taken: at most 1 MiB per connection, and
+ *   a budget of 32 MiB for all connections together (counting what each
+ *   connection holds beyond its first KiB). When the budget is spent, the
+ *   connection holding the most gives up its oldest bytes first; a connection
+ *   that itself holds the most overwrites its own oldest bytes.
+ * - Descriptor reserve: together the two bounds above leave at least half of
+ *   the descriptor limit to the host. Should the process run out all the same,
+ *   a server closes the oldest connection the library holds for nobody
+ *   (pending first, then queued) and goes on accepting; when the library holds
+ *   none, the server takes the newcomer with a descriptor it keeps in reserve
+ *   and closes it at once, so that its accept queue never stalls.
  */
 #ifndef GPRSLINK_H
 #define GPRSLINK_H
@@ -108,7 +134,8 @@ GPRSLINK_API DTU_HANDLE DTU_AddNetServer(const char* localIp, int port, const ch
 /* The oldest connection of `server` that finished identification, as a new
  * client handle that owns the connection, or null when none waits. The caller
  * deletes the handle with DTU_Delete. A DTU that announced the framed protocol
- * gives a framed client handle. */
+ * gives a framed client handle. The queue is bounded and drops DTUs that left
+ * (see "Bounds under load" above). */
 GPRSLINK_API DTU_HANDLE DTU_GetNewConnectedClient(DTU_HANDLE server);
 
 /* Calls DTU_Uninit, then releases the handle and its port. Deleting a server
@@ -141,9 +168,10 @@ GPRSLINK_API int DTU_SendData(DTU_HANDLE handle, const unsigned char* data, int 
 GPRSLINK_API int DTU_ReceiveData(DTU_HANDLE handle, unsigned char* buffer, int capacity);
 
 /* Raw bytes the port holds unread: for a client the bytes received from the
- * DTU and not yet taken (at most 1 MiB are kept; beyond that the oldest are
- * overwritten), for a serial device the driver's input queue. For the framed
- * kind this is the raw count, not the payload count. */
+ * DTU and not yet taken (at most 1 MiB are kept, less when the process-wide
+ * receive budget is spent; beyond that the oldest are dropped), for a serial
+ * device the driver's input queue. For the framed kind this is the raw count,
+ * not the payload count. */
 GPRSLINK_API int DTU_GetReceiveDataCount(DTU_HANDLE handle);
 
 /* ---- Server and client management (client handles) --------------------- */

@@ -62,6 +62,13 @@ size_t ByteRing::writeGrowing(const uint8_t* data, size_t n, size_t step, size_t
     return writeLocked(data, n);
 }
 
+bool ByteRing::writeWithoutGrowing(const uint8_t* data, size_t n, size_t limit) {
+    std::lock_guard lock(mutex_);
+    if (buf_.empty() || (buf_.size() - count_ < n && buf_.size() < limit)) return false;
+    writeLocked(data, n);
+    return true;
+}
+
 size_t ByteRing::read(uint8_t* out, size_t capacity) {
     std::lock_guard lock(mutex_);
     size_t n = std::min(capacity, count_);
@@ -104,6 +111,40 @@ size_t ByteRing::count() const {
 size_t ByteRing::capacity() const {
     std::lock_guard lock(mutex_);
     return buf_.size();
+}
+
+size_t ByteRing::freeSpace() const {
+    std::lock_guard lock(mutex_);
+    return buf_.size() - count_;
+}
+
+void ByteRing::allocate() {
+    std::lock_guard lock(mutex_);
+    ensureStorage();
+}
+
+void ByteRing::grow(size_t extra) {
+    std::lock_guard lock(mutex_);
+    ensureStorage();
+    if (extra > 0) growBy(extra);
+}
+
+size_t ByteRing::shrinkBy(size_t bytes) {
+    std::lock_guard lock(mutex_);
+    const size_t cap = buf_.size();
+    if (cap <= kInitialCapacity) return 0;
+    const size_t newCap = cap - std::min(bytes, cap - kInitialCapacity);
+    // The newest bytes stay, moved in order to the front of the smaller array.
+    const size_t keep = std::min(count_, newCap);
+    std::vector<uint8_t> smaller(newCap);
+    const size_t start = (head_ + count_ - keep) % cap;
+    const size_t first = std::min(keep, cap - start);
+    std::memcpy(smaller.data(), buf_.data() + start, first);
+    std::memcpy(smaller.data() + first, buf_.data(), keep - first);
+    buf_.swap(smaller);
+    head_ = 0;
+    count_ = keep;
+    return cap - newCap;
 }
 
 void ByteRing::reset(size_t capacity) {

@@ -3,8 +3,9 @@
 // Writing more than the free space overwrites the oldest bytes; a write longer
 // than the whole capacity keeps only its first `capacity` bytes. Storage is
 // allocated at the first write (1024 bytes) and grows only through
-// writeGrowing(), which never passes the ring's limit, so a peer that sends
-// faster than the host reads can never make the ring grow without bound.
+// writeGrowing(), which never passes the ring's limit, or grow(), which the
+// receive budget calls within its own limit; so a peer that sends faster than
+// the host reads can never make the ring grow without bound.
 #pragma once
 
 #include <cstddef>
@@ -29,6 +30,10 @@ class ByteRing {
     // Grows by `step` bytes at a time while the free space is smaller than n
     // and the capacity is below `limit` (never past it), then appends.
     size_t writeGrowing(const uint8_t* data, size_t n, size_t step, size_t limit);
+    // Appends when the bytes fit in the free space, or when the ring has
+    // storage of `limit` bytes or more and may not grow (the oldest bytes are
+    // overwritten then). False, and nothing written, when it would have to grow.
+    bool writeWithoutGrowing(const uint8_t* data, size_t n, size_t limit);
     // Moves up to `capacity` bytes from the front into out.
     size_t read(uint8_t* out, size_t capacity);
     // Drops up to n bytes from the front.
@@ -38,6 +43,15 @@ class ByteRing {
 
     size_t count() const;
     size_t capacity() const;
+    size_t freeSpace() const;
+    // Gives the ring its initial storage if it has none yet.
+    void allocate();
+    // Grows the storage by `extra` bytes, keeping the unread bytes in order.
+    void grow(size_t extra);
+    // Shrinks the storage by up to `bytes`, never below the initial capacity:
+    // the oldest unread bytes that no longer fit are dropped and the memory is
+    // given back. Returns how much the capacity shrank.
+    size_t shrinkBy(size_t bytes);
     // Empties the ring and gives it exactly this capacity.
     void reset(size_t capacity);
     // Empties the ring, keeping its storage.

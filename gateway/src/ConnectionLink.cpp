@@ -13,7 +13,11 @@ void ConnectionLink::deliverLocked(const uint8_t* data, size_t n, bool firstOfSt
         ++data;
         --n;
     }
-    ring_.writeGrowing(data, n, kRingStep, kRingLimit);
+    budget_.store(*this, data, n, kRingStep, kRingLimit);
+}
+
+ConnectionLink::~ConnectionLink() {
+    budget_.leave(*this);
 }
 
 long ConnectionLink::writeToDtu(const uint8_t* data, size_t n) {

@@ -2,13 +2,15 @@
 //
 // Received bytes go to a ring that the host drains. The ring grows in steps of
 // 32 KiB as needed up to kRingLimit (1 MiB, far more than any transfer a sign
-// sends back); a host that stops reading loses the oldest bytes, never memory.
+// sends back) and as far as the process-wide receive budget allows; a host
+// that stops reading loses the oldest bytes, never memory.
 #pragma once
 
 #include <atomic>
 #include <memory>
 
 #include "ByteRing.h"
+#include "ReceiveBudget.h"
 #include "TcpLink.h"
 
 namespace lumavox::gateway {
@@ -18,7 +20,8 @@ class ConnectionLink final : public TcpLink {
     static constexpr size_t kRingStep = 32768;
     static constexpr size_t kRingLimit = size_t{1} << 20;
 
-    explicit ConnectionLink(IoLoop& loop) : TcpLink(loop) {}
+    ConnectionLink(IoLoop& loop, ReceiveBudget& budget) : TcpLink(loop), budget_(budget) {}
+    ~ConnectionLink() override;
 
     ByteRing& ring() { return ring_; }
     // Set once identification knows the DTU.
@@ -35,6 +38,10 @@ class ConnectionLink final : public TcpLink {
     void deliverLocked(const uint8_t* data, size_t n, bool firstOfStep) override;
 
   private:
+    friend class ReceiveBudget;
+
+    ReceiveBudget& budget_;
+    size_t budgeted_ = 0;  // what the ring grew beyond its first kilobyte; under the budget's lock
     ByteRing ring_;
     std::atomic<int> protocolType_{0};
     std::atomic<bool> escaping_{false};

@@ -81,8 +81,8 @@ GPRSLINK_API DTU_HANDLE DTU_AddCOM(int comNumber, int baudRate, int dataBits, in
 GPRSLINK_API DTU_HANDLE DTU_AddNetServer(const char* localIp, int port, const char* password) {
     return guarded<DTU_HANDLE>(nullptr, [&] {
         Runtime& rt = Runtime::get();
-        auto server = std::make_shared<NetServerPort>(rt.io(), rt.pending(), textOf(localIp), port,
-                                                      textOf(password));
+        auto server = std::make_shared<NetServerPort>(rt.io(), rt.pending(), rt.budget(),
+                                                      textOf(localIp), port, textOf(password));
         return rt.handles().add(makeServerDevice(server));
     });
 }

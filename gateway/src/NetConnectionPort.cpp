@@ -7,22 +7,22 @@
 
 namespace lumavox::gateway {
 
-NetConnectionPort::NetConnectionPort(IoLoop& loop, const NetDtuPort& server)
+NetConnectionPort::NetConnectionPort(IoLoop& loop, ReceiveBudget& budget, const NetDtuPort& server)
     : NetDtuPort(server.localAddress(), server.localPort()),
-      link_(std::make_shared<ConnectionLink>(loop)),
+      link_(std::make_shared<ConnectionLink>(loop, budget)),
       destinations_(loop, link_) {}
 
 NetConnectionPort::~NetConnectionPort() {
     close();
 }
 
-std::shared_ptr<NetConnectionPort> NetConnectionPort::accept(IoLoop& loop,
+std::shared_ptr<NetConnectionPort> NetConnectionPort::accept(IoLoop& loop, ReceiveBudget& budget,
                                                              asio::ip::tcp::socket socket,
                                                              const NetDtuPort& server) {
     asio::error_code ec;
     auto peer = socket.remote_endpoint(ec);
     if (ec) return nullptr;
-    std::shared_ptr<NetConnectionPort> conn(new NetConnectionPort(loop, server));
+    std::shared_ptr<NetConnectionPort> conn(new NetConnectionPort(loop, budget, server));
     if (peer.address().is_v4()) {
         auto b = peer.address().to_v4().to_bytes();
         char text[16];

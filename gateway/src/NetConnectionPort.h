@@ -19,7 +19,8 @@ class NetConnectionPort final : public NetDtuPort {
   public:
     // I/O thread: wraps an accepted socket; the connection is open and
     // receiving from then on.
-    static std::shared_ptr<NetConnectionPort> accept(IoLoop& loop, asio::ip::tcp::socket socket,
+    static std::shared_ptr<NetConnectionPort> accept(IoLoop& loop, ReceiveBudget& budget,
+                                                     asio::ip::tcp::socket socket,
                                                      const NetDtuPort& server);
     ~NetConnectionPort() override;
 
@@ -54,7 +55,7 @@ class NetConnectionPort final : public NetDtuPort {
     ConnectionLink& link() { return *link_; }
 
   private:
-    NetConnectionPort(IoLoop& loop, const NetDtuPort& server);
+    NetConnectionPort(IoLoop& loop, ReceiveBudget& budget, const NetDtuPort& server);
 
     std::shared_ptr<ConnectionLink> link_;
     std::string peerAddress_;

@@ -8,11 +8,12 @@
 
 namespace lumavox::gateway {
 
-NetServerPort::NetServerPort(IoLoop& loop, PendingList& pending, std::string localAddress, int port,
-                             std::string password)
+NetServerPort::NetServerPort(IoLoop& loop, PendingList& pending, ReceiveBudget& budget,
+                             std::string localAddress, int port, std::string password)
     : NetDtuPort(std::move(localAddress), port),
       loop_(loop),
       pending_(pending),
+      budget_(budget),
       password_(std::move(password)),
       acceptor_(loop.context()),
       retry_(loop.context()) {}
@@ -69,14 +70,15 @@ void NetServerPort::acceptNext(uint64_t generation) {
                                                                    asio::ip::tcp::socket socket) {
         if (ec == asio::error::operation_aborted || generation != self->generation_ || !self->open_)
             return;
+        if (ec == asio::error::no_descriptors ||
+            (ec.category() == asio::system_category() && ec.value() == ENFILE)) {
+            self->makeRoom(generation);
+            return;
+        }
         if (ec) {
-            // Out of descriptors or memory: try again a little later instead of
-            // spinning on the same error.
-            self->retry_.expires_after(std::chrono::milliseconds(100));
-            self->retry_.async_wait([self, generation](const asio::error_code& e) {
-                if (!e && generation == self->generation_ && self->open_)
-                    self->acceptNext(generation);
-            });
+            // Out of memory or a failed connection: try again a little later
+            // instead of spinning on the same error.
+            self->acceptLater(generation, 100);
             return;
         }
         self->onAccepted(std::move(socket));
@@ -84,8 +86,35 @@ void NetServerPort::acceptNext(uint64_t generation) {
     });
 }
 
+void NetServerPort::acceptLater(uint64_t generation, int ms) {
+    retry_.expires_after(std::chrono::milliseconds(ms));
+    retry_.async_wait([self = shared_from_this(), generation](const asio::error_code& e) {
+        if (!e && generation == self->generation_ && self->open_) self->acceptNext(generation);
+    });
+}
+
+void NetServerPort::makeRoom(uint64_t generation) {
+    if (pending_.dropOldest() || dropOldestQueued()) {
+        // The dropped connection's socket is closed by a handler queued just
+        // now; the next accept is queued after it.
+        asio::post(loop_.context(), [self = shared_from_this(), generation] {
+            if (generation == self->generation_ && self->open_) self->acceptNext(generation);
+        });
+        return;
+    }
+    // The host holds every descriptor: the newcomer is turned away at once
+    // rather than left waiting in the accept queue.
+    if (spare_.refuseOne(acceptor_.native_handle())) {
+        asio::post(loop_.context(), [self = shared_from_this(), generation] {
+            if (generation == self->generation_ && self->open_) self->acceptNext(generation);
+        });
+        return;
+    }
+    acceptLater(generation, 100);
+}
+
 void NetServerPort::onAccepted(asio::ip::tcp::socket socket) {
-    auto connection = NetConnectionPort::accept(loop_, std::move(socket), *this);
+    auto connection = NetConnectionPort::accept(loop_, budget_, std::move(socket), *this);
     if (connection) pending_.add(shared_from_this(), std::move(connection));
 }
 
@@ -98,13 +127,69 @@ std::shared_ptr<NetConnectionPort> NetServerPort::takeNewClient() {
 }
 
 void NetServerPort::addNewClient(std::shared_ptr<NetConnectionPort> connection) {
+    std::shared_ptr<NetConnectionPort> oldest;
+    {
+        std::lock_guard lock(queueMutex_);
+        const size_t limit = queueLimit_ > 0 ? queueLimit_ : descriptorShare();
+        if (queue_.size() >= limit) {
+            oldest = std::move(queue_.front());
+            queue_.pop_front();
+        }
+        queue_.push_back(std::move(connection));
+    }
+    if (oldest) oldest->close();
+}
+
+void NetServerPort::dropGone() {
+    std::vector<std::shared_ptr<NetConnectionPort>> gone;
+    {
+        std::lock_guard lock(queueMutex_);
+        std::deque<std::shared_ptr<NetConnectionPort>> kept;
+        for (auto& c : queue_) {
+            if (c->link().state() == TcpLink::kNotConnected)
+                gone.push_back(std::move(c));
+            else
+                kept.push_back(std::move(c));
+        }
+        queue_.swap(kept);
+    }
+    for (auto& c : gone)
+        c->close();
+}
+
+bool NetServerPort::dropOldestQueued() {
+    std::shared_ptr<NetConnectionPort> oldest;
+    {
+        std::lock_guard lock(queueMutex_);
+        if (queue_.empty()) return false;
+        oldest = std::move(queue_.front());
+        queue_.pop_front();
+    }
+    oldest->close();
+    return true;
+}
+
+size_t NetServerPort::queueLimit() {
     std::lock_guard lock(queueMutex_);
-    queue_.push_back(std::move(connection));
+    return queueLimit_ > 0 ? queueLimit_ : descriptorShare();
+}
+
+void NetServerPort::setQueueLimit(size_t limit) {
+    std::lock_guard lock(queueMutex_);
+    queueLimit_ = limit;
 }
 
 size_t NetServerPort::queuedCount() {
     std::lock_guard lock(queueMutex_);
     return queue_.size();
+}
+
+std::vector<std::string> NetServerPort::queuedNames() {
+    std::lock_guard lock(queueMutex_);
+    std::vector<std::string> names;
+    for (const auto& c : queue_)
+        names.push_back(c->record().deviceName());
+    return names;
 }
 
 void NetServerPort::dropQueued() {

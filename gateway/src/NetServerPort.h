@@ -1,5 +1,12 @@
 // The listening server: accepts DTU connections, hands them to the pending
 // list for identification, and queues the identified ones for the host.
+//
+// The queue is bounded (descriptorShare()): when it is full, the oldest
+// identified connection not yet fetched is closed to make room. When the
+// process runs out of descriptors, the server makes room by closing the oldest
+// connection the library holds for nobody (waiting for identification, then
+// queued); when there is none, it takes the next connection with its spare
+// descriptor and closes it, so the accept queue never stalls.
 #pragma once
 
 #include <asio/ip/tcp.hpp>
@@ -9,7 +16,9 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
+#include "Descriptors.h"
 #include "IoLoop.h"
 #include "NetDtuPort.h"
 
@@ -17,6 +26,7 @@ namespace lumavox::gateway {
 
 class NetConnectionPort;
 class PendingList;
+class ReceiveBudget;
 
 class NetServerPort final : public NetDtuPort, public std::enable_shared_from_this<NetServerPort> {
   public:
@@ -26,8 +36,8 @@ class NetServerPort final : public NetDtuPort, public std::enable_shared_from_th
     // seconds, so a fleet reconnecting after a restart would trickle in.
     static constexpr int kBacklog = asio::socket_base::max_listen_connections;
 
-    NetServerPort(IoLoop& loop, PendingList& pending, std::string localAddress, int port,
-                  std::string password);
+    NetServerPort(IoLoop& loop, PendingList& pending, ReceiveBudget& budget,
+                  std::string localAddress, int port, std::string password);
     ~NetServerPort() override;
 
     // Listens; true when listening afterwards.
@@ -46,24 +56,40 @@ class NetServerPort final : public NetDtuPort, public std::enable_shared_from_th
     const std::string& password() const { return password_; }
     // The oldest identified connection, or null.
     std::shared_ptr<NetConnectionPort> takeNewClient();
+    // Queues an identified connection, closing the oldest when the queue is full.
     void addNewClient(std::shared_ptr<NetConnectionPort> connection);
     // Closes and drops the identified connections not yet fetched.
     void dropQueued();
+    // Closes and drops the queued connections whose DTU has gone.
+    void dropGone();
+    // Closes and drops the oldest queued connection; false when none is queued.
+    bool dropOldestQueued();
     size_t queuedCount();
+    size_t queueLimit();
+    // Fixes the queue's bound (tests); 0 makes it follow the descriptor limit.
+    void setQueueLimit(size_t limit);
+    // Device names of the queued connections, oldest first.
+    std::vector<std::string> queuedNames();
 
   private:
     void acceptNext(uint64_t generation);  // I/O thread
     void onAccepted(asio::ip::tcp::socket socket);
+    // I/O thread, out of descriptors: frees one and accepts again.
+    void makeRoom(uint64_t generation);
+    void acceptLater(uint64_t generation, int ms);
 
     IoLoop& loop_;
     PendingList& pending_;
+    ReceiveBudget& budget_;
     std::string password_;
     asio::ip::tcp::acceptor acceptor_;  // I/O thread only
     asio::steady_timer retry_;          // I/O thread only
     uint64_t generation_ = 0;           // I/O thread only: bumped at each open
     std::atomic<bool> open_{false};
+    SpareDescriptor spare_;  // I/O thread only
     std::mutex queueMutex_;
     std::deque<std::shared_ptr<NetConnectionPort>> queue_;
+    size_t queueLimit_ = 0;  // 0: descriptorShare()
 };
 
 }  // namespace lumavox::gateway

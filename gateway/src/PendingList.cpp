@@ -1,10 +1,9 @@
 #include "PendingList.h"
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <chrono>
 
+#include "Descriptors.h"
 #include "GatewayClock.h"
 #include "NetConnectionPort.h"
 #include "NetServerPort.h"
@@ -12,26 +11,17 @@
 
 namespace lumavox::gateway {
 
-namespace {
-
-// A quarter of the process's descriptors at most may wait for identification.
-size_t defaultLimit() {
-    rlimit rl{};
-    size_t descriptors = 1024;
-    if (::getrlimit(RLIMIT_NOFILE, &rl) == 0 && rl.rlim_cur != RLIM_INFINITY)
-        descriptors = static_cast<size_t>(rl.rlim_cur);
-    return std::clamp<size_t>(descriptors / 4, 16, PendingList::kMaxLimit);
-}
-
-}  // namespace
-
-PendingList::PendingList(IoLoop& loop) : timer_(loop.context()), limit_(defaultLimit()) {}
+PendingList::PendingList(IoLoop& loop) : timer_(loop.context()), limit_(descriptorShare()) {}
 
 void PendingList::add(std::shared_ptr<NetServerPort> server,
                       std::shared_ptr<NetConnectionPort> conn) {
     std::lock_guard lock(mutex_);
-    // The host may have raised its descriptor limit since the last look.
-    if (entries_.size() >= limit_ && !limitFixed_) limit_ = defaultLimit();
+    // The host may have changed its descriptor limit since the last look.
+    if (!limitFixed_) limit_ = descriptorShare();
+    if (std::none_of(servers_.begin(), servers_.end(), [&](const auto& s) {
+            return !s.owner_before(server) && !server.owner_before(s);
+        }))
+        servers_.push_back(server);
     if (entries_.size() >= limit_) {
         passLocked();
         if (entries_.size() >= limit_) {
@@ -61,6 +51,7 @@ void PendingList::runPass() {
 }
 
 void PendingList::passLocked() {
+    sweepQueuesLocked();
     if (entries_.empty()) return;
     const uint64_t now = nowMs();
     for (size_t i = entries_.size(); i-- > 0;) {
@@ -93,6 +84,22 @@ void PendingList::passLocked() {
     }
 }
 
+void PendingList::sweepQueuesLocked() {
+    std::erase_if(servers_, [](const std::weak_ptr<NetServerPort>& w) {
+        auto server = w.lock();
+        if (server) server->dropGone();
+        return !server;
+    });
+}
+
+bool PendingList::dropOldest() {
+    std::lock_guard lock(mutex_);
+    if (entries_.empty()) return false;
+    entries_.front().conn->close();
+    entries_.erase(entries_.begin());
+    return true;
+}
+
 void PendingList::removeServer(const NetServerPort* server) {
     std::lock_guard lock(mutex_);
     std::erase_if(entries_, [&](Entry& e) {
@@ -121,8 +128,8 @@ size_t PendingList::limit() const {
 
 void PendingList::setLimit(size_t limit) {
     std::lock_guard lock(mutex_);
-    limit_ = std::max<size_t>(limit, 1);
-    limitFixed_ = true;
+    limitFixed_ = limit > 0;
+    limit_ = limitFixed_ ? limit : descriptorShare();
 }
 
 }  // namespace lumavox::gateway

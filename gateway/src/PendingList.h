@@ -6,9 +6,12 @@
 // connection without a record after 100,000 ms, or whose peer is gone before
 // sending one, is closed.
 //
-// The list is bounded: when it is full, a pass runs at once, and if that frees
-// nothing the oldest waiting connection is closed, so a flood of silent
-// connections cannot use up the process's descriptors.
+// The list is bounded (descriptorShare()): when it is full, a pass runs at
+// once, and if that frees nothing the oldest waiting connection is closed, so a
+// flood of silent connections cannot use up the process's descriptors.
+//
+// Each pass also drops, from the queues of the servers it has seen, the
+// identified connections whose DTU left before the host fetched them.
 #pragma once
 
 #include <asio/steady_timer.hpp>
@@ -29,7 +32,6 @@ class PendingList {
   public:
     static constexpr uint64_t kPassIntervalMs = 200;
     static constexpr uint64_t kRecordTimeoutMs = 100000;
-    static constexpr size_t kMaxLimit = 4096;
 
     explicit PendingList(IoLoop& loop);
 
@@ -37,13 +39,15 @@ class PendingList {
     void add(std::shared_ptr<NetServerPort> server, std::shared_ptr<NetConnectionPort> conn);
     // Closes and forgets the waiting connections of this server.
     void removeServer(const NetServerPort* server);
+    // Closes and forgets the oldest waiting connection; false when none waits.
+    bool dropOldest();
     // One identification pass; the timer runs it, tests may call it directly.
     void runPass();
     void clear();
 
     size_t size() const;
     size_t limit() const;
-    // Fixes the limit (tests); otherwise it follows the descriptor limit.
+    // Fixes the limit (tests); 0 makes it follow the descriptor limit again.
     void setLimit(size_t limit);
 
   private:
@@ -53,12 +57,16 @@ class PendingList {
         uint64_t acceptedAt;
     };
     void passLocked();
+    // Drops the gone connections from the queues of the servers seen so far.
+    void sweepQueuesLocked();
     void armTimer();
 
     asio::steady_timer timer_;  // I/O thread only
     bool timerStarted_ = false;
     mutable std::mutex mutex_;
     std::vector<Entry> entries_;
+    // Servers whose queues each pass sweeps.
+    std::vector<std::weak_ptr<NetServerPort>> servers_;
     size_t limit_;
     bool limitFixed_ = false;
 };

@@ -25,6 +25,25 @@ size_t queuedCount(DTU_HANDLE server) {
     return s ? s->queuedCount() : 0;
 }
 
+std::vector<std::string> queuedNames(DTU_HANDLE server) {
+    auto d = Runtime::get().handles().find(server);
+    NetServerPort* s = d ? d->server() : nullptr;
+    return s ? s->queuedNames() : std::vector<std::string>{};
+}
+
+size_t bufferedBytes() {
+    return Runtime::get().budget().used();
+}
+
+void setReceiveBudget(size_t bytes) {
+    Runtime::get().budget().setLimit(bytes);
+}
+
+void setQueueLimit(DTU_HANDLE server, size_t limit) {
+    auto d = Runtime::get().handles().find(server);
+    if (NetServerPort* s = d ? d->server() : nullptr) s->setQueueLimit(limit);
+}
+
 void setPendingLimit(size_t limit) {
     Runtime::get().pending().setLimit(limit);
 }

@@ -243,6 +243,28 @@ TEST(Content, WindowChecksAndEncoding) {
     EXPECT_EQ(bodyOf(c, "W"), "$W$^P$0,0,24,16,0$^H5in^H4^P$0,0,96,16,4$out");
 }
 
+// Sizes outside 1..65535 are refused and change nothing; the largest sizes
+// reach the whole-sign window unchanged.
+TEST(Content, SignSizesOutsideTheRangeAreRefused) {
+    SignContent c;
+    EXPECT_TRUE(c.setSignInfo(96, 16, 1));
+    EXPECT_FALSE(c.setSignInfo(0, 16, 0));
+    EXPECT_FALSE(c.setSignInfo(96, 0, 0));
+    EXPECT_FALSE(c.setSignInfo(65536, 16, 0));
+    EXPECT_FALSE(c.setSignInfo(96, 65536, 0));
+    EXPECT_FALSE(c.setSignInfo(-96, 16, 0));
+    EXPECT_EQ(c.width(), 96);
+    EXPECT_EQ(c.height(), 16);
+    EXPECT_EQ(c.colour(), 1);
+
+    ASSERT_TRUE(c.setSignInfo(40000, 65535, 1));
+    c.addRichFile("W");
+    c.addWindow(0, 0, 24, 16, 0);
+    c.endWindow();
+    c.addMessage("x");
+    EXPECT_EQ(bodyOf(c, "W"), "$W$^P$0,0,24,16,0$^P$0,0,40000,65535,4$x");
+}
+
 TEST(Content, EndWindowFollowedByWindowAddsNoWholeSign) {
     SignContent c;
     c.setSignInfo(96, 16, 1);

@@ -15,6 +15,7 @@
 #include <functional>
 #include <sstream>
 
+#include "ControlTestSupport.h"
 #include "LinkTestSupport.h"
 #include "NVSOCX.h"
 #include "NVSOCXHost.h"
@@ -22,112 +23,9 @@
 
 using lumavox::test::PtyPair;
 using lumavox::test::Signsim;
+using namespace lumavox::nvstest;
 
 namespace {
-
-struct Event {
-    char type;  // 'r' result, 'p' prompt, 'g' progress
-    int id = 0;
-    int32_t value = 0;
-    std::string text;
-};
-
-struct Recorder {
-    std::vector<Event> events;
-    static void onResult(void* u, int16_t id, int16_t r, const char* t) {
-        static_cast<Recorder*>(u)->events.push_back({'r', id, r, t ? t : ""});
-    }
-    static void onPrompt(void* u, const char* t) {
-        static_cast<Recorder*>(u)->events.push_back({'p', 0, 0, t ? t : ""});
-    }
-    static void onProgress(void* u, int16_t type, int32_t step) {
-        static_cast<Recorder*>(u)->events.push_back({'g', type, step, {}});
-    }
-    const Event* result(int id) const {
-        for (const auto& e : events)
-            if (e.type == 'r' && e.id == id) return &e;
-        return nullptr;
-    }
-    bool finished() const {
-        for (const auto& e : events)
-            if (e.type == 'r' && (e.id == 100 || e.id == 3 || (e.id == 2 && e.value != 1) ||
-                                  (e.id == 1 && e.value == 0)))
-                return true;
-        return false;
-    }
-    std::string dump() const {
-        std::ostringstream s;
-        for (const auto& e : events)
-            s << e.type << " " << e.id << " " << e.value << " " << e.text << "\n";
-        return s.str();
-    }
-};
-
-uint64_t nowMs() {
-    using namespace std::chrono;
-    return static_cast<uint64_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
-// Dispatches events as a host's loop would until `done` or the limit.
-bool pumpUntil(NVSOCX_Handle h, const std::function<bool()>& done, int limitMs = 20000) {
-    uint64_t end = nowMs() + static_cast<uint64_t>(limitMs);
-    while (!done()) {
-        if (nowMs() >= end) return false;
-        pollfd p{NVSOCX_EventFd(h), POLLIN, 0};
-        ::poll(&p, 1, 10);
-        NVSOCX_DispatchEvents(h);
-    }
-    return true;
-}
-
-// A control with recorded events and shortened waits.
-struct Control {
-    NVSOCX_Handle h = nullptr;
-    Recorder rec;
-    explicit Control(const char* timings = "20,5000,2000") {
-        ::setenv("NVSOCX_TEST_TIMINGS", timings, 1);
-        h = NVSOCX_Create();
-        NVSOCX_SetEventHandlers(h, &Recorder::onResult, &Recorder::onPrompt, &Recorder::onProgress,
-                                &rec);
-    }
-    ~Control() { NVSOCX_Destroy(h); }
-    void tcp(int port) {
-        NVSOCX_SetCommuMode(h, 2);
-        NVSOCX_SetIPAndPort(h, "127.0.0.1", port);
-    }
-    bool connect() {
-        if (NVSOCX_StartSend(h, -1) != 1) return false;
-        pumpUntil(h, [&] { return rec.result(1) != nullptr; });
-        return rec.result(1) && rec.result(1)->value == 1;
-    }
-    bool runToEnd(int limitMs = 20000) {
-        return pumpUntil(
-            h, [&] { return rec.finished(); }, limitMs);
-    }
-};
-
-std::string tempPath(const std::string& name) {
-    return (std::filesystem::temp_directory_path() /
-            ("nvsocx-" + std::to_string(::getpid()) + "-" + name))
-        .string();
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-bool waitForLog(const std::string& path, const std::string& needle, int limitMs = 5000) {
-    uint64_t end = nowMs() + static_cast<uint64_t>(limitMs);
-    while (nowMs() < end) {
-        if (readFile(path).find(needle) != std::string::npos) return true;
-        ::poll(nullptr, 0, 10);
-    }
-    return false;
-}
 
 // The per-user store the tests write (registration, COM port mapping) is never
 // the real one: ctest sets LUMAVOX_CONFIG_DIR, and a direct run gets a
@@ -179,6 +77,9 @@ TEST(Control, ResultsWithoutThread) {
     EXPECT_EQ(NVSOCX_ChangeSignAddress(c.h, 5, 5), -10);
     EXPECT_EQ(NVSOCX_ChangeSignAddress(c.h, 0, 5), -10);
     EXPECT_EQ(NVSOCX_ChangeSignAddress(c.h, 5, 256), -10);
+    EXPECT_EQ(NVSOCX_SetSignInfo(c.h, 40000, 16, 1), 1);
+    EXPECT_EQ(NVSOCX_SetSignInfo(c.h, 0, 16, 1), 0);
+    EXPECT_EQ(NVSOCX_SetSignInfo(c.h, 96, 70000, 1), 0);
     EXPECT_EQ(NVSOCX_SetComport(c.h, 3), 1);
     EXPECT_EQ(NVSOCX_SetComport(c.h, 0), 0);
     EXPECT_EQ(NVSOCX_SetComport(c.h, 255), 0);
@@ -372,26 +273,31 @@ TEST(Control, SignNeverAnswers) {
               "response!");
 }
 
+// The pause follows a reply judged success to a clear-memory job; a stop ends
+// it at once.
 TEST(Control, StopSendCutsThePauseShort) {
-    Signsim sim({"--nvs", "--tcp", "0"});
+    std::string log = tempPath("pause.jsonl");
+    Signsim sim({"--nvs", "--tcp", "0", "--log", log});
     ASSERT_TRUE(sim.started());
     Control c("600000,5000,2000");  // a pause far longer than the test may take
     c.tcp(sim.port());
-    NVSOCX_AddRichFile(c.h, "A");
-    NVSOCX_AddMessage(c.h, "x");
     ASSERT_TRUE(c.connect());
-    ASSERT_EQ(NVSOCX_SendFiles(c.h, "0", 0, 1), 1);
-    ASSERT_TRUE(pumpUntil(c.h, [&] {
-        for (const auto& e : c.rec.events)
-            if (e.type == 'r' && e.id == 4 && e.text.find("alloc memory") != std::string::npos)
-                return true;
-        return false;
-    }));
+    ASSERT_EQ(NVSOCX_ClearSignMemory(c.h, "1", 1), 1);
+    ASSERT_TRUE(waitForLog(log, "nvs clear memory"));
+    // The sign has answered "ok": the control holds the next step back.
+    pumpUntil(
+        c.h, [] { return false; }, 100);
+    bool confirmed = false;
+    for (const auto& e : c.rec.events)
+        if (e.type == 'p' && e.text.find("The sign say") != std::string::npos) confirmed = true;
+    EXPECT_FALSE(confirmed) << c.rec.dump();
+    EXPECT_EQ(c.rec.result(100), nullptr);
     uint64_t before = nowMs();
     EXPECT_EQ(NVSOCX_StopSend(c.h), 1);
     EXPECT_LT(nowMs() - before, 60000u);  // far below the pause: it was cut short
     EXPECT_EQ(NVSOCX_HasStartSendThread(c.h), 0);
     EXPECT_EQ(NVSOCX_IsInSending(c.h), 0);
+    std::filesystem::remove(log);
 }
 
 TEST(Control, ConnectRefused) {

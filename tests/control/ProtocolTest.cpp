@@ -226,21 +226,31 @@ TEST(Protocol, EveryEncodedTagIsOneTheSignKnows) {
     }
 }
 
-// A font of the tall signs' table chosen while the sign was tall, then the sign
-// declared 16 rows high: the low table has no such font, and the encoding falls
-// back to font 1 as SetFont does, rather than sending "^F" without a tag.
-TEST(Protocol, FontOfATallSignOnALowOneIsStillATag) {
+// A font keeps the tag chosen when SetFont was called: declaring the sign
+// lower or taller afterwards changes neither the tag nor what the sign accepts.
+TEST(Protocol, FontKeepsTheTagChosenWhenItWasSet) {
+    lumavox::sim::SimOptions o;
+    o.addresses = {1};
+    lumavox::sim::ConversationLog log;
+    lumavox::sim::NvsEngine sign(o, log);
+
     SignContent c;
     c.setSignInfo(160, 32, 1);
     ASSERT_EQ(c.addRichFile("Main"), 1);
     ASSERT_EQ(c.setFont(12), 1);  // "[AR12]", tall signs only
     c.addMessage("x");
-    c.setSignInfo(160, 16, 1);
-    const std::string body = c.body(c.files().front());
-    EXPECT_EQ(body, "$Main$^F$SS7$x");
-    lumavox::sim::SimOptions o;
-    o.addresses = {1};
-    lumavox::sim::ConversationLog log;
-    lumavox::sim::NvsEngine sign(o, log);
+    ASSERT_TRUE(c.setSignInfo(96, 16, 1));
+    std::string body = c.body(c.files().front());
+    EXPECT_EQ(body, "$Main$^F$AR12$x");
+    EXPECT_EQ(sendTextBody(sign, body), "ok\r\n");
+
+    SignContent low;
+    low.setSignInfo(160, 16, 1);
+    ASSERT_EQ(low.addRichFile("Main"), 1);
+    ASSERT_EQ(low.setFont(4), 1);  // "[SS16]" on a low sign, "[SS15]" on a tall one
+    low.addMessage("x");
+    ASSERT_TRUE(low.setSignInfo(160, 32, 1));
+    body = low.body(low.files().front());
+    EXPECT_EQ(body, "$Main$^F$SS16$x");
     EXPECT_EQ(sendTextBody(sign, body), "ok\r\n");
 }

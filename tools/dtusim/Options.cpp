@@ -38,7 +38,7 @@ std::string usage() {
     return "usage:\n"
            "  dtusim --gateway HOST:PORT [--count N] [--connect-window N]\n"
            "         [--type T] [--name PATTERN] [--phone P] [--password W] [--id I]\n"
-           "         [--framed [--heartbeat MS]] [--sign tcp:HOST:PORT]\n"
+           "         [--framed [--heartbeat MS]] [--sign tcp:HOST:PORT] [--junk KIB]\n"
            "  dtusim --serial-config PATH [dialogue options]\n"
            "dialogue options (also for the configuration mode of --framed):\n"
            "  --echo  --err-cmd NAME  --err-data NAME  --param NAME=VALUE  --delay NAME:MS\n";
@@ -79,6 +79,10 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
         } else if (a == "--connect-window") {
             if (!parseInt(v, 1, 100000, o.connectWindow))
                 return error = "bad --connect-window", std::nullopt;
+        } else if (a == "--junk") {
+            int kib = 0;
+            if (!parseInt(v, 1, 1 << 20, kib)) return error = "bad --junk", std::nullopt;
+            o.junkBytes = kib * 1024L;
         } else if (a == "--heartbeat") {
             if (!parseInt(v, 1, 3600000, o.heartbeatMs))
                 return error = "bad --heartbeat", std::nullopt;

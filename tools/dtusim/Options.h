@@ -36,6 +36,9 @@ struct Options {
     std::string id = "0000000001";
     bool framed = false;
     int heartbeatMs = 0;
+    // A hostile DTU: after its record it sends this many junk bytes and
+    // leaves; dtusim ends once every DTU has left.
+    long junkBytes = 0;
     // Serial configuration side.
     std::optional<std::string> serialConfig;
     DialogueOptions dialogue;

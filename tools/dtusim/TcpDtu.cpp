@@ -40,6 +40,8 @@ class Fleet {
     Fleet(asio::io_context& io, const Options& o) : io_(io), options_(o) {}
     void start();
     void connectDone(bool ok);
+    // A DTU has closed its connection for good.
+    void left();
     asio::io_context& io() { return io_; }
     const Options& options() const { return options_; }
     tcp::endpoint gatewayEndpoint() const;
@@ -52,6 +54,7 @@ class Fleet {
     int started_ = 0;
     int ok_ = 0;
     int failed_ = 0;
+    int left_ = 0;
     long long first_ = 0;
     long long last_ = 0;
     std::vector<std::shared_ptr<Session>> sessions_;
@@ -89,6 +92,7 @@ class Session : public std::enable_shared_from_this<Session> {
                 std::fprintf(stderr, "dtusim: DTU %d cannot connect: %s\n", index_,
                              ec.message().c_str());
                 fleet_.connectDone(false);
+                fleet_.left();
                 return;
             }
             retry_.expires_after(kRetryDelay);
@@ -99,10 +103,15 @@ class Session : public std::enable_shared_from_this<Session> {
         }
         asio::error_code ignored;
         gateway_.set_option(tcp::no_delay(true), ignored);
+        started_ = true;
         RecordFields f{o_.type,  nameFor(o_.name, index_, o_.count), o_.phone, o_.password, o_.id,
                        o_.framed};
         auto record = buildRecord(f);
         sendToGateway(Bytes(record.begin(), record.end()));
+        if (o_.junkBytes > 0) {
+            junkLeft_ = o_.junkBytes;
+            closeWhenSent_ = true;
+        }
         fleet_.connectDone(true);
         if (o_.sign) connectSign();
         if (o_.framed && o_.heartbeatMs > 0) armHeartbeat();
@@ -130,6 +139,7 @@ class Session : public std::enable_shared_from_this<Session> {
                           [self = shared_from_this()](const asio::error_code& ec, size_t) {
                               if (ec) return self->shutdown();
                               self->out_.pop_front();
+                              if (self->out_.empty()) self->feedJunk();
                               if (!self->out_.empty())
                                   self->writeNext();
                               else if (self->closeWhenSent_)
@@ -137,7 +147,20 @@ class Session : public std::enable_shared_from_this<Session> {
                           });
     }
 
+    // The next piece of junk, made as the previous one has gone out.
+    void feedJunk() {
+        if (junkLeft_ <= 0) return;
+        constexpr long kJunkPiece = 64 * 1024;
+        Bytes junk(static_cast<size_t>(std::min(junkLeft_, kJunkPiece)));
+        for (size_t i = 0; i < junk.size(); ++i)
+            junk[i] = static_cast<uint8_t>(junkSent_++ * 131 + 7);
+        junkLeft_ -= static_cast<long>(junk.size());
+        out_.push_back(std::move(junk));
+    }
+
     void shutdown() {
+        if (!left_ && started_) fleet_.left();
+        left_ = true;
         asio::error_code ignored;
         gateway_.close(ignored);
         sign_.close(ignored);
@@ -323,6 +346,10 @@ class Session : public std::enable_shared_from_this<Session> {
     bool afterFe_ = false;
     bool ioStopped_ = false;
     bool closeWhenSent_ = false;
+    bool started_ = false;
+    bool left_ = false;
+    long junkLeft_ = 0;
+    uint64_t junkSent_ = 0;
     Mode mode_ = Mode::Framed;
     FrameReader frames_;
     ConfigDialogue dialogue_;
@@ -350,6 +377,11 @@ void Fleet::startNext() {
     auto s = std::make_shared<Session>(*this, ++started_);
     sessions_.push_back(s);
     s->start();
+}
+
+void Fleet::left() {
+    // Junk-sending DTUs leave once their bytes are out; the run ends with the last.
+    if (++left_ == options_.count && options_.junkBytes > 0) io_.stop();
 }
 
 void Fleet::connectDone(bool ok) {
