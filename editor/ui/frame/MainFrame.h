@@ -18,6 +18,7 @@
 #include "app/MenuTree.h"
 #include "app/PropertyBar.h"
 #include "app/WindowEditSession.h"
+#include "transport/SignLink.h"
 #include "ui/frame/EditorContext.h"
 
 class QDockWidget;
@@ -66,6 +67,8 @@ class CMainFrame : public QMainWindow {
     // The text of a status pane: 1 position, 2 size/screen, 5 typing mode.
     QString paneText(int pane) const;
     CPropertyBar* propertyBar() const { return propertyBar_; }
+    // The program's one link to signs, for every operation of the run.
+    CSignLink& signLink() { return signLink_; }
 
     // ---- The window editor ----
     // Opens it on the window control at the caret of the active view.
@@ -116,6 +119,7 @@ class CMainFrame : public QMainWindow {
     void endWindowFile();
 
     EditorContext& context_;
+    CSignLink signLink_;
     EditModeState modes_;
     QMdiArea* mdi_;
     QToolBar* toolBar_ = nullptr;
@@ -136,5 +140,8 @@ class CMainFrame : public QMainWindow {
     SaveQuestion saveQuestion_;
     FileQuestion saveAsQuestion_;
 };
+
+// The Update, Read and Communication Settings commands (ui/dialogs/UpdateCommands.cpp).
+void installUpdateCommands(CMainFrame& frame);
 
 }  // namespace lumavox::ui
