@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTimer>
+#include <cstdlib>
 
 #include "LinkTestSupport.h"
 #include "UiTestSupport.h"
@@ -252,6 +253,8 @@ TEST(UpdateDialogSign, SendAllThenReadTheFilesBackAndMerge) {
         [&](CUpdateDlg* d) {
             if (d->finishedRuns() < 1) return false;
             sendStatus = d->statusText();
+            // `make screenshot` keeps a picture of the dialog after the send.
+            if (const char* shot = std::getenv("LUMAVOX_UPDATE_DIALOG_PNG")) d->grab().save(shot);
             d->pressClose();
             return true;
         },

@@ -151,10 +151,13 @@ CUpdateDlg::CUpdateDlg(CMainFrame& frame, UpdateKind kind, OperationRequest requ
         const int options = ctx.settings ? ctx.settings->clearAllMemory : 0;
         clearMemory_->setChecked(clearMemoryTicked(options));
         clearFiles_->setChecked(clearFilesTicked(options));
+    }
+    if (sendsFiles || kind == UpdateKind::SendAll) {
+        // Send all sends every text file: the list shows them ticked.
         std::vector<FileEntry> entries;
         if (child_)
             for (const std::string& name : sendableFiles(child_->doc().document().work(), kind))
-                entries.push_back({name, false});
+                entries.push_back({name, kind == UpdateKind::SendAll});
         list_->setEntries(entries);
     }
     if (!sendsFiles && !look_.readsDirectory) list_->setEnabled(false);
