@@ -43,11 +43,15 @@ run: build
 	    bash tools/demo.sh $(BUILD)/bin; \
 	fi
 
-# A picture of the editor's window with the demonstration document (no display needed).
+# Pictures of the editor's window with the demonstration document and of the
+# operation dialog after a send to the virtual sign (no display needed).
 screenshot: build
 	@mkdir -p $(BUILD)/demo
 	$(BUILD)/bin/lumavox-cli demo $(BUILD)/demo/welcome.glm
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/lumavox $(BUILD)/demo/welcome.glm --screenshot docs/editor.png
+	LUMAVOX_UPDATE_DIALOG_PNG=$(CURDIR)/docs/update-dialog.png QT_QPA_PLATFORM=offscreen \
+	  LUMAVOX_HOME=$(CURDIR)/$(BUILD)/bin LUMAVOX_CONFIG_DIR=$(CURDIR)/$(BUILD)/test-config-ui \
+	  $(BUILD)/bin/lumavox_ui_tests --gtest_filter='UpdateDialogSign.SendAll*'
 
 # Installs the programs, their files and the desktop integration under PREFIX
 # (DESTDIR is honoured for packaging), then refreshes the desktop's document

@@ -184,7 +184,7 @@ SessionConfig sessionConfigFrom(const Settings& s) {
         if (g.name == s.lastGroupName) c.groupAddresses = g.addresses;
     c.alwaysDisplay = s.alwaysDisplay;
     c.sendOptions = s.clearAllMemory;
-    c.tcpHangUp = true;  // on at every start
+    c.tcpHangUp = s.hangUpWhenSendOverByTcpIp;  // on at every start, never read back
     c.modemHangUp = s.hangUpModemWhenSendOver;
     c.autoOnOff = {s.autoOn,  s.autoOnHour,  s.autoOnMinute,
                    s.autoOff, s.autoOffHour, s.autoOffMinute};

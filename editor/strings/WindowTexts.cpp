@@ -67,7 +67,12 @@ const char* const kOwnPrompts[] = {
 };
 }  // namespace
 
+namespace {
+void addUpdateDialogTexts(std::map<int, std::string>& t);
+}  // namespace
+
 void addWindowTexts(std::map<int, std::string>& t) {
+    addUpdateDialogTexts(t);
     static_assert(
         sizeof kOwnPrompts / sizeof kOwnPrompts[0] == cmd::kWindowOrder - cmd::kLanguage + 1,
         "one prompt for every command of the editor's own");
@@ -127,4 +132,64 @@ void addWindowTexts(std::map<int, std::string>& t) {
         t.emplace(key, value);
 }
 
+}  // namespace lumavox
+
+namespace lumavox {
+namespace {
+void addUpdateDialogTexts(std::map<int, std::string>& t) {
+    const std::pair<int, const char*> titles[] = {
+        {1, "Update text file"},
+        {2, "Update graphic file"},
+        {3, "Adjust time"},
+        {4, "Send schedule to Moving-Sign"},
+        {5, "Change address"},
+        {6, "Test display board"},
+        {7, "Turn the Sign OFF"},
+        {8, "Turn the Sign ON"},
+        {9, "Clear all memory"},
+        {10, "Clear All Graphic Files"},
+        {11, "Clear all schedule tasks"},
+        {12, "Clear all text files"},
+        {15, "Set default file"},
+        {16, "Read text file"},
+        {17, "Close test display board"},
+        {19, "Read memory information from bios"},
+        {20, "Read default file from bios"},
+        {21, "Read schedule task from bios"},
+        {22, "Read Graphic File"},
+        {23, "Send all of text files,graphics,schedules"},
+        {24, "Send auto on/off command"},
+        {25, "Read settings of auto ON/OFF from bios"},
+        {26, "Read BIOS information"},
+        {27, "Read product S/N"},
+        {28, "Read the CONFIG WORD from sign"},
+        {29, "Set the sign's baud rate to another"},
+        {30, "Send current editing text file"},
+    };
+    for (const auto& [kind, title] : titles)
+        t[msg::kUpdateKindTitle + kind] = title;
+    t[msg::kListTextFiles] = "Available Text Files";
+    t[msg::kListGraphicFiles] = "Available Graphic Files";
+    t[msg::kListTextFilesInBios] = "Available Text Files in BIOS";
+    t[msg::kListGraphicFilesInBios] = "Available Graphic Files in BIOS";
+    t[msg::kClearAllGraphicFiles] = "Clear All Graphic Files";
+    t[msg::kReadDirectory] = "Read Directory";
+    t[msg::kComportAddrTitle] = "Comport & Addr.";
+    t[msg::kIpAddrTitle] = "IP address & Addr. of moving-sign";
+    t[msg::kGprsAddrTitle] = "GPRS Group & Addr.";
+    t[msg::kGroupNameBlank] = "Group name can't be left blank!";
+    t[msg::kGroupIpBlank] = "IP address can't be left blank!";
+    t[msg::kSignBaudTitle] = "Set the sign's baud rate to another";
+    t[msg::kSignBaudHelp] =
+        "If you press button 'Update' to change the sign's baud rate to another,when program "
+        "prompt that it is successful to change the sign's baud rate, you must memorize this "
+        "baud rate. Sign will use the new baud rate to communicate with PC software, so user "
+        "must select menu \"&Communication Settings>Set &Baud Rate(RS-232)...\" to set the PC "
+        "software baud rate as the same as the new baud rate, otherwise will cause the "
+        "communication failed.";
+    t[msg::kButtonUpdate] = "Update";
+    t[msg::kButtonClose] = "Close";
+    t[msg::kNoPortFound] = "No serial port was found.";
+}
+}  // namespace
 }  // namespace lumavox

@@ -34,6 +34,29 @@ enum : int {
 };
 }  // namespace msg
 
+// The operation dialog and the communication settings dialogs.
+namespace msg {
+enum : int {
+    kUpdateKindTitle = 34100,  // + UpdateKind: the operation dialog's title
+    kListTextFiles = 34140,
+    kListGraphicFiles = 34141,
+    kListTextFilesInBios = 34142,
+    kListGraphicFilesInBios = 34143,
+    kClearAllGraphicFiles = 34146,
+    kReadDirectory = 34150,
+    kComportAddrTitle = 34151,
+    kIpAddrTitle = 34152,
+    kGprsAddrTitle = 34153,
+    kGroupNameBlank = 34155,
+    kGroupIpBlank = 34156,
+    kSignBaudTitle = 34163,
+    kSignBaudHelp = 34164,
+    kButtonUpdate = 34165,
+    kButtonClose = 34166,
+    kNoPortFound = 34167,
+};
+}  // namespace msg
+
 // Adds the window's texts to the built-in table.
 void addWindowTexts(std::map<int, std::string>& table);
 

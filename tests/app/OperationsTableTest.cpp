@@ -129,7 +129,10 @@ TEST(SessionSettings, OneMappingFromTheStoredSettings) {
     EXPECT_EQ(c.groupAddresses, "10.0.0.7,10.0.0.8");
     EXPECT_FALSE(c.alwaysDisplay);
     EXPECT_EQ(c.sendOptions, 3);
-    EXPECT_TRUE(c.tcpHangUp);  // on at every start, whatever was stored
+    // The switch of this run (the "Communication option" check box); the store
+    // never reads it back, so every start has it on.
+    EXPECT_FALSE(c.tcpHangUp);
+    EXPECT_TRUE(Settings{}.hangUpWhenSendOverByTcpIp);
     EXPECT_TRUE(c.modemHangUp);
     EXPECT_TRUE(c.serialDevice.empty());
     EXPECT_EQ(c.serialBaud, 0);  // the baud rate of the stored index

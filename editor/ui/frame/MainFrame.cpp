@@ -128,6 +128,7 @@ CMainFrame::CMainFrame(EditorContext& context, QWidget* parent)
     // The clipboard decides whether Paste can be chosen.
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
             &CMainFrame::updateCommandUI);
+    installUpdateCommands(*this);
 }
 
 CMainFrame::~CMainFrame() {

@@ -19,6 +19,7 @@
 #include "app/MenuTree.h"
 #include "app/PropertyBar.h"
 #include "app/WindowEditSession.h"
+#include "transport/SignLink.h"
 #include "ui/frame/EditorContext.h"
 #include "ui/preview/PreviewWindow.h"
 
@@ -68,6 +69,8 @@ class CMainFrame : public QMainWindow {
     // The text of a status pane: 1 position, 2 size/screen, 5 typing mode.
     QString paneText(int pane) const;
     CPropertyBar* propertyBar() const { return propertyBar_; }
+    // The program's one link to signs, for every operation of the run.
+    CSignLink& signLink() { return signLink_; }
 
     // ---- The display simulation ----
     // Opens the preview window on the active document's current text file.
@@ -125,6 +128,7 @@ class CMainFrame : public QMainWindow {
     void endWindowFile();
 
     EditorContext& context_;
+    CSignLink signLink_;
     EditModeState modes_;
     QMdiArea* mdi_;
     QToolBar* toolBar_ = nullptr;
@@ -146,5 +150,8 @@ class CMainFrame : public QMainWindow {
     SaveQuestion saveQuestion_;
     FileQuestion saveAsQuestion_;
 };
+
+// The Update, Read and Communication Settings commands (ui/dialogs/UpdateCommands.cpp).
+void installUpdateCommands(CMainFrame& frame);
 
 }  // namespace lumavox::ui

@@ -1,0 +1,105 @@
+// The Update, Read and Communication Settings menu commands of the window:
+// each opens the operation's own dialog where it has one, then runs the
+// operation in the operation dialog.
+#include <QDialog>
+#include <QSpinBox>
+
+#include "strings/CommandIds.h"
+#include "ui/dialogs/CommDialogs.h"
+#include "ui/dialogs/UpdateDlg.h"
+#include "ui/frame/ChildFrame.h"
+#include "ui/frame/LumavoxDoc.h"
+#include "ui/frame/MainFrame.h"
+
+namespace lumavox::ui {
+
+namespace {
+
+struct DirectCommand {
+    int command;
+    UpdateKind kind;
+};
+
+// Commands that start their operation without a dialog of their own.
+constexpr DirectCommand kDirect[] = {
+    {cmd::kSendAll, UpdateKind::SendAll},
+    {cmd::kSendText, UpdateKind::SendText},
+    {cmd::kSendGraphic, UpdateKind::SendGraphic},
+    {cmd::kSendSchedule, UpdateKind::SendSchedule},
+    {cmd::kAdjustTime, UpdateKind::AdjustTime},
+    {cmd::kTestDisplay, UpdateKind::TestDisplay},
+    {cmd::kSignOff, UpdateKind::SignOff},
+    {cmd::kSignOn, UpdateKind::SignOn},
+    {cmd::kSendCurrent, UpdateKind::SendCurrent},
+    {cmd::kReadMemory, UpdateKind::ReadMemory},
+    {cmd::kReadText, UpdateKind::ReadText},
+    {cmd::kReadGraphic, UpdateKind::ReadGraphic},
+    {cmd::kReadSchedule, UpdateKind::ReadSchedule},
+    {cmd::kReadDefault, UpdateKind::ReadDefault},
+    {cmd::kReadAutoOnOff, UpdateKind::ReadAutoOnOff},
+    {cmd::kReadBios, UpdateKind::ReadBios},
+    {cmd::kReadSerial, UpdateKind::ReadSerial},
+    {cmd::kReadConfig, UpdateKind::ReadConfig},
+};
+
+std::vector<std::string> documentTextFiles(CMainFrame& frame) {
+    CChildFrame* child = frame.activeChild();
+    if (!child) return {};
+    return sendableFiles(child->doc().document().work(), UpdateKind::SendText);
+}
+
+}  // namespace
+
+void installUpdateCommands(CMainFrame& frame) {
+    for (const DirectCommand& d : kDirect)
+        frame.setCommandHandler(d.command,
+                                [&frame, kind = d.kind] { runUpdateDialog(frame, kind); });
+
+    frame.setCommandHandler(cmd::kChangeAddress, [&frame] {
+        CChangeAddressDlg dialog(frame.context(), &frame);
+        if (dialog.exec() != QDialog::Accepted) return;
+        OperationRequest r;
+        r.oldAddress = dialog.oldAddress()->value();
+        r.newAddress = dialog.newAddress()->value();
+        runUpdateDialog(frame, UpdateKind::ChangeAddress, r);
+    });
+    frame.setCommandHandler(cmd::kChangeBaud, [&frame] {
+        CBaudRateDlg dialog(frame.context(), true, &frame);
+        if (dialog.exec() != QDialog::Accepted) return;
+        OperationRequest r;
+        r.baudIndex = dialog.chosenIndex();
+        runUpdateDialog(frame, UpdateKind::ChangeBaud, r);
+    });
+    frame.setCommandHandler(cmd::kAutoOnOff, [&frame] {
+        if (!frame.context().settings) return;
+        CAutoOnOffDlg dialog(frame.context(), &frame);
+        if (dialog.exec() == QDialog::Accepted) runUpdateDialog(frame, UpdateKind::AutoOnOff);
+    });
+    frame.setCommandHandler(cmd::kClearSign, [&frame] {
+        CClearSignDlg dialog(frame.context(), &frame);
+        if (dialog.exec() == QDialog::Accepted && dialog.chosenKind())
+            runUpdateDialog(frame, static_cast<UpdateKind>(dialog.chosenKind()));
+    });
+    frame.setCommandHandler(cmd::kSetDefaultFile, [&frame] {
+        CSetDefaultDlg dialog(frame.context(), documentTextFiles(frame), &frame);
+        if (dialog.exec() != QDialog::Accepted) return;
+        OperationRequest r;
+        r.defaultName = dialog.chosen();
+        runUpdateDialog(frame, UpdateKind::SetDefault, r);
+    });
+
+    frame.setCommandHandler(cmd::kCommunicationMode, [&frame] {
+        if (!frame.context().settings) return;
+        CCommOptionDlg dialog(frame.context(), &frame);
+        dialog.exec();
+    });
+    frame.setCommandHandler(cmd::kComportAddress,
+                            [&frame] { showComportAddrDialog(frame, &frame); });
+    frame.setCommandHandler(cmd::kBaudRate, [&frame] {
+        CBaudRateDlg dialog(frame.context(), false, &frame);
+        dialog.exec();
+    });
+    frame.setCommandHandler(cmd::kHangUpTcpIp, [&frame] { frame.signLink().closeSocket(); });
+}
+
+}  // namespace lumavox::ui
