@@ -10,6 +10,7 @@
 #include "app/LanguageManager.h"
 #include "app/Operations.h"
 #include "app/Settings.h"
+#include "cli/ControlOperations.h"
 #include "content/Document.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
@@ -341,12 +342,36 @@ std::string signCommandIn(const std::vector<std::string>& args) {
             continue;
         }
         if (args[i].rfind("--", 0) == 0) continue;
-        return findOperation(args[i]) ? args[i] : std::string();
+        return findOperation(args[i]) || isControlCommand(args[i]) ? args[i] : std::string();
     }
     return {};
 }
 
 int runSignCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    // The NVS family sends through the scriptable control.
+    {
+        std::optional<std::string> family, homeArg;
+        std::string name;
+        for (size_t i = 0; i < args.size(); ++i) {
+            if (takesValue(args[i]) && i + 1 < args.size()) {
+                if (args[i] == "--family") family = args[i + 1];
+                if (args[i] == "--home") homeArg = args[i + 1];
+                ++i;
+            } else if (name.empty() && args[i].rfind("--", 0) != 0) {
+                name = args[i];
+            }
+        }
+        bool nvs =
+            family
+                ? (*family == "nvs" || *family == "NVS")
+                : SettingsStore(resolveProgramDir(homeArg), userStorePath()).LoadSettings().mode ==
+                      SignMode::NVS;
+        if (nvs) {
+            if (isControlCommand(name)) return runControlCommand(args, out, err);
+            err << "lumavox-cli: " << name << " is not available in the NVS family\n";
+            return 2;
+        }
+    }
     SignOptions o;
     if (!parse(args, o, err) || o.positional.empty()) return usage(err);
     const SignOperation* op = findOperation(o.positional[0]);

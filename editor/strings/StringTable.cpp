@@ -1,4 +1,5 @@
 #include "strings/StringTable.h"
+#include "strings/ControlRouteTexts.h"
 #include "strings/WindowTexts.h"
 
 #include <map>
@@ -420,6 +421,7 @@ const std::map<int, std::string>& table() {
         addNames(t, msg::kMarkerAM, {"AM", "A", "PM", "P", "am", "a", "pm", "p"});
         addNames(t, msg::kOrdinalSt, {"st", "nd", "rd", "th"});
         addWindowTexts(t);
+        addControlRouteTexts(t);
         return t;
     }();
     return t;

@@ -1,0 +1,252 @@
+#include "cli/ControlOperations.h"
+
+#include <poll.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <optional>
+
+#include "app/ControlRoute.h"
+#include "app/ControlSetup.h"
+#include "app/LanguageManager.h"
+#include "app/Settings.h"
+#include "app/embedded/EmbeddedResources.h"
+#include "content/Document.h"
+#include "platform/Files.h"
+#include "platform/Profile.h"
+#include "platform/SerialPort.h"
+#include "session/AddressList.h"
+#include "strings/StringTable.h"
+
+namespace lumavox {
+
+namespace {
+
+constexpr const char* kUsage =
+    "NVS family sign commands (sent through the scriptable control):\n"
+    "  send-all DOC.glm       set-run-sequence DOC.glm    change-address OLD NEW\n"
+    "  adjust-time | sign-off | sign-on | clear-memory\n"
+    "options:\n"
+    "  --home DIR  --link tcp:HOST[,HOST...]:PORT | serial:DEVICE[@BAUD] | com:N\n"
+    "  --address LIST  --clear-memory  --check-each | --no-check-each\n";
+
+struct Command {
+    const char* name;
+    UpdateKind kind;
+    bool document;
+};
+constexpr Command kCommands[] = {
+    {"send-all", UpdateKind::SendAll, true},
+    {"set-run-sequence", UpdateKind::SetDefault, true},
+    {"change-address", UpdateKind::ChangeAddress, false},
+    {"adjust-time", UpdateKind::AdjustTime, false},
+    {"sign-off", UpdateKind::SignOff, false},
+    {"sign-on", UpdateKind::SignOn, false},
+    {"clear-memory", UpdateKind::ClearMemory, false},
+};
+
+const Command* findCommand(const std::string& name) {
+    for (const Command& c : kCommands)
+        if (name == c.name) return &c;
+    return nullptr;
+}
+
+volatile std::sig_atomic_t gStop = 0;
+extern "C" void onStop(int) {
+    gStop = 1;
+}
+
+class TerminalRouteHost : public ControlRouteHost {
+  public:
+    explicit TerminalRouteHost(std::ostream& out) : out_(out) {}
+    void addResult(const std::string& t) override { out_ << t << "\n"; }
+    void progressRange(int32_t) override {}
+    void progressPosition(int32_t) override {}
+    void message(const std::string& t, Icon icon) override {
+        if (icon == Icon::Error) failed = true;
+        out_ << "[" << promptTitle(icon) << "] " << t << "\n";
+    }
+    bool askYesNo(const std::string& t, Icon icon) override {
+        out_ << "[" << promptTitle(icon) << "] " << t << " No\n";
+        return false;
+    }
+    bool failed = false;
+
+  private:
+    std::ostream& out_;
+};
+
+bool number(const std::string& t, int& v) {
+    if (t.empty() || t.size() > 9 || t.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    v = std::atoi(t.c_str());
+    return true;
+}
+
+}  // namespace
+
+bool isControlCommand(const std::string& name) {
+    return findCommand(name) != nullptr;
+}
+
+int runControlCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::optional<std::string> home, link, address;
+    std::optional<bool> checkEach;
+    bool clearMemory = false;
+    std::vector<std::string> positional;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--home" || a == "--link" || a == "--address" || a == "--family") {
+            if (i + 1 >= args.size()) {
+                err << "lumavox-cli: " << a << " needs a value\n";
+                return 2;
+            }
+            const std::string& v = args[++i];
+            if (a == "--home") home = v;
+            if (a == "--link") link = v;
+            if (a == "--address") address = v;
+        } else if (a == "--clear-memory") {
+            clearMemory = true;
+        } else if (a == "--check-each") {
+            checkEach = true;
+        } else if (a == "--no-check-each") {
+            checkEach = false;
+        } else if (a == "--yes" || a == "--no" || a == "--quiet") {
+            // The control's route asks no questions.
+        } else if (a.rfind("--", 0) == 0) {
+            err << "lumavox-cli: unknown option " << a << "\n" << kUsage;
+            return 2;
+        } else {
+            positional.push_back(a);
+        }
+    }
+    const Command* command = positional.empty() ? nullptr : findCommand(positional[0]);
+    if (!command) {
+        err << kUsage;
+        return 2;
+    }
+    std::vector<std::string> rest(positional.begin() + 1, positional.end());
+
+    std::filesystem::path dir = resolveProgramDir(home);
+    LanguageManager language(dir);
+    language.startUp();
+    SettingsStore store(dir, userStorePath());
+    Settings settings = store.LoadSettings();
+    settings.mode = SignMode::NVS;
+    ControlRouteConfig config = controlRouteConfigFrom(settings, dir / "NVS_Img");
+    if (address) config.addressList = *address;
+    if (checkEach) config.checkEach = *checkEach;
+    if (clearMemory) config.clearMemory = true;
+    if (int refusal = checkAddressNumbers(config.addressList)) {
+        err << text(refusal) << "\n";
+        return 2;
+    }
+
+    SerialPort serial;
+    if (link) {
+        const std::string& l = *link;
+        if (l.rfind("tcp:", 0) == 0) {
+            size_t colon = l.rfind(':');
+            int port = 0;
+            if (colon <= 3 || !number(l.substr(colon + 1), port) || port <= 0 || port > 65535) {
+                err << "lumavox-cli: --link tcp:HOST:PORT needs a port\n";
+                return 2;
+            }
+            config.sendType = SendType::TcpIp;
+            config.tcpPort = port;
+            config.targets.clear();
+            std::string hosts = l.substr(4, colon - 4);
+            size_t pos = 0;
+            while (pos <= hosts.size()) {
+                size_t comma = hosts.find(',', pos);
+                std::string h = hosts.substr(pos, comma == std::string::npos ? comma : comma - pos);
+                if (!h.empty()) config.targets.push_back(h);
+                if (comma == std::string::npos) break;
+                pos = comma + 1;
+            }
+        } else if (l.rfind("serial:", 0) == 0) {
+            // The line is opened here and handed to the control as an open line.
+            std::string rest2 = l.substr(7);
+            size_t at = rest2.rfind('@');
+            SerialSettings s;
+            s.baud = config.baudRate;
+            if (at != std::string::npos && (!number(rest2.substr(at + 1), s.baud) || s.baud <= 0)) {
+                err << "lumavox-cli: --link serial:DEVICE[@BAUD]\n";
+                return 2;
+            }
+            std::string e;
+            if (!serial.open(rest2.substr(0, at), s, e)) {
+                err << e << "\n";
+                return 1;
+            }
+            config.sendType = SendType::Serial;
+            config.targets = {std::string()};
+            config.hostHandle = serial.fd();
+        } else if (l.rfind("com:", 0) == 0 && number(l.substr(4), config.comPort) &&
+                   config.comPort > 0) {
+            config.sendType = SendType::Serial;
+            config.targets = {std::string()};
+        } else {
+            err << "lumavox-cli: unknown --link " << l << "\n";
+            return 2;
+        }
+    } else if (settings.sendType == SendType::Gprs) {
+        err << "lumavox-cli: the NVS family does not send over GPRS; use --link\n";
+        return 1;
+    }
+
+    WorkArea work;
+    if (command->document) {
+        if (rest.size() != 1) {
+            err << kUsage;
+            return 2;
+        }
+        OpenOptions open;
+        open.mode = SignMode::NVS;
+        OpenResult r = openDocument(rest[0], open);
+        if (!r.ok) {
+            err << r.error << "\n";
+            return 1;
+        }
+        work = std::move(r.work);
+    } else if (command->kind == UpdateKind::ChangeAddress) {
+        if (rest.size() != 2 || !number(rest[0], config.oldAddress) ||
+            !number(rest[1], config.newAddress)) {
+            err << kUsage;
+            return 2;
+        }
+    } else if (!rest.empty()) {
+        err << kUsage;
+        return 2;
+    }
+
+    TerminalRouteHost host(out);
+    HostedControl hosted = CreateHostedControl(dir, embeddedResources(), host);
+    if (!hosted.control) return 1;
+    int status = 0;
+    {
+        ControlRoute route(*hosted.control, host);
+        gStop = 0;
+        auto previous = std::signal(SIGINT, onStop);
+        if (route.start(command->kind, config, command->document ? &work : nullptr)) {
+            while (route.running()) {
+                if (gStop) {
+                    route.stop();
+                    host.failed = true;
+                    break;
+                }
+                pollfd p{route.eventFd(), POLLIN, 0};
+                ::poll(&p, 1, 200);
+                route.dispatch();
+            }
+        } else {
+            host.failed = true;
+        }
+        std::signal(SIGINT, previous);
+        status = host.failed || route.failures() > 0 ? 1 : 0;
+    }
+    NVSOCX_ReleaseObject(hosted.control);
+    return status;
+}
+
+}  // namespace lumavox

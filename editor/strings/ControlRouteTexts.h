@@ -1,0 +1,33 @@
+// The texts of sending through the scriptable control: the control's return
+// values as the user reads them, the run's progress lines and the refusals of
+// the content build.
+#pragma once
+
+#include <map>
+#include <string>
+
+namespace lumavox {
+
+namespace msg {
+enum : int {
+    kControlBadAddress = 34500,      // result 0
+    kControlStartSendFirst = 34501,  // results -1 and -7
+    kControlBusy = 34502,            // result -2
+    kControlBadComHandle = 34503,    // result -8
+    kControlBadAddressPair = 34504,  // result -10
+    kControlNoTextFile = 34505,      // result -20
+    kControlAllOver = 34506,
+    kControlStopping = 34507,
+    kControlStopped = 34508,
+    kControlRefusedItem = 34509,       // method, file, result
+    kControlImageFailed = 34510,       // path, reason
+    kControlTitleRunSequence = 34511,  // dialog title of kind 15
+    kControlTitleSendAll = 34512,      // dialog title of kind 23
+    kControlBodyTooLarge = 34513,      // result -21
+    kControlUpdateFilesTitle = 34514,
+};
+}  // namespace msg
+
+void addControlRouteTexts(std::map<int, std::string>& table);
+
+}  // namespace lumavox
