@@ -31,6 +31,7 @@
 #include "ui/dialogs/LanguageDialog.h"
 #include "ui/dialogs/NewDocumentDialog.h"
 #include "ui/frame/ChildFrame.h"
+#include "ui/frame/ComposeCommands.h"
 #include "ui/frame/LumavoxDoc.h"
 #include "ui/frame/ToolbarIcons.h"
 #include "ui/propertybar/PropertyBar.h"
@@ -127,6 +128,7 @@ CMainFrame::CMainFrame(EditorContext& context, QWidget* parent)
     // The clipboard decides whether Paste can be chosen.
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
             &CMainFrame::updateCommandUI);
+    installComposeCommands(*this);
 }
 
 CMainFrame::~CMainFrame() {
