@@ -23,6 +23,34 @@ constexpr int kLanguageDialog = 181;
 constexpr int kControlOk = 1;
 constexpr int kControlCancel = 2;
 
+// The composing dialogs: the Insert menu and File Manage (templates 500-599).
+// Their labels and buttons use control ids from kComposeControl up.
+enum ComposeDialog : int {
+    kInsertGraphicDialog = 500,
+    kInsertWindowDialog,
+    kInsertDateTimeDialog,
+    kInsertMoveDialog,
+    kInsertRowSpaceDialog,
+    kInsertSpeedDialog,
+    kInsertPauseDialog,
+    kInsertBeepDialog,
+    kInsertTemperatureDialog,
+    kInsertIncludeDialog,
+    kInsertCounterDialog,
+    kCounterDateDialog,
+    kNormalCharsDialog,
+    kEuropeanCharsDialog,
+    kGraphicManageDialog,
+    kGraphicInfoDialog,
+    kWindowFileManageDialog,
+    kWindowFileNameDialog,
+    kAddTextFileDialog,
+    kSwitchTextFileDialog,
+    kRemoveTextFileDialog,
+    kRenameFileDialog,
+};
+constexpr int kComposeControl = 1000;
+
 const std::vector<DialogTexts>& builtInDialogTexts();
 
 }  // namespace lumavox

@@ -73,6 +73,9 @@ void pressInNextBox(const QString& button, QString* seen) {
 int main(int argc, char** argv) {
     // Widget tests never need a display.
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // The fonts and a configuration of their own, also when run one by one.
+    setenv("LUMAVOX_HOME", LUMAVOX_TEST_HOME, 0);
+    setenv("LUMAVOX_CONFIG_DIR", LUMAVOX_TEST_CONFIG, 0);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     // A dialog nobody answers would hang the run: after ten seconds it fails

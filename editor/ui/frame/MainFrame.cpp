@@ -31,6 +31,7 @@
 #include "ui/dialogs/LanguageDialog.h"
 #include "ui/dialogs/NewDocumentDialog.h"
 #include "ui/frame/ChildFrame.h"
+#include "ui/frame/ComposeCommands.h"
 #include "ui/frame/LumavoxDoc.h"
 #include "ui/frame/ToolbarIcons.h"
 #include "ui/preview/PreviewWindow.h"
@@ -129,6 +130,7 @@ CMainFrame::CMainFrame(EditorContext& context, QWidget* parent)
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
             &CMainFrame::updateCommandUI);
     installUpdateCommands(*this);
+    installComposeCommands(*this);
 }
 
 CMainFrame::~CMainFrame() {

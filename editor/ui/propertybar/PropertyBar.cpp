@@ -1,9 +1,7 @@
 #include "ui/propertybar/PropertyBar.h"
 
 #include <QComboBox>
-#include <QDateTimeEdit>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
@@ -15,6 +13,7 @@
 
 #include "strings/WindowTexts.h"
 #include "ui/bridge/QtBridge.h"
+#include "ui/dialogs/InsertDialogs.h"
 #include "ui/frame/ChildFrame.h"
 #include "ui/frame/LumavoxDoc.h"
 #include "ui/frame/MainFrame.h"
@@ -193,32 +192,17 @@ void CPropertyBar::finish(const PropertyResult& result) {
             break;
         }
         case PropertyRequest::CounterDateDialog: {
-            QDialog dialog(this);
-            auto* layout = new QVBoxLayout(&dialog);
             const TimeStamp& s = result.stamp;
-            auto* edit = new QDateTimeEdit(
-                QDateTime(QDate(2000 + s.year, std::max<int>(s.month, 1), std::max<int>(s.day, 1)),
-                          QTime(s.hour, s.minute, s.second)),
-                &dialog);
-            edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-            edit->setCalendarPopup(true);
-            layout->addWidget(edit);
-            auto* buttons =
-                new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-            layout->addWidget(buttons);
-            connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-            connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-            if (dialog.exec() == QDialog::Accepted) {
-                const QDateTime t = edit->dateTime();
-                CalendarTime when;
-                when.year = t.date().year();
-                when.month = t.date().month();
-                when.day = t.date().day();
-                when.hour = t.time().hour();
-                when.minute = t.time().minute();
-                when.second = t.time().second();
-                setCounterDate(context(), when, prompter);
-            }
+            CalendarTime preset;
+            preset.year = 2000 + s.year;
+            preset.month = std::max<int>(s.month, 1);
+            preset.day = std::max<int>(s.day, 1);
+            preset.hour = s.hour;
+            preset.minute = s.minute;
+            preset.second = s.second;
+            CCounterDateDlg dialog(frame_.context().language, preset, this);
+            if (dialog.exec() == QDialog::Accepted)
+                setCounterDate(context(), dialog.when(), prompter);
             break;
         }
         case PropertyRequest::None:

@@ -1,0 +1,133 @@
+#include "ui/dialogs/FileManageDialogs.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "app/DialogTexts.h"
+#include "ui/bridge/QtBridge.h"
+#include "ui/dialogs/DialogText.h"
+
+namespace lumavox::ui {
+
+namespace {
+QDialogButtonBox* okCancel(QDialog* dialog, const LanguageManager* language, int templateId) {
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    if (QString t = dialogText(language, templateId, kControlOk); !t.isEmpty())
+        buttons->button(QDialogButtonBox::Ok)->setText(t);
+    if (QString t = dialogText(language, templateId, kControlCancel); !t.isEmpty())
+        buttons->button(QDialogButtonBox::Cancel)->setText(t);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return buttons;
+}
+
+bool passes(QWidget* parent, const std::string& refusal) {
+    if (refusal.empty()) return true;
+    showMessage(parent, refusal, Icon::Exclamation);
+    return false;
+}
+}  // namespace
+
+// ---- File name ------------------------------------------------------------------
+
+CFileNameDlg::CFileNameDlg(const LanguageManager* language, int templateId, const QString& preset,
+                           Decide decide, QWidget* parent)
+    : QDialog(parent), name_(new QLineEdit(preset, this)), decide_(std::move(decide)) {
+    setWindowTitle(dialogText(language, templateId, 0));
+    auto* form = new QFormLayout(this);
+    form->addRow(dialogText(language, templateId, kComposeControl), name_);
+    form->addRow(okCancel(this, language, templateId));
+}
+
+void CFileNameDlg::accept() {
+    if (passes(this, decide_(ss(name_->text())))) QDialog::accept();
+}
+
+// ---- Graphic information ----------------------------------------------------------
+
+CGraphicInfoDlg::CGraphicInfoDlg(const LanguageManager* language, const QString& name, int width,
+                                 int height, bool showSize, Decide decide, QWidget* parent)
+    : QDialog(parent),
+      name_(new QLineEdit(name, this)),
+      width_(new QSpinBox(this)),
+      height_(new QSpinBox(this)),
+      decide_(std::move(decide)) {
+    setWindowTitle(dialogText(language, kGraphicInfoDialog, 0));
+    // The rules decide the range; the fields only keep what a u16 holds.
+    width_->setRange(0, 65535);
+    height_->setRange(0, 65535);
+    width_->setValue(width);
+    height_->setValue(height);
+    auto* layout = new QVBoxLayout(this);
+    auto* names = new QFormLayout;
+    names->addRow(dialogText(language, kGraphicInfoDialog, kComposeControl), name_);
+    layout->addLayout(names);
+    auto* size = new QGroupBox(dialogText(language, kGraphicInfoDialog, kComposeControl + 1), this);
+    auto* sizeForm = new QFormLayout(size);
+    sizeForm->addRow(dialogText(language, kGraphicInfoDialog, kComposeControl + 2), width_);
+    sizeForm->addRow(dialogText(language, kGraphicInfoDialog, kComposeControl + 3), height_);
+    size->setVisible(showSize);
+    layout->addWidget(size);
+    layout->addWidget(okCancel(this, language, kGraphicInfoDialog));
+}
+
+void CGraphicInfoDlg::accept() {
+    if (passes(this, decide_(ss(name_->text()), width_->value(), height_->value())))
+        QDialog::accept();
+}
+
+// ---- File list ------------------------------------------------------------------------
+
+CFileListDlg::CFileListDlg(const LanguageManager* language, int templateId,
+                           std::function<QStringList()> names, std::vector<Action> actions,
+                           QWidget* parent)
+    : QDialog(parent), list_(new QListWidget(this)), names_(std::move(names)) {
+    setWindowTitle(dialogText(language, templateId, 0));
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(list_);
+    auto* column = new QVBoxLayout;
+    for (Action& action : actions) {
+        auto* button = new QPushButton(dialogText(language, templateId, action.control), this);
+        column->addWidget(button);
+        buttons_.emplace_back(action.control, button);
+        connect(button, &QPushButton::clicked, this, [this, run = std::move(action.run)] {
+            QListWidgetItem* item = list_->currentItem();
+            const bool close = run(item ? ss(item->text()) : std::string());
+            refresh();
+            if (close) accept();
+        });
+    }
+    column->addStretch();
+    auto* close = new QPushButton(dialogText(language, templateId, kControlCancel), this);
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    column->addWidget(close);
+    layout->addLayout(column);
+    refresh();
+}
+
+QPushButton* CFileListDlg::button(int control) const {
+    for (const auto& [id, button] : buttons_)
+        if (id == control) return button;
+    return nullptr;
+}
+
+void CFileListDlg::select(const QString& name) {
+    const auto found = list_->findItems(name, Qt::MatchExactly);
+    list_->setCurrentItem(found.isEmpty() ? nullptr : found.front());
+}
+
+void CFileListDlg::refresh() {
+    const QString keep = list_->currentItem() ? list_->currentItem()->text() : QString();
+    list_->clear();
+    list_->addItems(names_());
+    if (!keep.isEmpty()) select(keep);
+}
+
+}  // namespace lumavox::ui

@@ -1,0 +1,338 @@
+#include "ui/dialogs/InsertDialogs.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimeEdit>
+#include <QVBoxLayout>
+
+#include "app/DialogTexts.h"
+#include "content/EditRules.h"
+#include "content/Vocabulary.h"
+#include "content/WindowLayout.h"
+#include "render/FontSet.h"
+#include "ui/bridge/QtBridge.h"
+#include "ui/dialogs/DialogText.h"
+
+namespace lumavox::ui {
+
+namespace {
+
+// OK and Cancel under a form, with the dialog's own texts when it has them.
+QDialogButtonBox* okCancel(QDialog* dialog, const LanguageManager* language, int templateId) {
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    if (QString t = dialogText(language, templateId, kControlOk); !t.isEmpty())
+        buttons->button(QDialogButtonBox::Ok)->setText(t);
+    if (QString t = dialogText(language, templateId, kControlCancel); !t.isEmpty())
+        buttons->button(QDialogButtonBox::Cancel)->setText(t);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return buttons;
+}
+
+// Shows a refusal; true when there was none.
+bool passes(QWidget* parent, const std::string& refusal) {
+    if (refusal.empty()) return true;
+    showMessage(parent, refusal, Icon::Exclamation);
+    return false;
+}
+
+template <typename Names>
+void addNames(QComboBox* box, const Names& names) {
+    for (const auto& n : names)
+        box->addItem(qs(std::string(n)));
+}
+
+// The layout types offered for each window count: 1, 2, 3, 4, user-defined.
+const std::vector<std::vector<int>>& layoutsByCount() {
+    static const std::vector<std::vector<int>> layouts = {
+        {1}, {2, 3}, {4, 5, 6, 7}, {8}, {kUserDefinedLayout}};
+    return layouts;
+}
+
+}  // namespace
+
+// ---- One list ------------------------------------------------------------------
+
+CChoiceDlg::CChoiceDlg(const LanguageManager* language, int templateId, const QStringList& choices,
+                       int current, Decide decide, QWidget* parent)
+    : QDialog(parent), list_(new QComboBox(this)), decide_(std::move(decide)) {
+    setWindowTitle(dialogText(language, templateId, 0));
+    list_->addItems(choices);
+    if (current >= 0 && current < list_->count()) list_->setCurrentIndex(current);
+    auto* form = new QFormLayout(this);
+    form->addRow(dialogText(language, templateId, kComposeControl), list_);
+    form->addRow(okCancel(this, language, templateId));
+}
+
+void CChoiceDlg::accept() {
+    if (list_->currentIndex() < 0) return;
+    if (passes(this, decide_(list_->currentIndex()))) QDialog::accept();
+}
+
+// ---- Move method -----------------------------------------------------------------
+
+CInsertMoveDlg::CInsertMoveDlg(const LanguageManager* language, SignMode mode, Decide decide,
+                               QWidget* parent)
+    : QDialog(parent),
+      in_(new QComboBox(this)),
+      out_(new QComboBox(this)),
+      decide_(std::move(decide)) {
+    setWindowTitle(dialogText(language, kInsertMoveDialog, 0));
+    addNames(in_, moveMethodNames(mode));
+    addNames(out_, moveOutNames(mode));
+    auto* form = new QFormLayout(this);
+    form->addRow(dialogText(language, kInsertMoveDialog, kComposeControl), in_);
+    form->addRow(dialogText(language, kInsertMoveDialog, kComposeControl + 1), out_);
+    form->addRow(okCancel(this, language, kInsertMoveDialog));
+}
+
+void CInsertMoveDlg::accept() {
+    if (passes(this, decide_(in_->currentIndex(), out_->currentIndex()))) QDialog::accept();
+}
+
+// ---- Window --------------------------------------------------------------------------
+
+CInsertWindowDlg::CInsertWindowDlg(const LanguageManager* language, QWidget* parent)
+    : QDialog(parent),
+      language_(language),
+      count_(new QComboBox(this)),
+      layout_(new QComboBox(this)) {
+    setWindowTitle(dialogText(language, kInsertWindowDialog, 0));
+    for (int i = 0; i < 5; ++i)
+        count_->addItem(dialogText(language, kInsertWindowDialog, kComposeControl + 2 + i));
+    auto* form = new QFormLayout(this);
+    form->addRow(dialogText(language, kInsertWindowDialog, kComposeControl), count_);
+    form->addRow(dialogText(language, kInsertWindowDialog, kComposeControl + 1), layout_);
+    form->addRow(okCancel(this, language, kInsertWindowDialog));
+    connect(count_, &QComboBox::currentIndexChanged, this, [this] { fillLayouts(); });
+    fillLayouts();
+}
+
+void CInsertWindowDlg::fillLayouts() {
+    layout_->clear();
+    const int count = std::max(count_->currentIndex(), 0);
+    const QString form = dialogText(language_, kInsertWindowDialog, kComposeControl + 7);
+    for (int type : layoutsByCount()[static_cast<size_t>(count)])
+        layout_->addItem(type == kUserDefinedLayout ? count_->currentText() : form.arg(type), type);
+    layout_->setEnabled(layout_->count() > 1);
+}
+
+int CInsertWindowDlg::layoutType() const {
+    return layout_->currentData().isValid() ? layout_->currentData().toInt() : 1;
+}
+
+// ---- Counter date ------------------------------------------------------------------
+
+CCounterDateDlg::CCounterDateDlg(const LanguageManager* language, const CalendarTime& preset,
+                                 QWidget* parent)
+    : QDialog(parent), date_(new QDateEdit(this)), time_(new QTimeEdit(this)) {
+    setWindowTitle(dialogText(language, kCounterDateDialog, 0));
+    // Any year can be chosen; the counter's range is checked on OK with its
+    // message, like every other refusal.
+    date_->setMinimumDate(QDate(1900, 1, 1));
+    date_->setMaximumDate(QDate(2199, 12, 31));
+    date_->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    date_->setCalendarPopup(true);
+    time_->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+    date_->setDate(QDate(preset.year, std::max(preset.month, 1), std::max(preset.day, 1)));
+    time_->setTime(QTime(preset.hour, preset.minute, preset.second));
+    auto* form = new QFormLayout(this);
+    form->addRow(dialogText(language, kCounterDateDialog, kComposeControl), date_);
+    form->addRow(dialogText(language, kCounterDateDialog, kComposeControl + 1), time_);
+    form->addRow(okCancel(this, language, kCounterDateDialog));
+}
+
+CalendarTime CCounterDateDlg::when() const {
+    CalendarTime t;
+    t.year = date_->date().year();
+    t.month = date_->date().month();
+    t.day = date_->date().day();
+    t.hour = time_->time().hour();
+    t.minute = time_->time().minute();
+    t.second = time_->time().second();
+    t.weekday = date_->date().dayOfWeek() % 7;
+    return t;
+}
+
+void CCounterDateDlg::accept() {
+    if (passes(this, checkCounterYear(date_->date().year()))) QDialog::accept();
+}
+
+// ---- Counter ---------------------------------------------------------------------------
+
+CInsertCounterDlg::CInsertCounterDlg(const LanguageManager* language, const CalendarTime& now,
+                                     Decide decide, QWidget* parent)
+    : QDialog(parent),
+      language_(language),
+      type_(new QComboBox(this)),
+      display_(new QComboBox(this)),
+      dateCaption_(new QLabel(this)),
+      date_(new QLabel(this)),
+      target_(now),
+      decide_(std::move(decide)) {
+    setWindowTitle(dialogText(language, kInsertCounterDialog, 0));
+    type_->addItem(qs(std::string(kCountDownName)));
+    type_->addItem(qs(std::string(kCountUpName)));
+    auto* dateButton =
+        new QPushButton(dialogText(language, kInsertCounterDialog, kComposeControl + 4), this);
+    auto* form = new QFormLayout(this);
+    form->addRow(dialogText(language, kInsertCounterDialog, kComposeControl), type_);
+    form->addRow(dialogText(language, kInsertCounterDialog, kComposeControl + 1), display_);
+    form->addRow(dateCaption_, date_);
+    form->addRow(QString(), dateButton);
+    form->addRow(okCancel(this, language, kInsertCounterDialog));
+    connect(type_, &QComboBox::currentIndexChanged, this, [this] {
+        fillDisplays();
+        showTarget();
+    });
+    connect(dateButton, &QPushButton::clicked, this, [this] { chooseDate(); });
+    fillDisplays();
+    showTarget();
+}
+
+void CInsertCounterDlg::fillDisplays() {
+    const int keep = display_->currentIndex();
+    display_->clear();
+    const auto names = counterDisplayNames();
+    // The count-up counter is not offered the clock display here.
+    const size_t shown = type_->currentIndex() == 0 ? names.size() : names.size() - 1;
+    for (size_t i = 0; i < shown; ++i)
+        display_->addItem(qs(std::string(names[i])));
+    display_->setCurrentIndex(std::clamp(keep, 0, display_->count() - 1));
+}
+
+int CInsertCounterDlg::format() const {
+    const int base = type_->currentIndex() == 0 ? kCountDownBase : kCountUpBase;
+    return base + std::max(display_->currentIndex(), 0);
+}
+
+void CInsertCounterDlg::setTarget(const CalendarTime& when) {
+    target_ = when;
+    showTarget();
+}
+
+void CInsertCounterDlg::showTarget() {
+    dateCaption_->setText(dialogText(language_, kInsertCounterDialog,
+                                     kComposeControl + (type_->currentIndex() == 0 ? 2 : 3)));
+    date_->setText(QStringLiteral("%1-%2-%3 %4:%5:%6")
+                       .arg(target_.year)
+                       .arg(target_.month)
+                       .arg(target_.day)
+                       .arg(target_.hour)
+                       .arg(target_.minute, 2, 10, QChar('0'))
+                       .arg(target_.second, 2, 10, QChar('0')));
+}
+
+void CInsertCounterDlg::chooseDate() {
+    CCounterDateDlg dialog(language_, target_, this);
+    if (dialog.exec() == QDialog::Accepted) setTarget(dialog.when());
+}
+
+void CInsertCounterDlg::accept() {
+    if (!passes(this, checkCounterYear(target_.year))) return;
+    if (passes(this, decide_(format(), TimeStamp::from(target_)))) QDialog::accept();
+}
+
+// ---- Character pickers ---------------------------------------------------------------
+
+CCharacterPicker::CCharacterPicker(const FontSet& fonts, const PickerPage& page, QWidget* parent)
+    : QWidget(parent), page_(page) {
+    const int font = fonts.FindFont(kPickerFontName);
+    // Lit dots in the sign's red.
+    picture_ = asQImage(drawPickerPage(fonts, font, page, Rgb{255, 0, 0})).copy();
+    if (picture_.isNull()) {
+        picture_ = QImage(sizeHint(), QImage::Format_RGB888);
+        picture_.fill(Qt::black);
+    }
+    setMouseTracking(true);
+    setFixedSize(sizeHint());
+}
+
+QSize CCharacterPicker::sizeHint() const {
+    return {kPickerColumns * kPickerCellSize + 1, page_.rows * kPickerCellSize + 1};
+}
+
+int CCharacterPicker::codeAt(QPoint point) const {
+    if (point.x() < 0 || point.y() < 0) return -1;
+    const int column = point.x() / kPickerCellSize;
+    const int row = point.y() / kPickerCellSize;
+    if (column >= kPickerColumns || row >= page_.rows) return -1;
+    const int n = row * kPickerColumns + column;
+    return n < page_.count ? page_.firstCode + n : -1;
+}
+
+void CCharacterPicker::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black);
+    painter.drawImage(0, 0, picture_);
+    painter.setPen(QColor(64, 64, 64));
+    for (int c = 0; c <= kPickerColumns; ++c)
+        painter.drawLine(c * kPickerCellSize, 0, c * kPickerCellSize, page_.rows * kPickerCellSize);
+    for (int r = 0; r <= page_.rows; ++r)
+        painter.drawLine(0, r * kPickerCellSize, kPickerColumns * kPickerCellSize,
+                         r * kPickerCellSize);
+    if (hover_ >= 0) {
+        const Rect cell = pickerCell(hover_ - page_.firstCode);
+        painter.setPen(Qt::yellow);
+        painter.drawRect(cell.x, cell.y, cell.width, cell.height);
+    }
+}
+
+void CCharacterPicker::mouseMoveEvent(QMouseEvent* event) {
+    const int code = codeAt(event->position().toPoint());
+    if (code == hover_) return;
+    hover_ = code;
+    update();
+}
+
+void CCharacterPicker::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    const int code = codeAt(event->position().toPoint());
+    if (code >= 0) emit picked(code);
+}
+
+CCharPickerDlg::CCharPickerDlg(const LanguageManager* language, int templateId,
+                               const FontSet& fonts, int signHeight, const PickerPage& page,
+                               Insert insert, QWidget* parent)
+    : QDialog(parent),
+      picker_(new CCharacterPicker(fonts, page, this)),
+      insert_(std::move(insert)) {
+    setWindowTitle(dialogText(language, templateId, 0));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(qs(pickerCaption(kPickerFontName, signHeight)), this));
+    layout->addWidget(picker_);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+    if (QString t = dialogText(language, templateId, kControlCancel); !t.isEmpty())
+        buttons->button(QDialogButtonBox::Cancel)->setText(t);
+    QPushButton* other = buttons->addButton(dialogText(language, templateId, kComposeControl),
+                                            QDialogButtonBox::ActionRole);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(other, &QPushButton::clicked, this, [this] { done(kOtherPage); });
+    connect(picker_, &CCharacterPicker::picked, this, [this](int code) { pick(code); });
+}
+
+void CCharPickerDlg::pick(int code) {
+    if (!passes(this, insert_(code))) return;
+    picked_ = code;
+    accept();
+}
+
+CCInsertNormalCharsDlg::CCInsertNormalCharsDlg(const LanguageManager* language,
+                                               const FontSet& fonts, int signHeight, Insert insert,
+                                               QWidget* parent)
+    : CCharPickerDlg(language, kNormalCharsDialog, fonts, signHeight, kNormalCharacters,
+                     std::move(insert), parent) {}
+
+CCInsertEuropCharsDlg::CCInsertEuropCharsDlg(const LanguageManager* language, const FontSet& fonts,
+                                             int signHeight, Insert insert, QWidget* parent)
+    : CCharPickerDlg(language, kEuropeanCharsDialog, fonts, signHeight, kEuropeanCharacters,
+                     std::move(insert), parent) {}
+
+}  // namespace lumavox::ui
