@@ -11,8 +11,11 @@
 #include <sstream>
 
 #include "GifReader.h"
+#include "SignShow.h"
 #include "app/Demo.h"
 #include "content/Document.h"
+#include "content/Schedule.h"
+#include "content/TextBody.h"
 #include "render/preview/GifAnimation.h"
 #include "support/TestSupport.h"
 
@@ -196,6 +199,58 @@ TEST(SignShow, TheScheduleAndTheDefaultFileChooseWhatPlaysAtTheSignsTime) {
         signCommand(dir, sunday, "set-default Main");
         expectSameFrames(readMovie(sunday.gif()), readBackPreview(dir, sunday, doc, kSunday));
     }
+}
+
+TEST(SignShow, ABodyTheDecodersRefuseIsLeftOutAndTheRestPlays) {
+    WorkArea work = makeDemoWorkArea(FixedClock(test::fixedTime()));
+    const FixedClock clock(test::fixedTime());
+    sim::SignState state;
+    for (const auto& f : work.textFiles) {
+        if (f.kind != kTextFile) continue;
+        sim::StoredFile good;
+        std::copy_n(f.name.str().begin(), f.name.str().size(), good.name.begin());
+        encodeTextBody(f, work, clock, good.body);
+        sim::StoredFile bad = good;
+        bad.name[0] = 'X';
+        bad.body.back() ^= 0xFF;  // check word
+        state.texts = {bad, good};
+    }
+    sim::ShowSettings settings;
+    settings.fontDir = std::getenv("LUMAVOX_HOME");
+    std::vector<std::string> problems;
+    const WorkArea shown =
+        sim::decodeSignContent(state, settings, TextDecodeOptions{}, test::fixedTime(), problems);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_NE(problems[0].find("'Xain'"), std::string::npos) << problems[0];
+    EXPECT_EQ(sim::filesToRun(shown, state, test::fixedTime()), std::vector<std::string>{"Main"});
+    std::vector<uint8_t> gif;
+    std::string error;
+    problems.clear();
+    ASSERT_TRUE(sim::renderSignGif(state, settings, test::fixedTime(), gif, problems, error))
+        << error;
+    GifMovie movie;
+    ASSERT_TRUE(test::readGif(gif, movie, error)) << error;
+    EXPECT_GT(movie.frames.size(), 20u);
+}
+
+TEST(SignShow, ATaskIsInForceOnItsDaysAndTimesOnly) {
+    ScheduleTask t;                           // enabled, Sunday only, all day, no dates
+    CalendarTime friday = test::fixedTime();  // 2024-03-01 08:00, a Friday
+    EXPECT_FALSE(sim::taskInForce(t, friday));
+    t.weekdays = 0x51;  // Friday round to Monday
+    EXPECT_TRUE(sim::taskInForce(t, friday));
+    t.startHour = 8;
+    t.startMinute = 1;
+    EXPECT_FALSE(sim::taskInForce(t, friday));
+    t.startMinute = 0;
+    t.startYear = 2024;
+    t.startMonth = 3;
+    t.startDay = 2;
+    EXPECT_FALSE(sim::taskInForce(t, friday));
+    t.startDay = 1;
+    EXPECT_TRUE(sim::taskInForce(t, friday));
+    t.flags &= ~kTaskEnabledBit;
+    EXPECT_FALSE(sim::taskInForce(t, friday));
 }
 
 }  // namespace
