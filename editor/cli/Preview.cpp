@@ -19,20 +19,24 @@ namespace {
 
 constexpr const char* kPreviewUsage =
     "usage: lumavox-cli preview DOC.glm [--file NAME] [--family kv2|nvs] [--seconds S]\n"
-    "                   [--dot N] [--home DIR] --gif OUT.gif\n"
+    "                   [--dot N] [--home DIR] [--clock TIME] [--seed N] --gif OUT.gif\n"
     "  plays a text file (default: the first) as the preview does, for S seconds of\n"
     "  sign time (default: one pass of the file, at most 600), and writes an animated\n"
-    "  GIF, N x N pixels a dot (default 4)\n";
+    "  GIF, N x N pixels a dot (default 4); dates and times show TIME\n"
+    "  (\"YYYY-MM-DD HH:MM[:SS]\", default now) and the random effects start from\n"
+    "  seed N (default: from the clock)\n";
 
 bool takesValue(const std::string& a) {
     return a == "--home" || a == "--family" || a == "--file" || a == "--gif" || a == "--dot" ||
-           a == "--seconds";
+           a == "--seconds" || a == "--clock" || a == "--seed";
 }
 
 struct PreviewOptions {
     std::optional<std::string> home, family, file, gif;
     int dot = 4;
     double seconds = 0;
+    std::optional<CalendarTime> clock;
+    std::optional<uint32_t> seed;
     std::vector<std::string> positional;
 };
 
@@ -70,6 +74,23 @@ bool parse(const std::vector<std::string>& args, PreviewOptions& o, std::ostream
                 return false;
             }
             o.dot = static_cast<int>(dot);
+        }
+        if (a == "--clock") {
+            CalendarTime t;
+            if (!parseCalendarTime(v, t)) {
+                err << "lumavox-cli: --clock must be a time YYYY-MM-DD HH:MM[:SS]\n";
+                return false;
+            }
+            o.clock = t;
+        }
+        if (a == "--seed") {
+            char* end = nullptr;
+            const unsigned long long seed = std::strtoull(v.c_str(), &end, 10);
+            if (v.empty() || v[0] == '-' || *end != '\0' || seed > UINT32_MAX) {
+                err << "lumavox-cli: --seed must be a number from 0 to " << UINT32_MAX << "\n";
+                return false;
+            }
+            o.seed = static_cast<uint32_t>(seed);
         }
         if (a == "--seconds") {
             char* end = nullptr;
@@ -127,8 +148,8 @@ int runPreviewCommand(const std::vector<std::string>& args, std::ostream& out, s
     request.dot = o.dot;
     request.durationMs = static_cast<uint64_t>(std::llround(o.seconds * 1000));
     request.defaultFontName = store.DefaultFontName();
-    request.now = SystemClock::instance().localNow();
-    request.seed = static_cast<uint32_t>(SystemClock::instance().tickMs());
+    request.now = o.clock.value_or(SystemClock::instance().localNow());
+    request.seed = o.seed.value_or(static_cast<uint32_t>(SystemClock::instance().tickMs()));
     StreamPrompter prompter(err);
     PreviewExportResult result;
     std::string error;

@@ -25,6 +25,7 @@
 #include "ConversationLog.h"
 #include "SignCommands.h"
 #include "SignProtocol.h"
+#include "SignShow.h"
 #include "SignState.h"
 #include "SimOptions.h"
 
@@ -47,6 +48,8 @@ class KvEngine final : public SignProtocol {
     std::optional<uint64_t> nextDeadline() const override;
     std::vector<uint8_t> takeOutput(uint64_t nowMs) override;
     bool wantsClose() const override { return wantsClose_; }
+    // Told whenever what a sign holds or shows has changed.
+    void setDisplay(SignDisplay* display) { display_ = display; }
 
   private:
     struct Outgoing {
@@ -84,6 +87,7 @@ class KvEngine final : public SignProtocol {
     int dropsLeft_ = 0;
     bool corruptLeft_ = false;
     bool wantsClose_ = false;
+    SignDisplay* display_ = nullptr;
 };
 
 }  // namespace lumavox::sim

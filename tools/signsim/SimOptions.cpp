@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstring>
 
+#include "SignShow.h"
+
 namespace lumavox::sim {
 
 namespace {
@@ -39,6 +41,16 @@ const char* usageText() {
            "  --config N           configuration word, 0-255 (decimal or 0x..)\n"
            "  --log FILE           one JSON line per frame, handshake and acknowledgement\n"
            "  --nvs                speak the control's text command language instead of frames\n"
+           "  --gif-dir DIR        after every conversation write DIR/sign-<address>.gif with\n"
+           "                       what the sign now plays\n"
+           "  --seconds S          length of those GIFs, 1-600 (default 30)\n"
+           "  --size WxH           sign size in dots (default 160x16)\n"
+           "  --single-colour      a single-colour sign (default tri-colour)\n"
+           "  --dot N              GIF pixels a dot, 1-64 (default 4)\n"
+           "  --fonts DIR          folder of the font files (default $LUMAVOX_HOME, else\n"
+           "                       beside the program)\n"
+           "  --clock TIME         the sign's clock stands at \"YYYY-MM-DD HH:MM[:SS]\"\n"
+           "                       (Adjust Time moves it); default: it runs from the PC's time\n"
            "fault injection:\n"
            "  --drop-handshake N   stay silent to the first N frames addressed to a sign\n"
            "  --corrupt-reply      send the first reply frame with a wrong check word\n"
@@ -159,6 +171,36 @@ bool parseOptions(int argc, char** argv, SimOptions& o, bool& help, std::string&
         } else if (arg == "--close-after") {
             if (!number(1, 100000000, n)) return false;
             o.closeAfter = static_cast<int>(n);
+        } else if (arg == "--gif-dir") {
+            if (!value(o.gifDir)) return false;
+        } else if (arg == "--seconds") {
+            if (!number(1, 600, n)) return false;
+            o.seconds = static_cast<double>(n);
+        } else if (arg == "--size") {
+            if (!value(s)) return false;
+            size_t x = s.find_first_of("xX");
+            long w = 0, h = 0;
+            if (x == std::string::npos || !parseInt(s.substr(0, x), 1, 4096, w) ||
+                !parseInt(s.substr(x + 1), 1, 4096, h) || w * h > (1L << 22)) {
+                error = "--size: '" + s + "' is not WIDTHxHEIGHT in dots";
+                return false;
+            }
+            o.width = static_cast<int>(w);
+            o.height = static_cast<int>(h);
+        } else if (arg == "--single-colour" || arg == "--single-color") {
+            o.singleColour = true;
+        } else if (arg == "--dot") {
+            if (!number(1, 64, n)) return false;
+            o.dot = static_cast<int>(n);
+        } else if (arg == "--fonts") {
+            if (!value(o.fontDir)) return false;
+        } else if (arg == "--clock") {
+            if (!value(o.clock)) return false;
+            CalendarTime t;
+            if (!parseCalendarTime(o.clock, t)) {
+                error = "--clock: '" + o.clock + "' is not a time YYYY-MM-DD HH:MM[:SS]";
+                return false;
+            }
         } else if (arg == "--nvs") {
             o.nvs = true;
         } else if (arg == "--nvs-reply") {
@@ -182,6 +224,10 @@ bool parseOptions(int argc, char** argv, SimOptions& o, bool& help, std::string&
     }
     if (o.pty == o.tcpPort.has_value()) {
         error = "give exactly one of --tcp PORT and --pty";
+        return false;
+    }
+    if (o.nvs && !o.gifDir.empty()) {
+        error = "--gif-dir applies to frame signs only, not with --nvs";
         return false;
     }
     if (o.pty && o.closeAfter > 0) {

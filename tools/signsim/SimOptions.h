@@ -39,6 +39,19 @@ struct SimOptions {
     std::string nvsReply;
     bool nvsSilent = false;
 
+    // What the signs show: an animated GIF per sign address in gifDir after
+    // every conversation, `seconds` long, drawn with the font files in fontDir
+    // (default: $LUMAVOX_HOME, else beside the program). A fixed clock stands
+    // still, so that dates and schedules give the same picture every time.
+    std::string gifDir;
+    double seconds = 30;
+    int width = 160;
+    int height = 16;
+    bool singleColour = false;
+    int dot = 4;
+    std::string fontDir;
+    std::string clock;  // "YYYY-MM-DD HH:MM[:SS]"; empty: the PC's time
+
     // Reply frames: how long to wait for the acknowledgement, how often to send.
     int ackTimeoutMs = 1000;
     int replyAttempts = 3;

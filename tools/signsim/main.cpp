@@ -1,5 +1,7 @@
 // signsim: the virtual sign. See `signsim --help`.
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -7,7 +9,9 @@
 #include "KvEngine.h"
 #include "LineServer.h"
 #include "NvsEngine.h"
+#include "SignShow.h"
 #include "SimOptions.h"
+#include "platform/Files.h"
 
 using namespace lumavox::sim;
 
@@ -50,5 +54,24 @@ int main(int argc, char** argv) {
                          signs[i].state.address);
     }
     KvEngine engine(options, signs, log);
+    std::optional<SignDisplay> display;
+    if (!options.gifDir.empty()) {
+        ShowSettings show;
+        const char* home = std::getenv("LUMAVOX_HOME");
+        show.fontDir = !options.fontDir.empty() ? std::filesystem::path(options.fontDir)
+                       : home && *home          ? std::filesystem::path(home)
+                                                : lumavox::executableDir();
+        show.width = options.width;
+        show.height = options.height;
+        show.singleColour = options.singleColour;
+        show.dot = options.dot;
+        show.durationMs = static_cast<uint64_t>(options.seconds * 1000);
+        std::optional<lumavox::CalendarTime> fixed;
+        if (!options.clock.empty()) parseCalendarTime(options.clock, fixed.emplace());
+        display.emplace(options.gifDir, show, fixed, log);
+        for (auto& sign : signs)
+            display->update(sign.state, 0);
+        engine.setDisplay(&*display);
+    }
     return runLine(options, engine);
 }

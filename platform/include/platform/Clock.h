@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace lumavox {
 
@@ -46,5 +47,12 @@ class FixedClock final : public Clock {
     mutable uint64_t tick_;
     uint64_t step_ = 0;
 };
+
+// Adds whole seconds (any sign) to a valid calendar time; the weekday of
+// the result is worked out.
+CalendarTime addSeconds(const CalendarTime& t, int64_t seconds);
+// Reads "YYYY-MM-DD HH:MM[:SS]" (a 'T' may stand for the blank), years 2000 to
+// 2255, with its weekday; false, leaving `out` alone, when it is no valid time.
+bool parseCalendarTime(const std::string& text, CalendarTime& out);
 
 }  // namespace lumavox
