@@ -1,6 +1,7 @@
 #include "app/DialogTexts.h"
 
 #include "app/AboutBox.h"
+#include "app/ScheduleDialog.h"
 #include "app/UpdateDialog.h"
 
 namespace lumavox {
@@ -17,6 +18,7 @@ const std::vector<DialogTexts>& builtInDialogTexts() {
               {kAboutDateControl, "Date\t:\t09 November, 2011"}}},
         };
         appendUpdateDialogTexts(d);
+        appendScheduleDialogTexts(d);
         return d;
     }();
     return dialogs;
