@@ -1,6 +1,7 @@
 #include "app/DialogTexts.h"
 
 #include "app/AboutBox.h"
+#include "app/ScheduleDialog.h"
 #include "app/UpdateDialog.h"
 
 namespace lumavox {
@@ -78,6 +79,7 @@ const std::vector<DialogTexts>& builtInDialogTexts() {
             {kRenameFileDialog, "Rename", {{kComposeControl, "New Name"}}},
         };
         appendUpdateDialogTexts(d);
+        appendScheduleDialogTexts(d);
         return d;
     }();
     return dialogs;

@@ -251,7 +251,8 @@ OperationOutcome runOperation(const SignOperation& op, CSignLink& link, SessionH
             out.documentChanged = out.merged > 0;
         }
     }
-    if (ok && op.kind == UpdateKind::ReadSchedule && work && op.writesBack)
+    if (ok && op.kind == UpdateKind::ReadSchedule && work && op.writesBack &&
+        !request.offerScheduleLater)
         out.documentChanged = offerReceivedSchedule(*work, session.receivedTasks(), host);
     if (out.documentChanged && !request.documentPath.empty() &&
         !saveDocument(request.documentPath, *work, settings.mode, SystemClock::instance(),

@@ -99,6 +99,10 @@ struct OperationRequest {
     // command (the host's pump runs meanwhile).
     int holdMs = 0;
 
+    // The caller shows a schedule read from the sign before offering it to the
+    // document itself (onAnswer receives it): the run writes no schedule back.
+    bool offerScheduleLater = false;
+
     // Where the document is saved after something was written back into it;
     // empty: the caller keeps the changed document.
     std::filesystem::path documentPath;

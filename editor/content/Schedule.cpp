@@ -188,6 +188,51 @@ ScheduleTask taskFromFields(const TaskFields& f) {
     return t;
 }
 
+TaskFields fieldsForEditing(const ScheduleTask& t, const WorkArea& work) {
+    TaskFields f = fieldsFromTask(t, work);
+    if (!f.fileName) {
+        const std::string own = trimTrailingBlanks(t.fileName.str());
+        if (!own.empty()) f.fileName = own;
+    }
+    return f;
+}
+
+std::vector<std::string> taskFileChoices(const ScheduleTask& t, const WorkArea& work) {
+    std::vector<std::string> names;
+    for (const TextFile& file : work.textFiles)
+        if (file.kind == kTextFile) names.push_back(file.name.str());
+    const TaskFields f = fieldsForEditing(t, work);
+    if (f.fileName && std::find(names.begin(), names.end(), *f.fileName) == names.end())
+        names.push_back(*f.fileName);
+    return names;
+}
+
+DateOrder dateOrderFromPattern(std::string_view pattern) {
+    std::string order;
+    bool quoted = false;  // literal text between single quotes names no field
+    for (char c : pattern) {
+        if (c == '\'') quoted = !quoted;
+        if (quoted || c == '\'') continue;
+        const char k = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if ((k == 'd' || k == 'm' || k == 'y') && order.find(k) == std::string::npos) order += k;
+    }
+    if (order == "mdy") return DateOrder::MonthDayYear;
+    if (order == "dmy") return DateOrder::DayMonthYear;
+    return DateOrder::YearMonthDay;
+}
+
+std::string_view dateOrderLabel(DateOrder order) {
+    switch (order) {
+        case DateOrder::MonthDayYear:
+            return "MM-DD-YYYY";
+        case DateOrder::DayMonthYear:
+            return "DD-MM-YYYY";
+        case DateOrder::YearMonthDay:
+            break;
+    }
+    return "YYYY-MM-DD";
+}
+
 TaskListEditor::TaskListEditor(std::vector<ScheduleTask>& tasks) : tasks_(tasks) {
     if (!tasks_.empty()) selected_ = 0;
 }

@@ -86,6 +86,25 @@ TaskFields fieldsFromTask(const ScheduleTask& task, const WorkArea& work);
 // gives an empty name.
 ScheduleTask taskFromFields(const TaskFields& fields);
 
+// The dialog's controls for a task being edited: as fieldsFromTask, except
+// that a name matching no text file of the work area (a file that exists only
+// in the sign, or one since removed) stays chosen, so that storing the
+// controls back never loses it.
+TaskFields fieldsForEditing(const ScheduleTask& task, const WorkArea& work);
+// The names the dialog's file list offers for a task: the work area's text
+// files (kind 0) in document order, then the task's own name when it names
+// none of them.
+std::vector<std::string> taskFileChoices(const ScheduleTask& task, const WorkArea& work);
+
+// The order of the run-date fields, from the PC's regional short-date pattern
+// ("M/d/yyyy", "dd.MM.yy", "yyyy-MM-dd", ...): the order in which its day,
+// month and year letters first appear. A pattern without all three in one of
+// the three known orders gives YearMonthDay.
+enum class DateOrder { MonthDayYear, DayMonthYear, YearMonthDay };
+DateOrder dateOrderFromPattern(std::string_view pattern);
+// "MM-DD-YYYY", "DD-MM-YYYY" or "YYYY-MM-DD".
+std::string_view dateOrderLabel(DateOrder order);
+
 // The task list of the schedule dialog with its selection. Opening selects the
 // first task.
 class TaskListEditor {

@@ -73,6 +73,10 @@ void addUpdateDialogTexts(std::map<int, std::string>& t);
 
 void addWindowTexts(std::map<int, std::string>& t) {
     addUpdateDialogTexts(t);
+    t[msg::kPriorityLowName] = "LOW";
+    t[msg::kPriorityLowName + 1] = "NORMAL";
+    t[msg::kPriorityLowName + 2] = "HIGH";
+    t[msg::kScheduleReadTitle] = "Schedule read from Moving-Sign";
     static_assert(
         sizeof kOwnPrompts / sizeof kOwnPrompts[0] == cmd::kWindowOrder - cmd::kLanguage + 1,
         "one prompt for every command of the editor's own");

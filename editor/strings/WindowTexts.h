@@ -57,6 +57,14 @@ enum : int {
 };
 }  // namespace msg
 
+// The schedule dialog.
+namespace msg {
+enum : int {
+    kPriorityLowName = 34600,  // "LOW", "NORMAL", "HIGH" .. 34602
+    kScheduleReadTitle = 34603,
+};
+}  // namespace msg
+
 // Adds the window's texts to the built-in table.
 void addWindowTexts(std::map<int, std::string>& table);
 

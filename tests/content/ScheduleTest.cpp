@@ -135,6 +135,36 @@ TEST(ScheduleFields, DefaultTaskSurvivesShowAndStore) {
     EXPECT_EQ(taskFromFields(fieldsFromTask(ScheduleTask{}, work)), ScheduleTask{});
 }
 
+TEST(ScheduleFields, EditingKeepsANameOnlyTheSignKnows) {
+    WorkArea work;
+    work.textFiles = {textFile("A"), textFile("SIGNONLY", kWindowFile)};
+    ScheduleTask t = marchTask();
+    t.fileName = "SIGNONLY";
+    // Shown and stored back unchanged, although no text file has the name.
+    EXPECT_EQ(taskFromFields(fieldsForEditing(t, work)), t);
+    EXPECT_EQ(taskFileChoices(t, work), (std::vector<std::string>{"A", "SIGNONLY"}));
+    // A matching text file is chosen by its own spelling and not offered twice.
+    t.fileName = "a";
+    EXPECT_EQ(fieldsForEditing(t, work).fileName, "A");
+    EXPECT_EQ(taskFileChoices(t, work), (std::vector<std::string>{"A"}));
+    EXPECT_EQ(taskFileChoices(ScheduleTask{}, work), (std::vector<std::string>{"A"}));
+}
+
+TEST(ScheduleDateOrder, FromRegionalPatterns) {
+    EXPECT_EQ(dateOrderFromPattern("M/d/yy"), DateOrder::MonthDayYear);
+    EXPECT_EQ(dateOrderFromPattern("dd.MM.yyyy"), DateOrder::DayMonthYear);
+    EXPECT_EQ(dateOrderFromPattern("yyyy-MM-dd"), DateOrder::YearMonthDay);
+    EXPECT_EQ(dateOrderFromPattern("d MMMM yyyy"), DateOrder::DayMonthYear);
+    EXPECT_EQ(dateOrderFromPattern("'Day' M/d/yyyy"), DateOrder::MonthDayYear);
+    // Unreadable or unusual patterns fall back to year first.
+    EXPECT_EQ(dateOrderFromPattern(""), DateOrder::YearMonthDay);
+    EXPECT_EQ(dateOrderFromPattern("yy/dd/MM"), DateOrder::YearMonthDay);
+    EXPECT_EQ(dateOrderFromPattern("MM/yyyy"), DateOrder::YearMonthDay);
+    EXPECT_EQ(dateOrderLabel(DateOrder::MonthDayYear), "MM-DD-YYYY");
+    EXPECT_EQ(dateOrderLabel(DateOrder::DayMonthYear), "DD-MM-YYYY");
+    EXPECT_EQ(dateOrderLabel(DateOrder::YearMonthDay), "YYYY-MM-DD");
+}
+
 // ---- Task list ----
 
 TEST(ScheduleTaskList, NamesAndLabels) {

@@ -6,6 +6,7 @@
 
 #include "strings/CommandIds.h"
 #include "ui/dialogs/CommDialogs.h"
+#include "ui/dialogs/ScheduleDlg.h"
 #include "ui/dialogs/UpdateDlg.h"
 #include "ui/frame/ChildFrame.h"
 #include "ui/frame/LumavoxDoc.h"
@@ -25,7 +26,6 @@ constexpr DirectCommand kDirect[] = {
     {cmd::kSendAll, UpdateKind::SendAll},
     {cmd::kSendText, UpdateKind::SendText},
     {cmd::kSendGraphic, UpdateKind::SendGraphic},
-    {cmd::kSendSchedule, UpdateKind::SendSchedule},
     {cmd::kAdjustTime, UpdateKind::AdjustTime},
     {cmd::kTestDisplay, UpdateKind::TestDisplay},
     {cmd::kSignOff, UpdateKind::SignOff},
@@ -34,7 +34,6 @@ constexpr DirectCommand kDirect[] = {
     {cmd::kReadMemory, UpdateKind::ReadMemory},
     {cmd::kReadText, UpdateKind::ReadText},
     {cmd::kReadGraphic, UpdateKind::ReadGraphic},
-    {cmd::kReadSchedule, UpdateKind::ReadSchedule},
     {cmd::kReadDefault, UpdateKind::ReadDefault},
     {cmd::kReadAutoOnOff, UpdateKind::ReadAutoOnOff},
     {cmd::kReadBios, UpdateKind::ReadBios},
@@ -55,6 +54,8 @@ void installUpdateCommands(CMainFrame& frame) {
         frame.setCommandHandler(d.command,
                                 [&frame, kind = d.kind] { runUpdateDialog(frame, kind); });
 
+    frame.setCommandHandler(cmd::kSendSchedule, [&frame] { runScheduleEditor(frame); });
+    frame.setCommandHandler(cmd::kReadSchedule, [&frame] { runScheduleRead(frame); });
     frame.setCommandHandler(cmd::kChangeAddress, [&frame] {
         CChangeAddressDlg dialog(frame.context(), &frame);
         if (dialog.exec() != QDialog::Accepted) return;
