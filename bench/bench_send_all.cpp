@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "LargeDocument.h"
 #include "SignsimProcess.h"
 #include "cli/Cli.h"
 #include "content/Document.h"
@@ -40,35 +41,6 @@ class QuietHost : public SessionHost {
     void pump() override {}
     bool cancelRequested() const override { return false; }
 };
-
-WorkArea largeDocument() {
-    std::ostringstream out, err;
-    std::string path = "/tmp/lumavox-bench-send-all.glm";
-    runCli({"demo", path}, out, err);
-    WorkArea work = openDocument(path, {}).work;
-    TextFile main = *work.findFile("Main");
-    std::vector<TextItem> unit(main.items.begin(), main.items.end() - 1);
-    std::vector<TextFile> files;
-    for (int i = 0; i < 10; ++i) {
-        TextFile f = main;
-        f.name = "BIG" + std::to_string(i);
-        f.items.assign(main.items.end() - 1, main.items.end());
-        std::vector<uint8_t> body;
-        while (true) {
-            std::vector<TextItem> more = f.items;
-            more.insert(more.end() - 1, unit.begin(), unit.end());
-            TextFile g = f;
-            g.items = more;
-            body.clear();
-            encodeTextBody(g, work, SystemClock::instance(), body);
-            if (body.size() > 60000) break;
-            f = g;
-        }
-        files.push_back(f);
-    }
-    work.textFiles = files;
-    return work;
-}
 
 // The payloads send-all makes for one address, in order.
 std::vector<std::vector<uint8_t>> sendAllPayloads(const WorkArea& w) {
@@ -142,7 +114,7 @@ int main() {
         std::fprintf(stderr, "signsim did not start\n");
         return 1;
     }
-    WorkArea work = largeDocument();
+    WorkArea work = bench::largeDocument();
     auto payloads = sendAllPayloads(work);
     size_t bytes = 0;
     for (auto& p : payloads)
