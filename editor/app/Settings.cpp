@@ -1,5 +1,7 @@
 #include "app/Settings.h"
 
+#include <filesystem>
+
 #include "platform/ComPorts.h"
 #include "platform/Profile.h"
 
@@ -35,6 +37,19 @@ bool ensureFolder(const std::filesystem::path& file, std::string& error) {
 }
 
 }  // namespace
+
+int Settings::mapComDevice(const std::string& device) {
+    for (const auto& [com, path] : comDevices)
+        if (path == device) return com;
+    for (int com = 1; com <= 49; ++com) {
+        if (comDevices.count(com)) continue;
+        std::error_code ec;
+        if (std::filesystem::exists(defaultComDevicePath(com), ec)) continue;
+        comDevices[com] = device;
+        return com;
+    }
+    return -1;
+}
 
 std::string Settings::comDevicePath(int com) const {
     return comPortsFrom(*this).devicePath(com);
@@ -145,6 +160,9 @@ bool SettingsStore::SaveSettings(const Settings& s, std::string& error) const {
     user.setString("Font", "FontName", s.fontFileName);
     user.setString("Modem", "Use Modem Name", s.modemName);
     user.setInt("Modem", "HangUpWhenSendOver", s.hangUpModemWhenSendOver);
+    // COM numbers given to devices (the keys a user wrote by hand stay as they are).
+    for (const auto& [com, path] : s.comDevices)
+        user.setString(kComportsSection, "COM" + std::to_string(com), path);
     // Lists are rewritten whole so that entries of a longer old list do not linger.
     user.removeSection(kPhone);
     user.setInt(kPhone, "Phone Count", static_cast<int>(s.phones.size()));

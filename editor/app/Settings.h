@@ -72,6 +72,11 @@ struct Settings {
 
     // The device path of serial port COM n.
     std::string comDevicePath(int com) const;
+    // Gives a serial device the system reports a COM number of its own (the
+    // one it already has, else the lowest of 1 ... 49 that neither maps to a
+    // device nor stands for an existing /dev/ttyS port) and returns it; -1 when
+    // every number is taken.
+    int mapComDevice(const std::string& device);
     bool operator==(const Settings&) const = default;
 };
 

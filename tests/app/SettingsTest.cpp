@@ -140,3 +140,19 @@ TEST_F(SettingsTest, ListCountsReadTheirNumberedKeys) {
     userStore("[Phone]\nPhone Count=2000000000\n");
     EXPECT_LE(store.LoadSettings().phones.size(), 10000u);
 }
+
+TEST_F(SettingsTest, ASystemDeviceGetsAFreeComNumberThatTheStoreKeeps) {
+    Settings s = store.LoadSettings();
+    // The number must not stand for a serial port the machine has.
+    s.comDevices[1] = "/dev/ttyUSB7";
+    const int com = s.mapComDevice("/dev/ttyACM3");
+    ASSERT_GT(com, 1);
+    EXPECT_FALSE(std::filesystem::exists(
+        s.comDevicePath(com) == "/dev/ttyACM3" ? "/dev/ttyS" + std::to_string(com - 1) : "/"));
+    // Asking again gives the same number; the store keeps the mapping.
+    EXPECT_EQ(s.mapComDevice("/dev/ttyACM3"), com);
+    EXPECT_EQ(s.mapComDevice("/dev/ttyUSB7"), 1);
+    std::string error;
+    ASSERT_TRUE(store.SaveSettings(s, error)) << error;
+    EXPECT_EQ(store.LoadSettings().comDevicePath(com), "/dev/ttyACM3");
+}

@@ -74,6 +74,10 @@ CComportAddrDlg::CComportAddrDlg(EditorContext& context, QWidget* parent)
                                 : qs(e.label) + QStringLiteral("  (") + qs(e.device) + ')',
                             qs(e.label));
         ports_->setCurrentIndex(preselectedPort(list, s.comport));
+        // Devices the system reports without a COM number yet (a USB adapter):
+        // choosing one gives it the next free number.
+        for (const std::string& device : unmappedSystemPorts(comPortsFrom(s)))
+            ports_->addItem(qs(device), QStringLiteral("DEV:") + qs(device));
         form->addRow(dialogText(context, kComportAddrDialog, kCtlFirst), ports_);
     }
     address_ = new QLineEdit(qs(s.address), this);
@@ -96,7 +100,15 @@ void CComportAddrDlg::accept() {
     Settings& s = *context_.settings;
     s.address = text;
     s.alwaysDisplay = always_->isChecked();
-    if (ports_) s.comport = comNumberFromLabel(ss(ports_->currentData().toString()));
+    if (ports_) {
+        const QString chosen = ports_->currentData().toString();
+        if (chosen.startsWith(QStringLiteral("DEV:"))) {
+            const int com = s.mapComDevice(ss(chosen.mid(4)));
+            if (com > 0) s.comport = com;
+        } else {
+            s.comport = comNumberFromLabel(ss(chosen));
+        }
+    }
     if (groups_ && groups_->currentIndex() >= 0) s.lastGroupName = ss(groups_->currentText());
     saveSettings(context_, this);
     QDialog::accept();
