@@ -1,4 +1,5 @@
 #include "ui/dialogs/CommDialogs.h"
+#include "ui/dialogs/DialogText.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -28,18 +29,7 @@
 
 namespace lumavox::ui {
 
-namespace {
-
-QDialogButtonBox* okCancel(QDialog* dialog, const EditorContext& ctx, int templateId) {
-    auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
-    box->button(QDialogButtonBox::Ok)->setText(dialogText(ctx, templateId, kControlOk));
-    box->button(QDialogButtonBox::Cancel)->setText(dialogText(ctx, templateId, kControlCancel));
-    QObject::connect(box, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(box, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return box;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 bool saveSettings(EditorContext& context, QWidget* parent) {
     std::string error;
@@ -87,7 +77,7 @@ CComportAddrDlg::CComportAddrDlg(EditorContext& context, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(always_);
-    layout->addWidget(okCancel(this, context, kComportAddrDialog));
+    layout->addWidget(okCancelButtons(this, context.language, kComportAddrDialog));
 }
 
 void CComportAddrDlg::accept() {
@@ -133,7 +123,7 @@ CTcpGroupDlg::CTcpGroupDlg(const EditorContext& context, TcpIpGroup group, QWidg
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(new QLabel(dialogText(context, kTcpGroupDialog, kCtlThird), this));
-    layout->addWidget(okCancel(this, context, kTcpGroupDialog));
+    layout->addWidget(okCancelButtons(this, context.language, kTcpGroupDialog));
 }
 
 void CTcpGroupDlg::accept() {
@@ -191,7 +181,7 @@ CCommOptionDlg::CCommOptionDlg(EditorContext& context, QWidget* parent)
     layout->addLayout(form);
     layout->addWidget(hangUp_);
     layout->addWidget(groupBox);
-    layout->addWidget(okCancel(this, context, kCommOptionDialog));
+    layout->addWidget(okCancelButtons(this, context.language, kCommOptionDialog));
     int current = 0;
     for (size_t i = 0; i < groups_.size(); ++i)
         if (groups_[i].name == s.lastGroupName) current = static_cast<int>(i);
@@ -263,7 +253,7 @@ CBaudRateDlg::CBaudRateDlg(EditorContext& context, bool forSign, QWidget* parent
     form->addRow(dialogText(context, kBaudRateDialog, kCtlFirst), baud_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    auto* box = okCancel(this, context, kBaudRateDialog);
+    auto* box = okCancelButtons(this, context.language, kBaudRateDialog);
     if (forSign) {
         box->button(QDialogButtonBox::Ok)->setText(qtext(msg::kButtonUpdate));
         box->button(QDialogButtonBox::Cancel)->setText(qtext(msg::kButtonClose));
@@ -302,7 +292,7 @@ CChangeAddressDlg::CChangeAddressDlg(const EditorContext& context, QWidget* pare
     form->addRow(dialogText(context, kChangeAddressDialog, kCtlSecond), new_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    layout->addWidget(okCancel(this, context, kChangeAddressDialog));
+    layout->addWidget(okCancelButtons(this, context.language, kChangeAddressDialog));
 }
 
 void CChangeAddressDlg::accept() {
@@ -325,7 +315,7 @@ CSetDefaultDlg::CSetDefaultDlg(const EditorContext& context, const std::vector<s
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(dialogText(context, kSetDefaultDialog, kCtlFirst), this));
     layout->addWidget(files_);
-    layout->addWidget(okCancel(this, context, kSetDefaultDialog));
+    layout->addWidget(okCancelButtons(this, context.language, kSetDefaultDialog));
 }
 
 std::string CSetDefaultDlg::chosen() const {
@@ -376,7 +366,7 @@ CAutoOnOffDlg::CAutoOnOffDlg(EditorContext& context, QWidget* parent)
     grid->addLayout(onRow);
     grid->addLayout(offRow);
     grid->addWidget(new QLabel(t(kCtlFifth), this));
-    grid->addWidget(okCancel(this, context, kAutoOnOffDialog));
+    grid->addWidget(okCancelButtons(this, context.language, kAutoOnOffDialog));
 }
 
 void CAutoOnOffDlg::accept() {

@@ -16,25 +16,6 @@
 
 namespace lumavox::ui {
 
-namespace {
-QDialogButtonBox* okCancel(QDialog* dialog, const LanguageManager* language, int templateId) {
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
-    if (QString t = dialogText(language, templateId, kControlOk); !t.isEmpty())
-        buttons->button(QDialogButtonBox::Ok)->setText(t);
-    if (QString t = dialogText(language, templateId, kControlCancel); !t.isEmpty())
-        buttons->button(QDialogButtonBox::Cancel)->setText(t);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return buttons;
-}
-
-bool passes(QWidget* parent, const std::string& refusal) {
-    if (refusal.empty()) return true;
-    showMessage(parent, refusal, Icon::Exclamation);
-    return false;
-}
-}  // namespace
-
 // ---- File name ------------------------------------------------------------------
 
 CFileNameDlg::CFileNameDlg(const LanguageManager* language, int templateId, const QString& preset,
@@ -43,11 +24,11 @@ CFileNameDlg::CFileNameDlg(const LanguageManager* language, int templateId, cons
     setWindowTitle(dialogText(language, templateId, 0));
     auto* form = new QFormLayout(this);
     form->addRow(dialogText(language, templateId, kComposeControl), name_);
-    form->addRow(okCancel(this, language, templateId));
+    form->addRow(okCancelButtons(this, language, templateId));
 }
 
 void CFileNameDlg::accept() {
-    if (passes(this, decide_(ss(name_->text())))) QDialog::accept();
+    if (passesRefusal(this, decide_(ss(name_->text())))) QDialog::accept();
 }
 
 // ---- Graphic information ----------------------------------------------------------
@@ -75,11 +56,11 @@ CGraphicInfoDlg::CGraphicInfoDlg(const LanguageManager* language, const QString&
     sizeForm->addRow(dialogText(language, kGraphicInfoDialog, kComposeControl + 3), height_);
     size->setVisible(showSize);
     layout->addWidget(size);
-    layout->addWidget(okCancel(this, language, kGraphicInfoDialog));
+    layout->addWidget(okCancelButtons(this, language, kGraphicInfoDialog));
 }
 
 void CGraphicInfoDlg::accept() {
-    if (passes(this, decide_(ss(name_->text()), width_->value(), height_->value())))
+    if (passesRefusal(this, decide_(ss(name_->text()), width_->value(), height_->value())))
         QDialog::accept();
 }
 

@@ -23,25 +23,6 @@ namespace lumavox::ui {
 
 namespace {
 
-// OK and Cancel under a form, with the dialog's own texts when it has them.
-QDialogButtonBox* okCancel(QDialog* dialog, const LanguageManager* language, int templateId) {
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
-    if (QString t = dialogText(language, templateId, kControlOk); !t.isEmpty())
-        buttons->button(QDialogButtonBox::Ok)->setText(t);
-    if (QString t = dialogText(language, templateId, kControlCancel); !t.isEmpty())
-        buttons->button(QDialogButtonBox::Cancel)->setText(t);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return buttons;
-}
-
-// Shows a refusal; true when there was none.
-bool passes(QWidget* parent, const std::string& refusal) {
-    if (refusal.empty()) return true;
-    showMessage(parent, refusal, Icon::Exclamation);
-    return false;
-}
-
 template <typename Names>
 void addNames(QComboBox* box, const Names& names) {
     for (const auto& n : names)
@@ -67,12 +48,12 @@ CChoiceDlg::CChoiceDlg(const LanguageManager* language, int templateId, const QS
     if (current >= 0 && current < list_->count()) list_->setCurrentIndex(current);
     auto* form = new QFormLayout(this);
     form->addRow(dialogText(language, templateId, kComposeControl), list_);
-    form->addRow(okCancel(this, language, templateId));
+    form->addRow(okCancelButtons(this, language, templateId));
 }
 
 void CChoiceDlg::accept() {
     if (list_->currentIndex() < 0) return;
-    if (passes(this, decide_(list_->currentIndex()))) QDialog::accept();
+    if (passesRefusal(this, decide_(list_->currentIndex()))) QDialog::accept();
 }
 
 // ---- Move method -----------------------------------------------------------------
@@ -89,11 +70,11 @@ CInsertMoveDlg::CInsertMoveDlg(const LanguageManager* language, SignMode mode, D
     auto* form = new QFormLayout(this);
     form->addRow(dialogText(language, kInsertMoveDialog, kComposeControl), in_);
     form->addRow(dialogText(language, kInsertMoveDialog, kComposeControl + 1), out_);
-    form->addRow(okCancel(this, language, kInsertMoveDialog));
+    form->addRow(okCancelButtons(this, language, kInsertMoveDialog));
 }
 
 void CInsertMoveDlg::accept() {
-    if (passes(this, decide_(in_->currentIndex(), out_->currentIndex()))) QDialog::accept();
+    if (passesRefusal(this, decide_(in_->currentIndex(), out_->currentIndex()))) QDialog::accept();
 }
 
 // ---- Window --------------------------------------------------------------------------
@@ -109,7 +90,7 @@ CInsertWindowDlg::CInsertWindowDlg(const LanguageManager* language, QWidget* par
     auto* form = new QFormLayout(this);
     form->addRow(dialogText(language, kInsertWindowDialog, kComposeControl), count_);
     form->addRow(dialogText(language, kInsertWindowDialog, kComposeControl + 1), layout_);
-    form->addRow(okCancel(this, language, kInsertWindowDialog));
+    form->addRow(okCancelButtons(this, language, kInsertWindowDialog));
     connect(count_, &QComboBox::currentIndexChanged, this, [this] { fillLayouts(); });
     fillLayouts();
 }
@@ -145,7 +126,7 @@ CCounterDateDlg::CCounterDateDlg(const LanguageManager* language, const Calendar
     auto* form = new QFormLayout(this);
     form->addRow(dialogText(language, kCounterDateDialog, kComposeControl), date_);
     form->addRow(dialogText(language, kCounterDateDialog, kComposeControl + 1), time_);
-    form->addRow(okCancel(this, language, kCounterDateDialog));
+    form->addRow(okCancelButtons(this, language, kCounterDateDialog));
 }
 
 CalendarTime CCounterDateDlg::when() const {
@@ -161,7 +142,7 @@ CalendarTime CCounterDateDlg::when() const {
 }
 
 void CCounterDateDlg::accept() {
-    if (passes(this, checkCounterYear(date_->date().year()))) QDialog::accept();
+    if (passesRefusal(this, checkCounterYear(date_->date().year()))) QDialog::accept();
 }
 
 // ---- Counter ---------------------------------------------------------------------------
@@ -186,7 +167,7 @@ CInsertCounterDlg::CInsertCounterDlg(const LanguageManager* language, const Cale
     form->addRow(dialogText(language, kInsertCounterDialog, kComposeControl + 1), display_);
     form->addRow(dateCaption_, date_);
     form->addRow(QString(), dateButton);
-    form->addRow(okCancel(this, language, kInsertCounterDialog));
+    form->addRow(okCancelButtons(this, language, kInsertCounterDialog));
     connect(type_, &QComboBox::currentIndexChanged, this, [this] {
         fillDisplays();
         showTarget();
@@ -235,8 +216,8 @@ void CInsertCounterDlg::chooseDate() {
 }
 
 void CInsertCounterDlg::accept() {
-    if (!passes(this, checkCounterYear(target_.year))) return;
-    if (passes(this, decide_(format(), TimeStamp::from(target_)))) QDialog::accept();
+    if (!passesRefusal(this, checkCounterYear(target_.year))) return;
+    if (passesRefusal(this, decide_(format(), TimeStamp::from(target_)))) QDialog::accept();
 }
 
 // ---- Character pickers ---------------------------------------------------------------
@@ -319,7 +300,7 @@ CCharPickerDlg::CCharPickerDlg(const LanguageManager* language, int templateId,
 }
 
 void CCharPickerDlg::pick(int code) {
-    if (!passes(this, insert_(code))) return;
+    if (!passesRefusal(this, insert_(code))) return;
     picked_ = code;
     accept();
 }

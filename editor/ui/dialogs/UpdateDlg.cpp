@@ -1,4 +1,5 @@
 #include "ui/dialogs/UpdateDlg.h"
+#include "ui/dialogs/DialogText.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -74,18 +75,7 @@ bool CMyCheckListBox::tick(const QString& name, bool on) {
 }
 
 QString dialogText(const EditorContext& context, int templateId, int control) {
-    if (context.language) {
-        std::string shown = control == 0 ? context.language->DialogTitle(templateId)
-                                         : context.language->DialogControlText(templateId, control);
-        if (!shown.empty()) return qs(shown);
-    }
-    for (const DialogTexts& d : builtInDialogTexts()) {
-        if (d.templateId != templateId) continue;
-        if (control == 0) return qs(d.title);
-        for (const DialogControlText& c : d.controls)
-            if (c.controlId == control) return qs(c.text);
-    }
-    return {};
+    return dialogText(context.language, templateId, control);
 }
 
 // ---- CUpdateDlg ----------------------------------------------------------------
