@@ -12,7 +12,6 @@
 
 namespace lumavox {
 
-
 struct MenuEntry {
     enum Kind { Command, Popup, Separator };
     Kind kind = Command;
