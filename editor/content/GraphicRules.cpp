@@ -178,4 +178,26 @@ bool renameGraphic(WorkArea& wa, std::string_view oldName, std::string_view newN
     return false;
 }
 
+int fillGraphicSizes(std::vector<TextItem>& items, const WorkArea& wa) {
+    int changed = 0;
+    for (TextItem& item : items) {
+        if (item.kind != kGraphicItem) continue;
+        ControlParams& p = item.params();
+        if (p.valueC != 0 || p.valueD != 0) continue;
+        if (const GraphicFile* g = wa.findGraphic(p.name.str())) {
+            p.valueC = static_cast<uint16_t>(g->width);
+            p.valueD = static_cast<uint16_t>(g->height);
+            ++changed;
+        }
+    }
+    return changed;
+}
+
+int fillGraphicSizes(WorkArea& wa) {
+    int changed = 0;
+    for (TextFile& f : wa.textFiles)
+        changed += fillGraphicSizes(f.items, wa);
+    return changed;
+}
+
 }  // namespace lumavox

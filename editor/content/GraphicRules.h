@@ -71,4 +71,12 @@ bool applyGraphicRename(WorkArea& wa, std::string_view oldName, std::string_view
 bool renameGraphic(WorkArea& wa, std::string_view oldName, std::string_view newName,
                    Prompter& prompter);
 
+// A text body names a graphic but not its size, which the editor keeps in the
+// graphic item: items that carry no size take the size of the work area's
+// graphic of their name, so that files read from a sign show their graphics.
+// Items whose graphic the work area lacks stay as they are. Returns how many
+// items changed.
+int fillGraphicSizes(std::vector<TextItem>& items, const WorkArea& wa);
+int fillGraphicSizes(WorkArea& wa);
+
 }  // namespace lumavox

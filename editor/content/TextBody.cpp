@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <set>
 
+#include "content/GraphicRules.h"
 #include "platform/ByteIo.h"
 #include "strings/StringTable.h"
 
@@ -462,6 +463,9 @@ bool decodeTextBody(std::span<const uint8_t> body, const WorkArea& work,
     }
     decoder.appendEndMarker(result.file.items);
     result.windowFiles = std::move(decoder.windowFiles());
+    fillGraphicSizes(result.file.items, work);
+    for (TextFile& w : result.windowFiles)
+        fillGraphicSizes(w.items, work);
     out = std::move(result);
     return true;
 }

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "content/GraphicBody.h"
+#include "content/GraphicRules.h"
 #include "content/TextBody.h"
 #include "protocol/Frame.h"
 #include "session/AddressList.h"
@@ -806,6 +807,8 @@ int SendSession::mergeInto(WorkArea& work) {
         }
         ++merged;
     }
+    // Texts read before their graphics get the graphics' sizes now.
+    if (merged > 0) fillGraphicSizes(work);
     texts_.clear();
     graphics_.clear();
     return merged;

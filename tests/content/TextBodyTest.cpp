@@ -2,6 +2,7 @@
 
 #include <random>
 
+#include "content/GraphicRules.h"
 #include "content/TextBody.h"
 #include "content/WindowLayout.h"
 #include "platform/ByteIo.h"
@@ -254,6 +255,35 @@ TEST_F(TextBodyTest, EncodeThenDecodeGivesTheSameItems) {
         for (size_t i = 0; i < expectedCount; ++i)
             EXPECT_EQ(d.file.items[i], f.items[i]) << i;
     }
+}
+
+TEST_F(TextBodyTest, AGraphicReadBackTakesItsSizeFromTheDocument) {
+    GraphicFile logo;
+    logo.name = "LOGO";
+    logo.width = 12;
+    logo.height = 7;
+    logo.pixels.assign(12 * 7, kPixelRed);
+    work.graphics.push_back(logo);
+    DecodedText d;
+    std::string error;
+    ASSERT_TRUE(decode(bodyWithItems({0xF8, 'L', 'O', 'G', 'O', 0, 0, 0, 0, 0xF8,
+                                      0xF8, 'G', 'O', 'N', 'E', 0, 0, 0, 0, 0xF8}),
+                       d, error))
+        << error;
+    ASSERT_EQ(d.file.items.size(), 3u);
+    EXPECT_EQ(d.file.items[0].params().valueC, 12);
+    EXPECT_EQ(d.file.items[0].params().valueD, 7);
+    // A graphic the document lacks yet keeps no size until its file arrives.
+    EXPECT_EQ(d.file.items[1].params().valueC, 0);
+    WorkArea later = work;
+    later.textFiles.push_back(d.file);
+    GraphicFile gone = logo;
+    gone.name = "GONE";
+    gone.width = 5;
+    later.graphics.push_back(gone);
+    EXPECT_EQ(fillGraphicSizes(later), 1);
+    EXPECT_EQ(later.textFiles.back().items[1].params().valueC, 5);
+    EXPECT_EQ(later.textFiles.back().items[1].params().valueD, 7);
 }
 
 TEST_F(TextBodyTest, DecodedWindowsBecomeNewWindowFiles) {
