@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "BenchHome.h"
 #include "MaximalDocument.h"
 #include "app/Demo.h"
 #include "app/LanguageManager.h"
@@ -47,13 +48,8 @@ double ms(const QElapsedTimer& t) {
 
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    char dirTemplate[] = "/tmp/lumavox-bench-editor-XXXXXX";
-    if (!mkdtemp(dirTemplate)) return 1;
-    const std::filesystem::path home = dirTemplate;
-    const std::filesystem::path bin = std::filesystem::canonical("/proc/self/exe").parent_path();
-    for (const char* font : {"KV2fnt.bin", "KV3fnt.bin", "KV4fnt.bin"})
-        std::filesystem::copy_file(bin / font, home / font);
-    setenv("LUMAVOX_CONFIG_DIR", (home / "config").c_str(), 1);
+    const std::filesystem::path home = bench::makeBenchHome("lumavox-bench-editor");
+    if (home.empty()) return 1;
     const SystemClock& clock = SystemClock::instance();
     std::string error;
     WorkArea demo = makeDemoWorkArea(clock);

@@ -17,6 +17,7 @@
 #include <sstream>
 #include <vector>
 
+#include "BenchHome.h"
 #include "LargeDocument.h"
 #include "SignsimProcess.h"
 #include "app/LanguageManager.h"
@@ -57,13 +58,9 @@ void closeWhenDone() {
 
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    char dirTemplate[] = "/tmp/lumavox-bench-dialog-XXXXXX";
-    if (!mkdtemp(dirTemplate)) return 1;
-    const std::filesystem::path home = dirTemplate;
+    const std::filesystem::path home = bench::makeBenchHome("lumavox-bench-dialog");
+    if (home.empty()) return 1;
     const std::filesystem::path bin = std::filesystem::canonical("/proc/self/exe").parent_path();
-    for (const char* font : {"KV2fnt.bin", "KV3fnt.bin", "KV4fnt.bin"})
-        std::filesystem::copy_file(bin / font, home / font);
-    setenv("LUMAVOX_CONFIG_DIR", (home / "config").c_str(), 1);
 
     WorkArea work = bench::largeDocument();
     const std::string path = (home / "large.glm").string();
