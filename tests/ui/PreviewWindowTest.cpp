@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <cstdlib>
 
 #include "UiTestSupport.h"
 #include "app/Demo.h"
@@ -54,6 +55,11 @@ TEST(PreviewWindow, PlaysBlocksSendingAndStopsWhenClosed) {
     };
     ASSERT_TRUE(waitFor(lit));
     EXPECT_GT(preview->framesShown(), 0u);
+    // `make screenshot` keeps a picture of the playing preview.
+    if (const char* shot = std::getenv("LUMAVOX_PREVIEW_PNG")) {
+        waitFor([&] { return preview->framesShown() > 170; });
+        preview->grab().save(shot);
+    }
     EXPECT_TRUE(preview->playing());
 
     // Closing in the middle of an effect ends the worker and the mode.
