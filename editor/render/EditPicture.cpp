@@ -15,6 +15,12 @@ void EditPicture::build(const WorkArea& work, const TextFile& file, const FontSe
     itemCount_ = static_cast<int>(file.items.size());
     screens_.clear();
     layouts_.clear();
+    const int64_t signDots = int64_t{signWidth_} * signHeight_;
+    tooLarge_ = signDots > kMaxDots;
+    if (tooLarge_) {
+        image_ = RgbImage{};
+        return;
+    }
     lineBreak_.assign(file.items.size(), false);
     for (size_t i = 0; i < file.items.size(); ++i) {
         const TextItem& item = file.items[i];
@@ -41,7 +47,10 @@ void EditPicture::build(const WorkArea& work, const TextFile& file, const FontSe
     std::vector<RgbImage> pictures;
     ScreenState state;
     Screen screen;
-    while (!layout.atEnd() && screens_.size() < static_cast<size_t>(kMaxScreens)) {
+    const size_t screenLimit = static_cast<size_t>(std::min<int64_t>(
+        kMaxScreens,
+        std::max<int64_t>(1, kMaxDots / (int64_t{signWidth_} * (signHeight_ + kScreenGap)))));
+    while (!layout.atEnd() && screens_.size() < screenLimit) {
         const int before = layout.position();
         layout.next(screen, state);
         if (layout.position() <= before) break;  // no progress: never loop for ever

@@ -5,6 +5,7 @@
 // (for the mouse), in sign dots of the whole picture.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "content/Model.h"
@@ -38,12 +39,17 @@ class EditPicture {
     static constexpr int kScreenGap = 2;
     // A file is cut into at most this many screens in the view.
     static constexpr int kMaxScreens = 20000;
+    // The dots one picture may hold: a sign larger than this is not drawn at
+    // all, and the screens of a long file stop where the picture would pass it.
+    static constexpr int64_t kMaxDots = int64_t{1} << 26;
 
     // Lays out and draws the file. The sign's size comes from the work area.
     void build(const WorkArea& work, const TextFile& file, const FontSet& fonts,
                const EditPictureOptions& options);
 
     const RgbImage& image() const { return image_; }
+    // True when the sign is too large to draw (nothing was drawn).
+    bool tooLarge() const { return tooLarge_; }
     const std::vector<EditScreen>& screens() const { return screens_; }
     // The laid-out screens alone, in order (for the caret's row map).
     const std::vector<Screen>& layoutScreens() const { return layouts_; }
@@ -69,6 +75,7 @@ class EditPicture {
     int signWidth_ = 0;
     int signHeight_ = 0;
     int itemCount_ = 0;
+    bool tooLarge_ = false;
     std::vector<bool> lineBreak_;  // per item: a CR or LF character
 };
 

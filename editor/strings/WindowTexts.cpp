@@ -131,6 +131,7 @@ void addWindowTexts(std::map<int, std::string>& t) {
         {msg::kRecentFileGone, "The file '%s' no longer exists and is removed from the list."},
         {msg::kPropertyHeader, "Property"},
         {msg::kValueHeader, "Value"},
+        {msg::kSignTooLargeToShow, "The sign of this document is too large to be shown."},
     };
     for (const auto& [key, value] : framework)
         t.emplace(key, value);

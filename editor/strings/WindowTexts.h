@@ -31,6 +31,7 @@ enum : int {
     kRecentFileGone = 34019,
     kPropertyHeader = 34020,
     kValueHeader = 34021,
+    kSignTooLargeToShow = 34022,
 };
 }  // namespace msg
 

@@ -17,6 +17,7 @@
 #include "render/DocumentPicture.h"
 #include "render/SignStills.h"
 #include "strings/SignCharset.h"
+#include "strings/WindowTexts.h"
 #include "ui/bridge/Clipboard.h"
 #include "ui/bridge/QtBridge.h"
 #include "ui/frame/LumavoxDoc.h"
@@ -143,6 +144,12 @@ void CLumavoxView::paintEvent(QPaintEvent*) {
         return;
     }
     const RgbImage& image = picture_.image();
+    if (picture_.tooLarge()) {
+        painter.drawText(viewport()->rect().adjusted(kMargin, kMargin, -kMargin, -kMargin),
+                         Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+                         qtext(msg::kSignTooLargeToShow));
+        return;
+    }
     if (image.empty()) return;
     const QRect target(origin, QSize(image.width() * dot_, image.height() * dot_));
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
