@@ -15,6 +15,11 @@ namespace lumavox {
 
 class LanguageManager;
 
+// The program's version and date, as the about box shows them and
+// `lumavox-cli --version` prints them.
+constexpr std::string_view kProgramVersion = "4.0.0.6";
+constexpr std::string_view kProgramDate = "09 November, 2011";
+
 // Template and control ids of the about box, for its translatable texts.
 constexpr int kAboutDialog = 100;
 constexpr int kAboutGroupControl = 1000;

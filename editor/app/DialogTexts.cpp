@@ -14,8 +14,8 @@ const std::vector<DialogTexts>& builtInDialogTexts() {
              "About Zavar-Azu Zureruz Evazaz-Idar",
              {{kControlOk, "OK"},
               {kAboutGroupControl, "Version Information"},
-              {kAboutVersionControl, "Version\t:\t4.0.0.6"},
-              {kAboutDateControl, "Date\t:\t09 November, 2011"}}},
+              {kAboutVersionControl, "Version\t:\t" + std::string(kProgramVersion)},
+              {kAboutDateControl, "Date\t:\t" + std::string(kProgramDate)}}},
             // The composing dialogs.
             {kInsertGraphicDialog, "Insert Graphic", {{kComposeControl, "Graphic File Name"}}},
             {kInsertWindowDialog,

@@ -8,12 +8,15 @@
 #include "app/Demo.h"
 #include "app/LanguageCheck.h"
 #include "app/LanguageManager.h"
+#include "app/NewDocument.h"
 #include "app/Settings.h"
-#include "cli/Dump.h"
+#include "cli/Help.h"
 #include "cli/Preview.h"
 #include "cli/SignOperations.h"
 #include "cli/StreamPrompter.h"
 #include "content/Document.h"
+#include "content/DocumentJson.h"
+#include "content/Json.h"
 #include "content/TextBody.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
@@ -24,23 +27,8 @@ namespace lumavox {
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: lumavox-cli COMMAND [ARGS] [--home DIR] [--family kv2|nvs]\n"
-    "commands:\n"
-    "  dump DOC.glm         print the document's whole work area as JSON\n"
-    "  demo OUT.glm         write a demonstration document\n"
-    "  body DOC.glm [NAME]  print the sign body of a text file (default: the first) in hex\n"
-    "  lang check FILE      check a language file against the program's texts\n"
-    "  render DOC.glm [--file NAME] [--dot N] --png OUT.png\n"
-    "                       draw every screen of a text file (default: the first) as the\n"
-    "                       sign shows it, N x N pixels a dot (default 4), into a PNG\n"
-    "  preview DOC.glm [--file NAME] [--seconds S] [--dot N] --gif OUT.gif\n"
-    "                       play a text file as the preview does and write an animated GIF\n"
-    "options:\n"
-    "  --home DIR           program directory with the settings and font files\n"
-    "                       (default: LUMAVOX_HOME, else the executable's folder)\n"
-    "  --family kv2|nvs     sign family (default: \"Is For NVS\" of SoftwareSet.ini in the\n"
-    "                       program directory, else kv2)\n";
+// Printed after a usage error that names no command.
+constexpr const char* kSeeHelp = "run 'lumavox-cli help' for the commands\n";
 
 struct Options {
     std::optional<std::string> home;
@@ -50,13 +38,28 @@ struct Options {
     std::optional<std::string> file;  // render: --file
     std::optional<std::string> png;   // render: --png
     int dot = 4;                      // render: --dot
+    std::optional<std::string> size;  // new: --size WxH
+    bool singleColour = false;        // new: --single-colour
 };
+
+// The usage of the command the options name, as a usage error.
+int usage(const Options& o, std::ostream& err) {
+    const CommandHelp* help = o.positional.empty() ? nullptr : findCommandHelp(o.positional[0]);
+    if (help)
+        printCommandHelp(*help, err);
+    else
+        err << kSeeHelp;
+    return 2;
+}
 
 // Parses the options shared by every command; returns false on a usage error.
 bool parseOptions(const std::vector<std::string>& args, Options& o, std::ostream& err) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--home" || a == "--family" || a == "--file" || a == "--png" || a == "--dot") {
+        if (a == "--single-colour") {
+            o.singleColour = true;
+        } else if (a == "--home" || a == "--family" || a == "--file" || a == "--png" ||
+                   a == "--dot" || a == "--size") {
             if (i + 1 >= args.size()) {
                 err << "lumavox-cli: " << a << " needs a value\n";
                 return false;
@@ -64,6 +67,8 @@ bool parseOptions(const std::vector<std::string>& args, Options& o, std::ostream
             const std::string& v = args[++i];
             if (a == "--home") {
                 o.home = v;
+            } else if (a == "--size") {
+                o.size = v;
             } else if (a == "--file") {
                 o.file = v;
             } else if (a == "--png") {
@@ -105,19 +110,17 @@ OpenResult open(const Options& o, std::ostream& err) {
 
 int dump(const Options& o, std::ostream& out, std::ostream& err) {
     if (o.positional.size() != 2) {
-        err << kUsage;
-        return 2;
+        return usage(o, err);
     }
     OpenResult doc = open(o, err);
     if (!doc.ok) return 1;
-    dumpWorkAreaJson(doc.work, o.mode, doc.version, doc.warnings, out);
+    dumpWorkAreaJson(doc.work, o.mode, doc.version, doc.warnings, out, doc.fileMode);
     return 0;
 }
 
 int demo(const Options& o, std::ostream& out, std::ostream& err) {
     if (o.positional.size() != 2) {
-        err << kUsage;
-        return 2;
+        return usage(o, err);
     }
     WorkArea work = makeDemoWorkArea(SystemClock::instance());
     std::string error;
@@ -129,10 +132,76 @@ int demo(const Options& o, std::ostream& out, std::ostream& err) {
     return 0;
 }
 
+// "WxH" with both numbers 0 ... 65535 (what a document can hold; below 1 the
+// new-document rules refuse it with their own message).
+bool parseSize(const std::string& text, DefaultSignSize& size) {
+    size_t x = text.find_first_of("xX");
+    if (x == std::string::npos) return false;
+    auto number = [](std::string_view t, int& v) {
+        if (t.empty() || t.size() > 5 || t.find_first_not_of("0123456789") != std::string::npos)
+            return false;
+        v = std::stoi(std::string(t));
+        return v <= 0xFFFF;
+    };
+    return number(std::string_view(text).substr(0, x), size.width) &&
+           number(std::string_view(text).substr(x + 1), size.height);
+}
+
+int newDocument(const Options& o, std::ostream& out, std::ostream& err) {
+    if (o.positional.size() != 2) return usage(o, err);
+    // The size the window's dialog would offer, unless given.
+    DefaultSignSize size =
+        SettingsStore(resolveProgramDir(o.home), userStorePath()).LoadDefaultSignSize();
+    if (o.size && !parseSize(*o.size, size)) {
+        err << "lumavox-cli: --size takes WIDTHxHEIGHT in dots, each at most 65535\n";
+        return 2;
+    }
+    size.colourType = o.singleColour ? 1 : 0;
+    WorkArea work;
+    std::string error = makeNewDocument(size, o.mode, SystemClock::instance(), work);
+    if (error.empty() &&
+        saveDocument(o.positional[1], work, o.mode, SystemClock::instance(), error)) {
+        out << "wrote " << o.positional[1] << " (" << size.width << " x " << size.height << ", "
+            << (size.colourType == 1 ? "single colour" : "tri-colour") << ")\n";
+        return 0;
+    }
+    err << "lumavox-cli: " << error << "\n";
+    return 1;
+}
+
+int build(const Options& o, std::ostream& out, std::ostream& err) {
+    if (o.positional.size() != 3) return usage(o, err);
+    const std::string& source = o.positional[1];
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (!readWholeFile(source, JsonLimits{}.maxBytes, bytes, error)) {
+        err << "lumavox-cli: " << source << ": " << error << "\n";
+        return 1;
+    }
+    WorkAreaFromJson made;
+    std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (!readWorkAreaJson(text, o.mode, made, error)) {
+        err << "lumavox-cli: " << source << ": " << error << "\n";
+        return 1;
+    }
+    // Saved at the time its files' stamps give, so a dumped document comes
+    // back byte for byte; a text without stamps is saved now.
+    std::optional<FixedClock> savedAt;
+    if (made.savedAt) savedAt.emplace(*made.savedAt);
+    const Clock& clock = savedAt ? static_cast<const Clock&>(*savedAt) : SystemClock::instance();
+    if (!saveDocument(o.positional[2], made.work, made.documentMode, clock, error)) {
+        err << "lumavox-cli: " << error << "\n";
+        return 1;
+    }
+    out << "wrote " << o.positional[2] << " (" << made.work.textFiles.size()
+        << " text and window files, " << made.work.graphics.size() << " graphics, "
+        << made.work.tasks.size() << " schedule tasks)\n";
+    return 0;
+}
+
 int lang(const Options& o, std::ostream& out, std::ostream& err) {
     if (o.positional.size() != 3 || o.positional[1] != "check") {
-        err << kUsage;
-        return 2;
+        return usage(o, err);
     }
     const std::string& path = o.positional[2];
     std::error_code ec;
@@ -149,8 +218,7 @@ int lang(const Options& o, std::ostream& out, std::ostream& err) {
 
 int body(const Options& o, std::ostream& out, std::ostream& err) {
     if (o.positional.size() < 2 || o.positional.size() > 3) {
-        err << kUsage;
-        return 2;
+        return usage(o, err);
     }
     OpenResult doc = open(o, err);
     if (!doc.ok) return 1;
@@ -177,8 +245,7 @@ int body(const Options& o, std::ostream& out, std::ostream& err) {
 
 int render(const Options& o, std::ostream& out, std::ostream& err) {
     if (o.positional.size() != 2 || !o.png) {
-        err << kUsage;
-        return 2;
+        return usage(o, err);
     }
     OpenResult doc = open(o, err);
     if (!doc.ok) return 1;
@@ -201,15 +268,55 @@ int render(const Options& o, std::ostream& out, std::ostream& err) {
     return 0;
 }
 
+// --help, -h and --version anywhere, and `help [COMMAND]`: answered before
+// anything else is looked at. Returns -1 when the arguments ask for none.
+int answerHelp(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    bool wantsHelp = false;
+    const CommandHelp* command = nullptr;
+    std::optional<std::string> unknown;
+    bool helpCommand = false;
+    for (const std::string& a : args) {
+        if (a == "--version") {
+            printVersion(out);
+            return 0;
+        }
+        if (a == "--help" || a == "-h") {
+            wantsHelp = true;
+        } else if (a.rfind("-", 0) != 0) {
+            // The command is the first word the table knows (option values
+            // such as "com:1" are passed over); after "help", the next word.
+            if (!helpCommand && !command && a == "help") {
+                helpCommand = true;
+                wantsHelp = true;
+            } else if (!command) {
+                command = findCommandHelp(a);
+                if (!command && helpCommand && !unknown) unknown = a;
+            }
+        }
+    }
+    if (!wantsHelp) return -1;
+    if (command) {
+        printCommandHelp(*command, out);
+        return 0;
+    }
+    if (unknown) {
+        err << "lumavox-cli: unknown command '" << *unknown << "'\n" << kSeeHelp;
+        return 2;
+    }
+    printHelp(out);
+    return 0;
+}
+
 }  // namespace
 
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (int status = answerHelp(args, out, err); status >= 0) return status;
     if (!signCommandIn(args).empty()) return runSignCommand(args, out, err);
     if (isPreviewCommand(args)) return runPreviewCommand(args, out, err);
     Options o;
     if (!parseOptions(args, o, err)) return 2;
     if (o.positional.empty()) {
-        err << kUsage;
+        printHelp(err);
         return 2;
     }
     // As in the editor: every message goes through the language layer, and the
@@ -225,11 +332,9 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (command == "body") return body(o, out, err);
     if (command == "lang") return lang(o, out, err);
     if (command == "render") return render(o, out, err);
-    if (command == "help" || command == "--help") {
-        out << kUsage;
-        return 0;
-    }
-    err << "lumavox-cli: unknown command '" << command << "'\n" << kUsage;
+    if (command == "new") return newDocument(o, out, err);
+    if (command == "build") return build(o, out, err);
+    err << "lumavox-cli: unknown command '" << command << "'\n" << kSeeHelp;
     return 2;
 }
 

@@ -98,6 +98,7 @@ OpenResult readDocument(std::span<const uint8_t> bytes, const OpenOptions& optio
         int32_t modeFlag = r.i32();
         if (!r.ok()) return failed(unexpected);
         bool fileIsNvs = modeFlag == 1;
+        result.fileMode = fileIsNvs ? SignMode::NVS : SignMode::KV2;
         if (fileIsNvs != (options.mode == SignMode::NVS))
             result.warnings.push_back(text(fileIsNvs ? msg::kFileIsNvs : msg::kFileIsKv2));
         bool ok = readList(r, 4, work.runSequence, [&](std::string& name) {

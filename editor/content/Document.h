@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -47,6 +48,8 @@ struct OpenResult {
     std::string error;                  // the one message of a failed open
     std::vector<std::string> warnings;  // information shown while the open went on
     int32_t version = 0;
+    // The family the file says it was saved in (files before 1202 do not say).
+    std::optional<SignMode> fileMode;
     WorkArea work;
 };
 

@@ -19,6 +19,7 @@
 #include <algorithm>
 
 #include "app/ContextMenu.h"
+#include "app/NewDocument.h"
 #include "app/NvsMenu.h"
 #include "app/TextEditor.h"
 #include "content/Document.h"
@@ -599,8 +600,8 @@ CChildFrame* CMainFrame::newDocument() {
 
 CChildFrame* CMainFrame::newDocument(int width, int height, int colourType) {
     WorkArea work;
-    const std::string refusal = makeNewWorkArea(width, height, static_cast<uint8_t>(colourType),
-                                                "Main", 1, context_.mode(), *context_.clock, work);
+    const std::string refusal =
+        makeNewDocument({width, height, colourType}, context_.mode(), *context_.clock, work);
     if (!refusal.empty()) {
         showMessage(this, refusal, Icon::Exclamation);
         return nullptr;
