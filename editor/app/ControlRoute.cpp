@@ -93,6 +93,27 @@ std::string controlResultText(int result) {
     }
 }
 
+std::string describeControlConnection(const ControlRouteConfig& c, const Settings& settings,
+                                      const std::string& device) {
+    std::string s;
+    if (c.sendType == SendType::TcpIp) {
+        std::string hosts;
+        for (const std::string& t : c.targets)
+            hosts += (hosts.empty() ? "" : ",") + t;
+        s = "TCP/IP (" + (hosts.empty() ? std::string("no address") : hosts) + ") port " +
+            std::to_string(c.tcpPort);
+    } else if (!device.empty()) {
+        s = "serial " + device;
+    } else {
+        s = "serial COM" + std::to_string(c.comPort) + " (" +
+            comPortsFrom(settings).devicePath(c.comPort) + ") at " + std::to_string(c.baudRate) +
+            " baud";
+    }
+    const bool several = c.addressList.find_first_of(",-") != std::string::npos;
+    if (c.addressList.empty()) return s + ", no sign address";
+    return s + ", sign address" + (several ? "es " : " ") + c.addressList;
+}
+
 ControlRouteConfig controlRouteConfigFrom(const Settings& s,
                                           const std::filesystem::path& imageDir) {
     ControlRouteConfig c;

@@ -50,6 +50,12 @@ struct ControlRouteConfig {
     int newAddress = 0;
 };
 
+// The connection and sign addresses of a run in words, e.g.
+// "serial COM1 (/dev/ttyS0) at 9600 baud, sign address 1"; `device` names an
+// open line handed over instead of the COM port.
+std::string describeControlConnection(const ControlRouteConfig& config, const Settings& settings,
+                                      const std::string& device = {});
+
 // The text of a control result, empty for results without one.
 std::string controlResultText(int result);
 

@@ -191,6 +191,36 @@ SessionConfig sessionConfigFrom(const Settings& s) {
     return c;
 }
 
+std::string describeConnection(const Settings& settings, const OperationRequest& request) {
+    SessionConfig c = sessionConfigFrom(settings);
+    applyOverrides(request, c);
+    std::string s;
+    if (c.route == Route::Tcp) {
+        s = "TCP/IP";
+        if (!c.groupName.empty()) s += " group \"" + c.groupName + "\"";
+        s += " (" + (c.groupAddresses.empty() ? std::string("no address") : c.groupAddresses) +
+             ") port " + std::to_string(c.link.tcpPort);
+    } else {
+        const std::string device = c.serialDevice.empty()
+                                       ? comPortsFrom(settings).devicePath(c.link.comPort)
+                                       : c.serialDevice;
+        s = "serial ";
+        if (c.serialDevice.empty()) s += "COM" + std::to_string(c.link.comPort) + " (";
+        s += device;
+        if (c.serialDevice.empty()) s += ")";
+        s += " at " + std::to_string(c.serialBaud > 0 ? c.serialBaud : c.link.baudRate()) + " baud";
+    }
+    const bool several = c.link.address.find_first_of(",-") != std::string::npos;
+    if (c.link.address.empty()) return s + ", no sign address";
+    return s + ", sign address" + (several ? "es " : " ") + c.link.address;
+}
+
+std::string storedChoice(bool linkGiven, bool addressGiven) {
+    if (linkGiven) return " (address from the stored settings; --address chooses another)";
+    if (addressGiven) return " (link from the stored settings; --link chooses another)";
+    return " (stored settings; --link and --address choose others)";
+}
+
 OperationProblem checkRequest(const Settings& settings, const OperationRequest& request,
                               std::string& detail) {
     if (settings.sendType == SendType::Gprs && !request.link) {

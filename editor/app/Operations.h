@@ -135,6 +135,15 @@ struct OperationOutcome {
     std::string saveError;  // the document could not be saved
 };
 
+// The connection and sign addresses a run of `request` uses, in words, for
+// telling the user before anything is sent, e.g.
+// "serial COM1 (/dev/ttyS0) at 9600 baud, sign address 1".
+std::string describeConnection(const Settings& settings, const OperationRequest& request);
+
+// The note that follows the description when the stored settings chose the
+// link, the addresses or both.
+std::string storedChoice(bool linkGiven, bool addressGiven);
+
 // The checks of the stored settings and the overrides, made before anything
 // else (and again by runOperation): None, GprsRoute or BadAddressList.
 OperationProblem checkRequest(const Settings& settings, const OperationRequest& request,

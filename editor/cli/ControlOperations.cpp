@@ -9,6 +9,7 @@
 #include "app/ControlRoute.h"
 #include "app/ControlSetup.h"
 #include "app/LanguageManager.h"
+#include "app/Operations.h"
 #include "app/Settings.h"
 #include "app/embedded/EmbeddedResources.h"
 #include "content/Document.h"
@@ -194,6 +195,12 @@ int runControlCommand(const std::vector<std::string>& args, std::ostream& out, s
         err << "lumavox-cli: the NVS family does not send over GPRS; use --link\n";
         return 1;
     }
+    if (!link || !address)
+        out << "Using "
+            << describeControlConnection(
+                   config, settings,
+                   link && link->rfind("serial:", 0) == 0 ? link->substr(7) : std::string())
+            << storedChoice(link.has_value(), address.has_value()) << "\n";
 
     WorkArea work;
     if (command->document) {

@@ -387,6 +387,11 @@ int runSignCommand(const std::vector<std::string>& args, std::ostream& out, std:
         settings.mode = (*o.family == "nvs" || *o.family == "NVS") ? SignMode::NVS : SignMode::KV2;
     OperationRequest request;
     if (int status = requestFrom(o, settings, request, err)) return status;
+    // What the stored settings chose is said before anything is tried: a
+    // wrong port would otherwise only show after every retry has run out.
+    if (!o.link || !o.address)
+        out << "Using " << describeConnection(settings, request)
+            << storedChoice(o.link.has_value(), o.address.has_value()) << "\n";
 
     // The document, for the operations that send or receive files.
     std::optional<std::string> docPath;
