@@ -44,12 +44,7 @@ struct Options {
 
 // The usage of the command the options name, as a usage error.
 int usage(const Options& o, std::ostream& err) {
-    const CommandHelp* help = o.positional.empty() ? nullptr : findCommandHelp(o.positional[0]);
-    if (help)
-        printCommandHelp(*help, err);
-    else
-        err << kSeeHelp;
-    return 2;
+    return usageError(o.positional.empty() ? std::string_view() : o.positional[0], err);
 }
 
 // Parses the options shared by every command; returns false on a usage error.

@@ -12,6 +12,7 @@
 #include "app/Operations.h"
 #include "app/Settings.h"
 #include "app/embedded/EmbeddedResources.h"
+#include "cli/Help.h"
 #include "content/Document.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
@@ -22,14 +23,6 @@
 namespace lumavox {
 
 namespace {
-
-constexpr const char* kUsage =
-    "NVS family sign commands (sent through the scriptable control):\n"
-    "  send-all DOC.glm       set-run-sequence DOC.glm    change-address OLD NEW\n"
-    "  adjust-time | sign-off | sign-on | clear-memory\n"
-    "options:\n"
-    "  --home DIR  --link tcp:HOST[,HOST...]:PORT | serial:DEVICE[@BAUD] | com:N\n"
-    "  --address LIST  --clear-memory  --check-each | --no-check-each\n";
 
 struct Command {
     const char* name;
@@ -115,16 +108,15 @@ int runControlCommand(const std::vector<std::string>& args, std::ostream& out, s
         } else if (a == "--yes" || a == "--no" || a == "--quiet") {
             // The control's route asks no questions.
         } else if (a.rfind("--", 0) == 0) {
-            err << "lumavox-cli: unknown option " << a << "\n" << kUsage;
-            return 2;
+            err << "lumavox-cli: unknown option " << a << "\n";
+            return usageError(positional.empty() ? std::string_view() : positional[0], err);
         } else {
             positional.push_back(a);
         }
     }
     const Command* command = positional.empty() ? nullptr : findCommand(positional[0]);
     if (!command) {
-        err << kUsage;
-        return 2;
+        return usageError(positional.empty() ? std::string_view() : positional[0], err);
     }
     std::vector<std::string> rest(positional.begin() + 1, positional.end());
 
@@ -205,8 +197,7 @@ int runControlCommand(const std::vector<std::string>& args, std::ostream& out, s
     WorkArea work;
     if (command->document) {
         if (rest.size() != 1) {
-            err << kUsage;
-            return 2;
+            return usageError(command->name, err);
         }
         OpenOptions open;
         open.mode = SignMode::NVS;
@@ -219,12 +210,10 @@ int runControlCommand(const std::vector<std::string>& args, std::ostream& out, s
     } else if (command->kind == UpdateKind::ChangeAddress) {
         if (rest.size() != 2 || !number(rest[0], config.oldAddress) ||
             !number(rest[1], config.newAddress)) {
-            err << kUsage;
-            return 2;
+            return usageError(command->name, err);
         }
     } else if (!rest.empty()) {
-        err << kUsage;
-        return 2;
+        return usageError(positional.empty() ? std::string_view() : positional[0], err);
     }
 
     TerminalRouteHost host(out);

@@ -149,6 +149,14 @@ void printCommandHelp(const CommandHelp& c, std::ostream& out) {
     if (isSignCommand(c)) out << kLinkOptions;
 }
 
+int usageError(std::string_view command, std::ostream& err) {
+    if (const CommandHelp* help = command.empty() ? nullptr : findCommandHelp(command))
+        printCommandHelp(*help, err);
+    else
+        err << "run 'lumavox-cli help' for the commands\n";
+    return 2;
+}
+
 void printVersion(std::ostream& out) {
     out << "lumavox-cli " << kProgramVersion << "\n";
 }

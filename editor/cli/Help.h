@@ -28,6 +28,9 @@ const CommandHelp* findCommandHelp(std::string_view name);
 void printHelp(std::ostream& out);
 // One command in full.
 void printCommandHelp(const CommandHelp& command, std::ostream& out);
+// A usage error: the usage of `command` (or, for a name the table does not
+// know, where to find the commands) on `err`. Returns 2, the usage status.
+int usageError(std::string_view command, std::ostream& err);
 // "lumavox-cli 4.0.0.6".
 void printVersion(std::ostream& out);
 

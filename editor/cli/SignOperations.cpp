@@ -11,6 +11,7 @@
 #include "app/Operations.h"
 #include "app/Settings.h"
 #include "cli/ControlOperations.h"
+#include "cli/Help.h"
 #include "content/Document.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
@@ -20,22 +21,6 @@
 namespace lumavox {
 
 namespace {
-
-constexpr const char* kSignUsage =
-    "sign operations:\n"
-    "  send-text DOC.glm [NAME...]     send-graphic DOC.glm [NAME...]\n"
-    "  send-all DOC.glm                send-current DOC.glm NAME\n"
-    "  send-schedule DOC.glm           adjust-time | test-display | sign-off | sign-on\n"
-    "  clear-memory | clear-graphics | clear-schedule | clear-text\n"
-    "  set-default NAME                change-address OLD NEW\n"
-    "  auto-onoff AUTO|MANUAL HH:MM AUTO|MANUAL HH:MM   change-baud INDEX\n"
-    "  read-memory | read-default | read-auto-onoff | read-bios | read-serial | read-config\n"
-    "  read-schedule [--into DOC.glm]  read-text-dir | read-graphic-dir\n"
-    "  read-text DOC.glm NAME...       read-graphic DOC.glm NAME...\n"
-    "common options:\n"
-    "  --home DIR  --link tcp:HOST[,HOST...]:PORT | serial:DEVICE[@BAUD] | com:N\n"
-    "  --address LIST  --clear-memory  --clear-files  --yes  --no  --quiet\n"
-    "  --hold SECONDS (test-display)  --reply-timeout-ms N\n";
 
 bool takesValue(const std::string& a) {
     return a == "--home" || a == "--link" || a == "--address" || a == "--into" || a == "--hold" ||
@@ -51,8 +36,11 @@ extern "C" void onInterrupt(int) {
 // boxes are printed as they come, questions are answered by --yes / --no.
 class TerminalHost : public SessionHost {
   public:
-    TerminalHost(std::ostream& out, bool yes, bool quiet) : out_(out), yes_(yes), quiet_(quiet) {}
+    // `preface`, when given, is printed before the first thing the session says.
+    TerminalHost(std::ostream& out, bool yes, bool quiet, std::string preface)
+        : out_(out), yes_(yes), quiet_(quiet), preface_(std::move(preface)) {}
     void status(const std::string& t) override {
+        sayPreface();
         if (t == last_) return;
         last_ = t;
         if (!quiet_) out_ << readable(t) << "\n";
@@ -60,9 +48,11 @@ class TerminalHost : public SessionHost {
     void progressRange(int, int) override {}
     void progressPosition(int) override {}
     void message(const std::string& t, Icon icon) override {
+        sayPreface();
         out_ << "[" << promptTitle(icon) << "] " << readable(t) << "\n";
     }
     bool askYesNo(const std::string& t, Icon icon) override {
+        sayPreface();
         out_ << "[" << promptTitle(icon) << "] " << readable(t) << " " << (yes_ ? "Yes" : "No")
              << "\n";
         return yes_;
@@ -72,6 +62,11 @@ class TerminalHost : public SessionHost {
     bool cancelRequested() const override { return gInterrupted != 0; }
 
   private:
+    void sayPreface() {
+        if (preface_.empty()) return;
+        out_ << preface_ << "\n";
+        preface_.clear();
+    }
     // Line breaks of the dialog ("\r\n", or "\r" alone) as terminal lines.
     static std::string readable(const std::string& t) {
         std::string s;
@@ -90,6 +85,7 @@ class TerminalHost : public SessionHost {
     std::ostream& out_;
     bool yes_;
     bool quiet_;
+    std::string preface_;
     std::string last_;
 };
 
@@ -220,9 +216,8 @@ TextDecodeOptions documentDecodeOptions(const std::filesystem::path& home, int s
     return readBackDecodeOptions(fonts, store.DefaultFontName());
 }
 
-int usage(std::ostream& err) {
-    err << kSignUsage;
-    return 2;
+int usage(const std::vector<std::string>& positional, std::ostream& err) {
+    return usageError(positional.empty() ? std::string_view() : positional[0], err);
 }
 
 // The stored settings overridden by the options, as the request of the run;
@@ -324,7 +319,7 @@ int exitStatus(const OperationOutcome& r, const SignOperation& op, const std::st
             return 2;
         case OperationProblem::NoDocument:
         case OperationProblem::BadAnswer:
-            return usage(err);
+            return usageError(op.name, err);
         case OperationProblem::Busy:
         case OperationProblem::Refused:
             return 1;
@@ -373,9 +368,9 @@ int runSignCommand(const std::vector<std::string>& args, std::ostream& out, std:
         }
     }
     SignOptions o;
-    if (!parse(args, o, err) || o.positional.empty()) return usage(err);
+    if (!parse(args, o, err) || o.positional.empty()) return usage(o.positional, err);
     const SignOperation* op = findOperation(o.positional[0]);
-    if (!op) return usage(err);
+    if (!op) return usage(o.positional, err);
     const std::vector<std::string> rest(o.positional.begin() + 1, o.positional.end());
 
     std::filesystem::path home = resolveProgramDir(o.home);
@@ -387,16 +382,11 @@ int runSignCommand(const std::vector<std::string>& args, std::ostream& out, std:
         settings.mode = (*o.family == "nvs" || *o.family == "NVS") ? SignMode::NVS : SignMode::KV2;
     OperationRequest request;
     if (int status = requestFrom(o, settings, request, err)) return status;
-    // What the stored settings chose is said before anything is tried: a
-    // wrong port would otherwise only show after every retry has run out.
-    if (!o.link || !o.address)
-        out << "Using " << describeConnection(settings, request)
-            << storedChoice(o.link.has_value(), o.address.has_value()) << "\n";
 
     // The document, for the operations that send or receive files.
     std::optional<std::string> docPath;
     if (op->document == DocumentUse::Required) {
-        if (rest.empty()) return usage(err);
+        if (rest.empty()) return usage(o.positional, err);
         docPath = rest[0];
     } else if (op->document == DocumentUse::Optional && o.into) {
         docPath = *o.into;
@@ -414,10 +404,16 @@ int runSignCommand(const std::vector<std::string>& args, std::ostream& out, std:
         request.documentPath = *docPath;
         request.textDecode = documentDecodeOptions(home, work.signHeight, store);
     }
-    if (!answersFrom(*op, rest, settings, store, request, err)) return usage(err);
+    if (!answersFrom(*op, rest, settings, store, request, err)) return usage(o.positional, err);
     request.onAnswer = [&](const SendSession& session) { printAnswer(*op, session, out); };
 
-    TerminalHost host(out, o.yes, o.quiet);
+    // What the stored settings chose is said before the session says
+    // anything: a wrong port would otherwise only show after every retry.
+    std::string preface;
+    if (!o.link || !o.address)
+        preface = "Using " + describeConnection(settings, request) +
+                  storedChoice(o.link.has_value(), o.address.has_value());
+    TerminalHost host(out, o.yes, o.quiet, preface);
     gInterrupted = 0;
     auto previous = std::signal(SIGINT, onInterrupt);
     CSignLink link(comPortsFrom(settings));

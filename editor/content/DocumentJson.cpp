@@ -389,15 +389,18 @@ class WorkAreaReader {
         }
         return true;
     }
-    // "YYYY-MM-DD HH:MM:SS" with its fields in range.
-    bool stamp(const std::string& text, const std::string& at, TimeStamp& out) {
+    // "YYYY-MM-DD HH:MM:SS" with its fields in range. A file's stamp may be
+    // all zeros (files stamped before the clock was set); a counter's date not.
+    bool stamp(const std::string& text, const std::string& at, TimeStamp& out,
+               bool zeroDate = false) {
         int y, mo, d, h, mi, se;
         char tail;
         if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &y, &mo, &d, &h, &mi, &se,
                         &tail) != 6)
             return fail(at, "must read YYYY-MM-DD HH:MM:SS");
-        if (y < 2000 || y > 2099 || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 ||
-            se > 59 || h < 0 || mi < 0 || se < 0)
+        const int first = zeroDate ? 0 : 1;
+        if (y < 2000 || y > 2099 || mo < first || mo > 12 || d < first || d > 31 || h > 23 ||
+            mi > 59 || se > 59 || h < 0 || mi < 0 || se < 0)
             return fail(at, "is no date and time of the years 2000 to 2099");
         CalendarTime t;
         t.year = y;
@@ -415,7 +418,7 @@ class WorkAreaReader {
         bool present = false;
         if (!string(v, path, "stamp", text, &present)) return false;
         if (!present) return true;
-        if (!stamp(text, path + ".stamp", out)) return false;
+        if (!stamp(text, path + ".stamp", out, true)) return false;
         CalendarTime t;
         t.year = 2000 + out.year;
         t.month = out.month;
