@@ -10,6 +10,7 @@
 #include "strings/ControlRouteTexts.h"
 #include "strings/StringTable.h"
 #include "strings/TextFormat.h"
+#include "strings/WindowTexts.h"
 
 namespace lumavox {
 
@@ -111,6 +112,31 @@ ControlRouteConfig controlRouteConfigFrom(const Settings& s,
     c.checkEach = s.checkResponseEachSignNvs;
     c.imageDir = imageDir;
     return c;
+}
+
+int controlDialogTitleId(UpdateKind kind) {
+    switch (kind) {
+        case UpdateKind::SetDefault:
+            return msg::kControlTitleRunSequence;
+        case UpdateKind::SendAll:
+            return msg::kControlTitleSendAll;
+        case UpdateKind::AdjustTime:
+        case UpdateKind::ChangeAddress:
+        case UpdateKind::SignOff:
+        case UpdateKind::SignOn:
+        case UpdateKind::ClearMemory:
+            return msg::kUpdateKindTitle + static_cast<int>(kind);
+        default:
+            return msg::kControlUpdateFilesTitle;
+    }
+}
+
+bool storeControlChecks(Settings& s, bool clearMemory, bool checkEach) {
+    const int options = (s.clearAllMemory & ~1) | (clearMemory ? 1 : 0);
+    const bool changed = options != s.clearAllMemory || checkEach != s.checkResponseEachSignNvs;
+    s.clearAllMemory = options;
+    s.checkResponseEachSignNvs = checkEach;
+    return changed;
 }
 
 ControlRoute::ControlRoute(NVSOCX_Object& control, ControlRouteHost& host)
