@@ -222,7 +222,8 @@ bool ControlRoute::writeImages(std::string& error) {
         std::vector<uint8_t> bytes = encodeGraphicBmp(g);
         std::string why;
         if (bytes.empty()) why = "empty";
-        if (why.empty()) writeFileAtomically(path, bytes, why);
+        // Working copies for the control, deleted again at exit: no flush to disk.
+        if (why.empty()) writeFileAtomically(path, bytes, why, false);
         if (!why.empty()) {
             error = textf(msg::kControlImageFailed, {path.string(), why});
             return false;
