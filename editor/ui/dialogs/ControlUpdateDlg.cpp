@@ -62,7 +62,7 @@ CControlUpdateDlg::CControlUpdateDlg(CMainFrame& frame, UpdateKind kind, int old
         buttons->addWidget(b);
     }
     layout->addLayout(buttons);
-    resize(520, 380);
+    resize(640, 400);
 
     const EditorContext& ctx = frame.context();
     if (const Settings* s = ctx.settings) {
