@@ -52,6 +52,9 @@ screenshot: build
 	LUMAVOX_UPDATE_DIALOG_PNG=$(CURDIR)/docs/update-dialog.png QT_QPA_PLATFORM=offscreen \
 	  LUMAVOX_HOME=$(CURDIR)/$(BUILD)/bin LUMAVOX_CONFIG_DIR=$(CURDIR)/$(BUILD)/test-config-ui \
 	  $(BUILD)/bin/lumavox_ui_tests --gtest_filter='UpdateDialogSign.SendAll*'
+	LUMAVOX_NVS_UPDATE_DIALOG_PNG=$(CURDIR)/docs/nvs-update-dialog.png QT_QPA_PLATFORM=offscreen \
+	  LUMAVOX_HOME=$(CURDIR)/$(BUILD)/bin LUMAVOX_CONFIG_DIR=$(CURDIR)/$(BUILD)/test-config-ui \
+	  $(BUILD)/bin/lumavox_ui_tests --gtest_filter='ControlUpdateDialog.UpdateSends*'
 	LUMAVOX_PREVIEW_PNG=$(CURDIR)/docs/preview.png QT_QPA_PLATFORM=offscreen \
 	  LUMAVOX_HOME=$(CURDIR)/$(BUILD)/bin $(BUILD)/bin/lumavox_ui_tests --gtest_filter='PreviewWindow.*'
 

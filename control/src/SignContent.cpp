@@ -350,6 +350,9 @@ bool SignContent::setSignInfo(int32_t width, int32_t height, int32_t colour) {
 }
 
 ContentFile* SignContent::current() {
+    // Names are unique, and the file being built is nearly always the last one
+    // added: content is composed one item per call, so look there first.
+    if (!files_.empty() && sameName(files_.back().name, current_)) return &files_.back();
     for (auto& f : files_)
         if (sameName(f.name, current_)) return &f;
     if (files_.empty()) return nullptr;
@@ -443,11 +446,19 @@ int16_t SignContent::addMessage(const char* text) {
 }
 
 int16_t SignContent::addDisplayChar(int16_t ch) {
+    auto* list = target();
+    if (!list) return NVSOCX_NO_CURRENT_FILE;
+    // A character joins the text just before it: the body is the same, and a
+    // text composed character by character does not become one item each.
+    if (!list->empty() && list->back().kind == kItemText) {
+        list->back().chars.push_back(static_cast<char16_t>(ch));
+        return 0;
+    }
     ContentItem it;
     it.kind = kItemText;
     it.chars.push_back(static_cast<char16_t>(ch));
-    int16_t r = append(std::move(it));
-    return r == 1 ? 0 : r;
+    list->push_back(std::move(it));
+    return 0;
 }
 
 int16_t SignContent::setFont(int16_t font) {

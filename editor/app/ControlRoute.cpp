@@ -10,6 +10,7 @@
 #include "strings/ControlRouteTexts.h"
 #include "strings/StringTable.h"
 #include "strings/TextFormat.h"
+#include "strings/WindowTexts.h"
 
 namespace lumavox {
 
@@ -134,6 +135,31 @@ ControlRouteConfig controlRouteConfigFrom(const Settings& s,
     return c;
 }
 
+int controlDialogTitleId(UpdateKind kind) {
+    switch (kind) {
+        case UpdateKind::SetDefault:
+            return msg::kControlTitleRunSequence;
+        case UpdateKind::SendAll:
+            return msg::kControlTitleSendAll;
+        case UpdateKind::AdjustTime:
+        case UpdateKind::ChangeAddress:
+        case UpdateKind::SignOff:
+        case UpdateKind::SignOn:
+        case UpdateKind::ClearMemory:
+            return msg::kUpdateKindTitle + static_cast<int>(kind);
+        default:
+            return msg::kControlUpdateFilesTitle;
+    }
+}
+
+bool storeControlChecks(Settings& s, bool clearMemory, bool checkEach) {
+    const int options = (s.clearAllMemory & ~1) | (clearMemory ? 1 : 0);
+    const bool changed = options != s.clearAllMemory || checkEach != s.checkResponseEachSignNvs;
+    s.clearAllMemory = options;
+    s.checkResponseEachSignNvs = checkEach;
+    return changed;
+}
+
 ControlRoute::ControlRoute(NVSOCX_Object& control, ControlRouteHost& host)
     : control_(control), host_(host) {
     control_.SetEventHandlers(control_.control, &resultThunk, &promptThunk, &progressThunk, this);
@@ -217,7 +243,8 @@ bool ControlRoute::writeImages(std::string& error) {
         std::vector<uint8_t> bytes = encodeGraphicBmp(g);
         std::string why;
         if (bytes.empty()) why = "empty";
-        if (why.empty()) writeFileAtomically(path, bytes, why);
+        // Working copies for the control, deleted again at exit: no flush to disk.
+        if (why.empty()) writeFileAtomically(path, bytes, why, false);
         if (!why.empty()) {
             error = textf(msg::kControlImageFailed, {path.string(), why});
             return false;

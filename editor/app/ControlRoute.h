@@ -65,6 +65,14 @@ std::string controlResultText(int result);
 ControlRouteConfig controlRouteConfigFrom(const Settings& settings,
                                           const std::filesystem::path& imageDir);
 
+// The string-table id of the "Update Files" dialog's title for a kind.
+int controlDialogTitleId(UpdateKind kind);
+
+// The dialog's two check boxes written back into the settings: "Clear sign's
+// memory" is the first of the send options (the second is kept as it is),
+// "Check response for each sign" has its own value. True when anything changed.
+bool storeControlChecks(Settings& settings, bool clearMemory, bool checkEach);
+
 class ControlRoute {
   public:
     // The control must outlive the route; the route sets its event handlers.

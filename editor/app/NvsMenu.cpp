@@ -65,4 +65,25 @@ std::vector<MenuEntry> nvsMainMenu(const std::vector<MenuEntry>& bar) {
     return out;
 }
 
+std::optional<UpdateKind> nvsCommandKind(int command) {
+    switch (command) {
+        case cmd::kSendAll:
+            return UpdateKind::SendAll;
+        case cmd::kAdjustTime:
+            return UpdateKind::AdjustTime;
+        case cmd::kChangeAddress:
+            return UpdateKind::ChangeAddress;
+        case cmd::kSignOff:
+            return UpdateKind::SignOff;
+        case cmd::kSignOn:
+            return UpdateKind::SignOn;
+        case cmd::kClearSign:
+            return UpdateKind::ClearMemory;
+        case cmd::kSetDefaultFile:
+            return UpdateKind::SetDefault;
+        default:
+            return std::nullopt;
+    }
+}
+
 }  // namespace lumavox

@@ -4,9 +4,11 @@
 // removes these entries when it is first shown (after the menu is translated).
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "app/MenuTree.h"
+#include "session/SignCommands.h"
 
 namespace lumavox {
 
@@ -17,5 +19,11 @@ namespace lumavox {
 // works the same. The separator taken is one left redundant by the removals
 // (first or last in its menu, or next to another), else the menu's first.
 std::vector<MenuEntry> nvsMainMenu(const std::vector<MenuEntry>& bar);
+
+// The operation an Update menu command of the NVS family hands to the
+// scriptable control: "All" sends everything, "Clear The Sign" clears the
+// sign's memory (the only clearing the control has), "Set Default File" sets
+// the run sequence of every text file. Nothing for other commands.
+std::optional<UpdateKind> nvsCommandKind(int command);
 
 }  // namespace lumavox

@@ -22,6 +22,12 @@ void addControlRouteTexts(std::map<int, std::string>& t) {
     t[msg::kControlTitleSendAll] = "Send all of text files, graphics";
     t[msg::kControlBodyTooLarge] = "A file is too large to be sent.";
     t[msg::kControlUpdateFilesTitle] = "Update Files";
+    t[msg::kControlResultCaption] = "Result for sending";
+    t[msg::kControlClearMemory] = "Clear sign's memory";
+    t[msg::kControlCheckEach] = "Check response for each sign";
+    t[msg::kControlStopButton] = "Stop";
+    t[msg::kControlCloseWhileSending] =
+        "The data is still being sent. Stop sending and close this window?";
 }
 
 }  // namespace lumavox

@@ -1,6 +1,6 @@
 // The texts of sending through the scriptable control: the control's return
-// values as the user reads them, the run's progress lines and the refusals of
-// the content build.
+// values as the user reads them, the run's progress lines, the refusals of
+// the content build and the labels of the window's "Update Files" dialog.
 #pragma once
 
 #include <map>
@@ -25,6 +25,15 @@ enum : int {
     kControlTitleSendAll = 34512,      // dialog title of kind 23
     kControlBodyTooLarge = 34513,      // result -21
     kControlUpdateFilesTitle = 34514,
+};
+
+// The "Update Files" dialog of the window.
+enum : int {
+    kControlResultCaption = 35300,  // "Result for sending"
+    kControlClearMemory = 35301,    // check box
+    kControlCheckEach = 35302,      // check box
+    kControlStopButton = 35303,
+    kControlCloseWhileSending = 35304,  // question when the window is closed mid-send
 };
 }  // namespace msg
 

@@ -66,6 +66,8 @@ class CSignLink {
     void close();
     bool isOpen() const { return serial_.isOpen(); }
     int portNumber() const { return serial_.portNumber(); }
+    // The open serial line's descriptor (the modem's line while it is up), -1 when closed.
+    int serialFd() const { return serial_.fd(); }
     // Serial write in 30-byte pieces.
     bool write(std::span<const uint8_t> bytes, std::string& error);
 

@@ -45,6 +45,7 @@ int main(int argc, char** argv) {
     context.store = &application.settingsStore();
     context.settings = &application.settings();
     context.recent = &application.recentFiles();
+    context.resources = &application.resources();
     context.defaultFontName = application.settingsStore().DefaultFontName();
 
     ui::CMainFrame frame(context);

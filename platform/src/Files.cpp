@@ -116,7 +116,8 @@ bool readFileHead(const fs::path& path, size_t count, std::vector<uint8_t>& out,
     return ok;
 }
 
-bool writeFileAtomically(const fs::path& path, std::span<const uint8_t> data, std::string& error) {
+bool writeFileAtomically(const fs::path& path, std::span<const uint8_t> data, std::string& error,
+                         bool durable) {
     fs::path dir = path.has_parent_path() ? path.parent_path() : fs::path(".");
     std::string tmpl = (dir / ("." + path.filename().string() + ".XXXXXX")).string();
     int fd = ::mkstemp(tmpl.data());
@@ -142,7 +143,7 @@ bool writeFileAtomically(const fs::path& path, std::span<const uint8_t> data, st
     }
     if (::fchmod(fd, mode) != 0) return abandon("set permissions");
     if (!writeAll(fd, data.data(), data.size())) return abandon("write");
-    if (::fsync(fd) != 0) return abandon("flush");
+    if (durable && ::fsync(fd) != 0) return abandon("flush");
     if (::close(fd) != 0) {
         error = systemError("close");
         ::unlink(tmpl.c_str());
@@ -153,6 +154,7 @@ bool writeFileAtomically(const fs::path& path, std::span<const uint8_t> data, st
         ::unlink(tmpl.c_str());
         return false;
     }
+    if (!durable) return true;
     // Make the rename itself durable.
     int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd >= 0) {

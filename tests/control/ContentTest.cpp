@@ -125,6 +125,23 @@ TEST(Content, TextEscapes) {
     EXPECT_EQ(bodyOf(c, "T"), "$T$L1^ML2^L^^");
 }
 
+TEST(Content, CharactersOneByOneGiveTheBodyOfTheWholeText) {
+    SignContent whole, single;
+    whole.addRichFile("T");
+    whole.addMessage("Hello");
+    whole.setColorIndex(3);
+    whole.addMessage("You");
+    single.addRichFile("T");
+    for (char ch : std::string("Hello"))
+        single.addDisplayChar(ch);
+    single.setColorIndex(3);
+    for (char ch : std::string("You"))
+        single.addDisplayChar(ch);
+    EXPECT_EQ(bodyOf(single, "T"), bodyOf(whole, "T"));
+    // Two texts and the colour between them, not one item per character.
+    EXPECT_EQ(single.currentFile()->items.size(), 3u);
+}
+
 TEST(Content, HighBytesWidenWithSign) {
     SignContent c;
     c.addRichFile("T");

@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
@@ -20,6 +21,7 @@
 #include "app/embedded/EmbeddedResources.h"
 #include "cli/ControlOperations.h"
 #include "content/GraphicBmp.h"
+#include "platform/Profile.h"
 #include "strings/ControlRouteTexts.h"
 #include "strings/StringTable.h"
 #include "strings/TextFormat.h"
@@ -169,6 +171,98 @@ TEST_F(ControlRouteTest, SendAllReplaysTheDocumentAndTheSignStoresIt) {
     EXPECT_NE(l.find("^S$" + std::string(1, static_cast<char>(std::tolower(g.name.str()[0])))),
               std::string::npos)
         << l;
+}
+
+// The sign's conversation log as lines "nvs ..." without the JSON around them.
+std::vector<std::string> signNotes(const std::string& log) {
+    std::vector<std::string> notes;
+    std::istringstream in(slurp(log));
+    for (std::string line; std::getline(in, line);) {
+        size_t at = line.find("\"nvs ");
+        if (at == std::string::npos) continue;
+        size_t end = line.rfind('"');
+        notes.push_back(line.substr(at + 1, end > at + 1 ? end - at - 1 : std::string::npos));
+    }
+    return notes;
+}
+
+std::string lowered(std::string s) {
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// Maps COM `number` to `device` in the per-user store, as the user's port list does.
+void mapComPort(int number, const std::string& device) {
+    std::filesystem::create_directories(userStoreDir());
+    Profile store = Profile::load(userStorePath());
+    store.setString("Comports", "COM" + std::to_string(number), device);
+    std::string error;
+    ASSERT_TRUE(store.save(error)) << error;
+}
+
+TEST_F(ControlRouteTest, SendAllOverASerialLineStoresEveryFileInTheSign) {
+    std::string log = (dir / "pty.jsonl").string();
+    Signsim sim({"--nvs", "--pty", "--log", log});
+    ASSERT_TRUE(sim.started());
+    mapComPort(9, sim.ptyPath());
+    WorkArea work = makeDemoWorkArea(SystemClock::instance());
+    ControlRouteConfig c;
+    c.sendType = SendType::Serial;
+    c.comPort = 9;
+    c.baudRate = 115200;
+    c.addressList = "1";
+    c.imageDir = dir / "NVS_Img";
+    ASSERT_TRUE(route->start(UpdateKind::SendAll, c, &work));
+    ASSERT_TRUE(runToEnd());
+    EXPECT_TRUE(host.boxes.empty()) << host.boxes[0];
+    EXPECT_TRUE(host.listed("All data had been sent to sign(1) successfully!"));
+    EXPECT_EQ(host.list.back(), "All are over!");
+    EXPECT_EQ(route->failures(), 0);
+    // A serial target: the control opens COM9 itself, no IP address is set.
+    EXPECT_EQ(callsOf("16:"), std::vector<std::string>{"16:1"});
+    EXPECT_EQ(callsOf("18:"), std::vector<std::string>{"18:9"});
+    EXPECT_TRUE(callsOf("17:").empty());
+
+    // What the sign kept: every text file written, every graphic as its BMP
+    // picture byte for byte in size, and the run sequence of the text files.
+    std::vector<std::string> notes = signNotes(log);
+    auto noted = [&](const std::string& prefix) {
+        return std::any_of(notes.begin(), notes.end(),
+                           [&](const std::string& n) { return n.rfind(prefix, 0) == 0; });
+    };
+    std::string sequence;
+    for (const TextFile& f : work.textFiles) {
+        if (f.kind != kTextFile) continue;
+        sequence += "$" + f.name.str() + "$";
+        EXPECT_TRUE(noted("nvs text " + lowered(f.name.str()) + " ")) << f.name.str();
+    }
+    for (const GraphicFile& g : work.graphics)
+        EXPECT_TRUE(noted("nvs disk " + lowered(g.name.str()) + ".bmp " +
+                          std::to_string(encodeGraphicBmp(g).size())))
+            << g.name.str();
+    EXPECT_TRUE(noted("nvs run sequence " + sequence)) << slurp(log);
+}
+
+TEST_F(ControlRouteTest, TheCliHandsItsOpenSerialLineToTheControl) {
+    std::string log = (dir / "cli-pty.jsonl").string();
+    Signsim sim({"--nvs", "--pty", "--log", log});
+    ASSERT_TRUE(sim.started());
+    std::ostringstream out, err;
+    int status = runControlCommand({"adjust-time", "--home", dir.string(), "--link",
+                                    "serial:" + sim.ptyPath() + "@115200", "--address", "1"},
+                                   out, err);
+    EXPECT_EQ(status, 0) << out.str() << err.str();
+    EXPECT_NE(out.str().find("The connection is from out of OCX, and had been setup."),
+              std::string::npos)
+        << out.str();
+    EXPECT_NE(out.str().find("All are over!"), std::string::npos) << out.str();
+    std::vector<std::string> notes = signNotes(log);
+    EXPECT_TRUE(std::any_of(notes.begin(), notes.end(), [](const std::string& n) {
+        return n.rfind("nvs date ", 0) == 0;
+    })) << slurp(log);
+    EXPECT_TRUE(std::any_of(notes.begin(), notes.end(),
+                            [](const std::string& n) { return n.rfind("nvs time ", 0) == 0; }));
 }
 
 TEST_F(ControlRouteTest, AdjustTimeTickedCallsPerAddressAndSendsWithTheLast) {

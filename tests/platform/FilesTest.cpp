@@ -84,4 +84,19 @@ TEST(Files, TheHeadIsTheFrontOfTheFile) {
     EXPECT_EQ(error, "file too large");
 }
 
+TEST(Files, AWorkingFileIsReplacedWholeWithoutFlushing) {
+    TempDir dir;
+    std::ofstream(dir / "w.bmp") << "old contents";
+    const std::vector<uint8_t> data{'n', 'e', 'w'};
+    std::string error;
+    ASSERT_TRUE(writeFileAtomically(dir / "w.bmp", data, error, false)) << error;
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(readWholeFile(dir / "w.bmp", 100, bytes, error)) << error;
+    EXPECT_EQ(bytes, data);
+    // No temporary file is left beside it, and a missing folder is a failure.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    EXPECT_FALSE(writeFileAtomically(dir / "none" / "w.bmp", data, error, false));
+    EXPECT_NE(error.find("create temporary file"), std::string::npos) << error;
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "app/LanguageManager.h"
 #include "app/RecentFiles.h"
+#include "app/Resources.h"
 #include "app/Settings.h"
 #include "content/Model.h"
 #include "platform/Clock.h"
@@ -24,6 +25,9 @@ struct EditorContext {
     std::string defaultFontName = "SS7";
     // The File menu's list: the application's, which keeps it between runs.
     RecentFileList* recent = nullptr;
+    // The program's own copies of its components (the scriptable control is
+    // unpacked from them when it cannot be created); none when null.
+    const ResourceTable* resources = nullptr;
 
     SignMode mode() const { return settings ? settings->mode : SignMode::KV2; }
     RecentFileList& recentFiles() { return recent ? *recent : ownRecent_; }

@@ -29,6 +29,7 @@
 #include "ui/bridge/Clipboard.h"
 #include "ui/bridge/QtBridge.h"
 #include "ui/dialogs/AboutBox.h"
+#include "ui/dialogs/ControlUpdateDlg.h"
 #include "ui/dialogs/LanguageDialog.h"
 #include "ui/dialogs/NewDocumentDialog.h"
 #include "ui/frame/ChildFrame.h"
@@ -131,6 +132,7 @@ CMainFrame::CMainFrame(EditorContext& context, QWidget* parent)
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
             &CMainFrame::updateCommandUI);
     installUpdateCommands(*this);
+    installControlCommands(*this);
     installComposeCommands(*this);
 }
 

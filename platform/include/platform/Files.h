@@ -37,7 +37,9 @@ bool readFileHead(const std::filesystem::path& path, size_t count, std::vector<u
 // written, flushed to disk and renamed over the target, so the old file is
 // either kept whole or replaced whole. On failure the temporary file is removed,
 // the old file is untouched and error holds "<step>: <system message>".
+// Working files that are deleted again anyway (`durable` false) skip the
+// flushes to disk; they are still replaced whole.
 bool writeFileAtomically(const std::filesystem::path& path, std::span<const uint8_t> data,
-                         std::string& error);
+                         std::string& error, bool durable = true);
 
 }  // namespace lumavox
