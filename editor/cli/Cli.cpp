@@ -10,6 +10,7 @@
 #include "app/LanguageManager.h"
 #include "app/Settings.h"
 #include "cli/Dump.h"
+#include "cli/ModemCommands.h"
 #include "cli/Preview.h"
 #include "cli/SignOperations.h"
 #include "cli/StreamPrompter.h"
@@ -34,6 +35,7 @@ constexpr const char* kUsage =
     "  render DOC.glm [--file NAME] [--dot N] --png OUT.png\n"
     "                       draw every screen of a text file (default: the first) as the\n"
     "                       sign shows it, N x N pixels a dot (default 4), into a PNG\n"
+    "  modem add|list|remove|select|check   the modems the modem route dials with\n"
     "  preview DOC.glm [--file NAME] [--seconds S] [--dot N] --gif OUT.gif\n"
     "                       play a text file as the preview does and write an animated GIF\n"
     "options:\n"
@@ -205,6 +207,7 @@ int render(const Options& o, std::ostream& out, std::ostream& err) {
 
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (!signCommandIn(args).empty()) return runSignCommand(args, out, err);
+    if (isModemCommand(args)) return runModemCommand(args, out, err);
     if (isPreviewCommand(args)) return runPreviewCommand(args, out, err);
     Options o;
     if (!parseOptions(args, o, err)) return 2;
