@@ -108,7 +108,12 @@ bool OperationModemLine::bringUp(const Settings& settings, const RegistryEx& reg
     if (link_.linkState() == LinkState::Modem) return true;
     ModemDialer* dialer = link_.modemDialer();
     if (!dialer) dialer = &own_.emplace(link_, host_);
-    return dialer->dial(number, modemTargetFrom(settings, registry));
+    if (dialer->dial(number, modemTargetFrom(settings, registry))) return true;
+    // A call that ended without a line says why in the status text only; the
+    // operation reports it as its failure.
+    if (!host_.messageShown() && !host_.lastStatus().empty())
+        host_.message(host_.lastStatus(), Icon::Error);
+    return false;
 }
 
 }  // namespace lumavox

@@ -49,12 +49,22 @@ int dialWindowRefusal(const ModemList& modems, LinkState state, Icon& icon);
 class SessionModemHost final : public ModemHost {
   public:
     explicit SessionModemHost(SessionHost& host) : host_(host) {}
-    void connectStatus(const std::string& t) override { host_.status(t); }
-    void message(const std::string& t, Icon icon) override { host_.message(t, icon); }
+    void connectStatus(const std::string& t) override {
+        lastStatus_ = t;
+        host_.status(t);
+    }
+    void message(const std::string& t, Icon icon) override {
+        shown_ = true;
+        host_.message(t, icon);
+    }
     void pump() override { host_.pump(); }
+    const std::string& lastStatus() const { return lastStatus_; }
+    bool messageShown() const { return shown_; }
 
   private:
     SessionHost& host_;
+    std::string lastStatus_;
+    bool shown_ = false;
 };
 
 // The modem line of one operation: dials the number with the selected modem

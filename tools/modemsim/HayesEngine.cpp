@@ -304,6 +304,16 @@ void HayesEngine::signLost() {
     result("NO CARRIER");
 }
 
+void HayesEngine::lineDropped() {
+    log_ += "* line closed by the PC\n";
+    if (callUp_) endCall();
+    state_ = State::Command;
+    answerPending_ = false;
+    line_.clear();
+    pluses_ = 0;
+    toPc_.clear();
+}
+
 void HayesEngine::endCall() {
     callUp_ = false;
     callEnded_ = true;

@@ -26,6 +26,9 @@ class HayesEngine {
     // whether that worked (CONNECT, or NO CARRIER).
     bool answerPending() const { return answerPending_; }
     void callAnswered(bool signReached);
+    // The PC closed the line: a call ends, a dial is abandoned, the modem
+    // returns to its command state.
+    void lineDropped();
     // The sign closed the connection during a call.
     void signLost();
     // The call has ended (ATH, failure): the program closes the sign's connection.

@@ -112,8 +112,9 @@ int run(const ModemOptions& o) {
     const char* name = ::ptsname(master);
     if (!name) return fail("ptsname");
     std::string path = name;
-    // Holding the other end open keeps the line up between programs that open
-    // and close it; raw mode keeps the bytes as they are.
+    // Raw mode keeps the bytes as they are. The other end is not held open:
+    // when the PC closes the line the master side hangs up, which is how this
+    // modem sees the PC drop its line (as a real one sees DTR fall).
     int slave = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (slave < 0) return fail("open " + path);
     termios t{};
@@ -121,12 +122,14 @@ int run(const ModemOptions& o) {
         ::cfmakeraw(&t);
         ::tcsetattr(slave, TCSANOW, &t);
     }
+    ::close(slave);
     setNonBlocking(master);
     std::printf("LISTEN pty %s\n", path.c_str());
     std::fflush(stdout);
 
     HayesEngine engine(o);
     int sign = -1;
+    bool lineWasOpen = false;
     while (!g_stop) {
         pollfd p[2] = {{master, POLLIN, 0}, {sign, POLLIN, 0}};
         ::poll(p, sign >= 0 ? 2 : 1, 5);
@@ -134,6 +137,12 @@ int run(const ModemOptions& o) {
         std::string in;
         if (p[0].revents & POLLIN) readSome(master, in);
         if (!in.empty()) engine.fromPc(in, now);
+        bool lineOpen = !(p[0].revents & POLLHUP);
+        if (!lineOpen) {
+            if (lineWasOpen) engine.lineDropped();
+            ::poll(nullptr, 0, 5);  // nobody on the line: do not spin
+        }
+        lineWasOpen = lineOpen;
         if (sign >= 0 && (p[1].revents & (POLLIN | POLLHUP | POLLERR))) {
             std::string got;
             bool open = readSome(sign, got);
@@ -167,7 +176,6 @@ int run(const ModemOptions& o) {
         if (o.verbose && !log.empty()) std::fprintf(stderr, "%s", log.c_str());
     }
     if (sign >= 0) ::close(sign);
-    ::close(slave);
     ::close(master);
     return 0;
 }
