@@ -110,6 +110,8 @@ void HayesEngine::commandLine(const std::string& raw, uint64_t nowMs) {
     }
     std::string u = upper(line);
     if (u.rfind("AT", 0) != 0) return;  // not a command: a modem ignores it
+    // Endless: the first command is answered, then the modem only talks.
+    if (talking_) return;
     if (o_.endless) talking_ = true;
     if (o_.garbage) {
         info("\x01#?~ !!");

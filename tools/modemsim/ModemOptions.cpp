@@ -27,7 +27,8 @@ const char* usageText() {
            "  --busy | --no-carrier | --no-dialtone | --no-answer   how a dial ends\n"
            "  --dead            answer nothing\n"
            "  --garbage         answer every command with noise instead of a result\n"
-           "  --endless         after the first command, talk without ever ending a line\n"
+           "  --endless         after the first command answer nothing, and talk without\n"
+           "                    ever ending a line\n"
            "  --pin CODE        the SIM wants this PIN (AT+CPIN? answers SIM PIN)\n"
            "  --creg N          registration status for AT+CREG? (default 1)\n"
            "  --csq N,M         signal figures for AT+CSQ (default 20,0)\n";

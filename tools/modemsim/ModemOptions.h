@@ -18,7 +18,7 @@ struct ModemOptions {
     DialFault dialFault = DialFault::None;
     bool dead = false;     // answers nothing at all
     bool garbage = false;  // answers every command line with noise, no result word
-    bool endless = false;  // after the first command, talks without ever ending a line
+    bool endless = false;  // after the first command, only talks, never ending a line
     std::string pin;       // the SIM asks for this PIN first; empty: READY
     int creg = 1;          // registration status answered to AT+CREG?
     int csq = 20;          // signal figures answered to AT+CSQ
