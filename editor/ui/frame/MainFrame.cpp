@@ -130,6 +130,7 @@ CMainFrame::CMainFrame(EditorContext& context, QWidget* parent)
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
             &CMainFrame::updateCommandUI);
     installUpdateCommands(*this);
+    installModemCommands(*this);
     installComposeCommands(*this);
 }
 
