@@ -4,6 +4,7 @@
 #include <array>
 
 #include "app/MenuTree.h"
+#include "app/Modems.h"
 #include "content/Document.h"
 #include "content/Schedule.h"
 #include "session/AddressList.h"
@@ -50,6 +51,7 @@ constexpr std::array<SignOperation, 28> kOperations = {{
 
 // A session attached to the link and in the middle of a run.
 bool linkBusy(const CSignLink& link) {
+    if (link.modemDialer() && link.modemDialer()->dialing()) return true;
     auto* session = dynamic_cast<const SendSession*>(link.receiver());
     return session && session->busy();
 }
@@ -260,6 +262,16 @@ OperationOutcome runOperation(const SignOperation& op, CSignLink& link, SessionH
 
     SessionConfig config = sessionConfigFrom(settings);
     applyOverrides(request, config);
+    OperationModemLine modemLine(link, host);
+    if (request.link && !request.link->modemNumber.empty() &&
+        !modemLine.bringUp(
+            settings,
+            RegistryEx::load(request.link->modemRegistry.empty() ? modemRegistryPath()
+                                                                 : request.link->modemRegistry),
+            request.link->modemNumber)) {
+        out.problem = OperationProblem::Refused;
+        return out;
+    }
     SendSession session(link, host, config, work);
     bool ok = session.run(op.kind, args);
     if (ok && request.onAnswer) request.onAnswer(session);

@@ -72,6 +72,12 @@ struct LinkOverride {
     std::string groupName;
     std::string hosts;
     int port = 0;
+    // Modem: the number the selected modem dials before the run (serial
+    // route over the modem's port); the line is hung up afterwards when
+    // "HangUpWhenSendOver" says so.
+    std::string modemNumber;
+    // Where the installed modems are kept; empty: beside the per-user store.
+    std::filesystem::path modemRegistry;
 };
 
 // One run's choices: what overrides the stored settings, and the answers of

@@ -11,6 +11,8 @@
 #include "app/NewDocument.h"
 #include "app/Settings.h"
 #include "cli/Help.h"
+#include "cli/Dump.h"
+#include "cli/ModemCommands.h"
 #include "cli/Preview.h"
 #include "cli/SignOperations.h"
 #include "cli/StreamPrompter.h"
@@ -307,6 +309,7 @@ int answerHelp(const std::vector<std::string>& args, std::ostream& out, std::ost
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (int status = answerHelp(args, out, err); status >= 0) return status;
     if (!signCommandIn(args).empty()) return runSignCommand(args, out, err);
+    if (isModemCommand(args)) return runModemCommand(args, out, err);
     if (isPreviewCommand(args)) return runPreviewCommand(args, out, err);
     Options o;
     if (!parseOptions(args, o, err)) return 2;

@@ -18,6 +18,7 @@ constexpr const char* kDocumentOptions =
 
 constexpr const char* kLinkOptions =
     "  --link tcp:HOST[,HOST...]:PORT | serial:DEVICE[@BAUD] | com:N\n"
+    "         | modem:NUMBER (dial with the selected modem, see 'modem')\n"
     "                    the connection (default: the stored settings, named on the\n"
     "                    first line printed)\n"
     "  --address LIST    sign addresses such as 1,3,10-12 (default: the stored one)\n"
@@ -97,16 +98,26 @@ constexpr CommandHelp kCommands[] = {
     {kSettings, "auto-onoff", "AUTO|MANUAL HH:MM AUTO|MANUAL HH:MM",
      "set the automatic on and off times", "  kept in the settings for the next time\n"},
     {kSettings, "lang check", "FILE", "check a language file against the program's texts", ""},
+    {kSettings, "modem add", "--model NAME --port N|COMn|DEVICE [--speed BAUD]",
+     "install a modem for the modem route",
+     "  a device path gets a COM number in \"Comports\"; the first modem installed is\n"
+     "  selected (\"Use Modem Name\")\n"},
+    {kSettings, "modem list", "", "list the installed modems ('*' marks the selected one)", ""},
+    {kSettings, "modem remove", "NAME", "uninstall a modem", ""},
+    {kSettings, "modem select", "NAME", "dial with this modem", ""},
+    {kSettings, "modem check", "[--pin CODE]",
+     "check the selected GSM modem and print its status lines", ""},
 };
-
-bool isSignCommand(const CommandHelp& c) {
-    return c.group == kSending || c.group == kReading ||
-           (c.group == kSettings && c.name != "lang check");
-}
 
 std::string firstWord(std::string_view s) {
     return std::string(s.substr(0, s.find(' ')));
 }
+
+bool isSignCommand(const CommandHelp& c) {
+    return c.group == kSending || c.group == kReading ||
+           (c.group == kSettings && c.name != "lang check" && firstWord(c.name) != "modem");
+}
+
 
 }  // namespace
 

@@ -133,7 +133,7 @@ bool parse(const std::vector<std::string>& args, SignOptions& o, std::ostream& e
     return true;
 }
 
-// --link: tcp:HOST[,HOST...]:PORT, serial:DEVICE[@BAUD] or com:N.
+// --link: tcp:HOST[,HOST...]:PORT, serial:DEVICE[@BAUD], com:N or modem:NUMBER.
 bool parseLink(const std::string& link, LinkOverride& l, std::ostream& err) {
     if (link.rfind("tcp:", 0) == 0) {
         std::string rest = link.substr(4);
@@ -147,6 +147,15 @@ bool parseLink(const std::string& link, LinkOverride& l, std::ostream& err) {
         l.hosts = rest.substr(0, colon);
         l.groupName.clear();  // no stored group: each target is named by its host alone
         l.port = port;
+        return true;
+    }
+    if (link.rfind("modem:", 0) == 0) {
+        l.route = Route::Serial;
+        l.modemNumber = link.substr(6);
+        if (l.modemNumber.empty()) {
+            err << "lumavox-cli: --link modem:NUMBER needs a number\n";
+            return false;
+        }
         return true;
     }
     if (link.rfind("serial:", 0) == 0) {

@@ -11,6 +11,7 @@
 #include "session/AddressList.h"
 #include "strings/StringTable.h"
 #include "strings/TextFormat.h"
+#include "transport/ModemDialer.h"
 
 namespace lumavox {
 
@@ -366,8 +367,12 @@ void SendSession::disconnect() {
             break;
         case LinkState::Modem:
             if (config_.modemHangUp) {
-                link_.close();
-                link_.setLinkState(LinkState::None);
+                if (ModemDialer* dialer = link_.modemDialer()) {
+                    dialer->hangUp();
+                } else {
+                    link_.close();
+                    link_.setLinkState(LinkState::None);
+                }
             }
             break;
         case LinkState::Tcp:

@@ -1,6 +1,7 @@
 #include "transport/SignLink.h"
 
 #include "strings/StringTable.h"
+#include "transport/ModemDialer.h"
 
 namespace lumavox {
 
@@ -91,6 +92,10 @@ bool CSignLink::poll(std::string& error, unsigned waitMs) {
 }
 
 void CSignLink::deliver(std::span<const uint8_t> bytes) {
+    if (dialer_ && dialer_->ownsLine()) {
+        dialer_->onLinkBytes(bytes, false);
+        return;
+    }
     bool awaited = handshake_.armed();
     if (awaited) handshake_.feed(bytes);
     if (receiver_) receiver_->onLinkBytes(bytes, awaited);

@@ -24,6 +24,8 @@
 
 namespace lumavox {
 
+class ModemDialer;
+
 // Connection state, shared by all transports.
 enum class LinkState : int {
     None = 0,   // no connection: direct serial, opened per operation
@@ -82,6 +84,13 @@ class CSignLink {
     // ---- GPRS ----
     void setGatewayPeer(GatewayPeer* peer, std::string name);
 
+    // ---- Modem ----
+    // The modem dialer working on the serial channel. While it owns the line
+    // (its dialing flag, its own waits) received bytes go to it, not to the
+    // receiver; the send session hangs up through it.
+    void setModemDialer(ModemDialer* dialer) { dialer_ = dialer; }
+    ModemDialer* modemDialer() const { return dialer_; }
+
     // ---- Through the channel of the link state ----
     // GPRS when LinkState is Gprs, TCP when Tcp, the serial channel otherwise.
     // A channel whose connection is gone afterwards sets LinkState None.
@@ -118,6 +127,7 @@ class CSignLink {
     MessageBox messageBox_;
     LinkState state_ = LinkState::None;
     LinkReceiver* receiver_ = nullptr;
+    ModemDialer* dialer_ = nullptr;
     SerialChannel serial_;
     TcpChannel tcp_;
     GatewayChannel gateway_;

@@ -133,6 +133,7 @@ CMainFrame::CMainFrame(EditorContext& context, QWidget* parent)
             &CMainFrame::updateCommandUI);
     installUpdateCommands(*this);
     installControlCommands(*this);
+    installModemCommands(*this);
     installComposeCommands(*this);
 }
 

@@ -153,5 +153,7 @@ class CMainFrame : public QMainWindow {
 
 // The Update, Read and Communication Settings commands (ui/dialogs/UpdateCommands.cpp).
 void installUpdateCommands(CMainFrame& frame);
+// The modem commands (ui/dialogs/ModemDialogs.cpp).
+void installModemCommands(CMainFrame& frame);
 
 }  // namespace lumavox::ui
