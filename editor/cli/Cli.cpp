@@ -10,6 +10,7 @@
 #include "app/LanguageManager.h"
 #include "app/Settings.h"
 #include "cli/Dump.h"
+#include "cli/GprsCommands.h"
 #include "cli/Preview.h"
 #include "cli/SignOperations.h"
 #include "cli/StreamPrompter.h"
@@ -36,6 +37,8 @@ constexpr const char* kUsage =
     "                       sign shows it, N x N pixels a dot (default 4), into a PNG\n"
     "  preview DOC.glm [--file NAME] [--seconds S] [--dot N] --gif OUT.gif\n"
     "                       play a text file as the preview does and write an animated GIF\n"
+    "  gprs list [--server-port N] [--seconds S]\n"
+    "                       run the GPRS gateway and print the devices that connect\n"
     "options:\n"
     "  --home DIR           program directory with the settings and font files\n"
     "                       (default: LUMAVOX_HOME, else the executable's folder)\n"
@@ -206,6 +209,7 @@ int render(const Options& o, std::ostream& out, std::ostream& err) {
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (!signCommandIn(args).empty()) return runSignCommand(args, out, err);
     if (isPreviewCommand(args)) return runPreviewCommand(args, out, err);
+    if (isGprsCommand(args)) return runGprsCommand(args, out, err);
     Options o;
     if (!parseOptions(args, o, err)) return 2;
     if (o.positional.empty()) {
