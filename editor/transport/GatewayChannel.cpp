@@ -7,6 +7,13 @@
 
 namespace lumavox {
 
+namespace {
+// How often a wait looks at what the gateway holds: the gateway has no way to
+// wake a waiter, and a handshake is answered within a fraction of a
+// millisecond on a fast link.
+constexpr int kRecheckUs = 50;
+}  // namespace
+
 bool GatewayChannel::select(const std::string& name) {
     deselect();
     if (!devices_ || name.empty() || !devices_->isRegistered(name)) return false;
@@ -36,7 +43,7 @@ bool GatewayChannel::poll(unsigned waitMs, std::vector<uint8_t>& out, std::strin
     for (;;) {
         if (!devices_->receive(name_, out, error)) return false;
         if (out.size() != before || std::chrono::steady_clock::now() >= until) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(std::chrono::microseconds(kRecheckUs));
     }
 }
 
