@@ -13,6 +13,10 @@
 #include "content/Model.h"
 #include "platform/Clock.h"
 
+namespace lumavox {
+class GprsMonitor;
+}
+
 namespace lumavox::ui {
 
 struct EditorContext {
@@ -24,6 +28,8 @@ struct EditorContext {
     std::string defaultFontName = "SS7";
     // The File menu's list: the application's, which keeps it between runs.
     RecentFileList* recent = nullptr;
+    // The application's registry of GPRS devices (null: no GPRS in this run).
+    GprsMonitor* gprs = nullptr;
 
     SignMode mode() const { return settings ? settings->mode : SignMode::KV2; }
     RecentFileList& recentFiles() { return recent ? *recent : ownRecent_; }
