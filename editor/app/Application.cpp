@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "app/GprsRoute.h"
 #include "platform/Files.h"
 #include "platform/HeldFile.h"
 #include "platform/Profile.h"
@@ -50,9 +51,17 @@ EditorApplication::EditorApplication(ApplicationEnvironment environment,
     useEmbeddedLanguageFiles(language_, resources_);
     language_.startUp();
     gateway_.emplace(resources_.bytes(res::kGateway), environment_.tempDir, environment_.userStore);
+    gprsMonitor_.emplace(*gateway_);
 }
 
-EditorApplication::~EditorApplication() = default;
+EditorApplication::~EditorApplication() {
+    // The monitor uses the library: it ends first.
+    gprsMonitor_.reset();
+}
+
+void EditorApplication::StartGprsMonitor() {
+    startGprsMonitorAtStartUp(settings_, *gprsMonitor_);
+}
 
 void EditorApplication::InitInstance() {
     languageActive_ = language_.active();
@@ -69,6 +78,7 @@ void EditorApplication::InitInstance() {
 bool EditorApplication::ExitInstance(std::string& error) {
     if (exited_) return true;
     exited_ = true;
+    gprsMonitor_->Stop();
     bool saved = store_.SaveSettings(settings_, error);
     Profile store = Profile::load(environment_.userStore);
     recent_.save(store);

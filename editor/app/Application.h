@@ -14,6 +14,7 @@
 #include <string>
 
 #include "app/GatewayBinding.h"
+#include "app/GprsMonitor.h"
 #include "app/LanguageManager.h"
 #include "app/RecentFiles.h"
 #include "app/Resources.h"
@@ -50,10 +51,10 @@ class EditorApplication {
     // the settings and the sign family, the date and time names, the NVS
     // family's image folder, the recent-file list.
     void InitInstance();
-    // The exit steps: the settings and the recent-file list saved, the NVS
-    // family's image folder emptied, the gateway library released and its copy
-    // deleted. Every step runs; false (with the reason) when the settings could
-    // not be saved. A second call does nothing.
+    // The exit steps: the GPRS monitor stopped, the settings and the
+    // recent-file list saved, the NVS family's image folder emptied, the
+    // gateway library released and its copy deleted. Every step runs; false (with the reason) when
+    // the settings could not be saved. A second call does nothing.
     bool ExitInstance(std::string& error);
 
     // The current document's sign and the editing state shown in the window.
@@ -72,6 +73,10 @@ class EditorApplication {
 
     LanguageManager& language() { return language_; }
     const GatewayBinding& gateway() const { return *gateway_; }
+    // The registry of connected GPRS devices; it runs while GPRS mode is chosen.
+    GprsMonitor& gprsMonitor() { return *gprsMonitor_; }
+    // After the main window shows: starts the monitor in GPRS mode.
+    void StartGprsMonitor();
     Settings& settings() { return settings_; }
     const SettingsStore& settingsStore() const { return store_; }
     const DateNames& dateNames() const { return dateNames_; }
@@ -89,6 +94,7 @@ class EditorApplication {
     bool languageActive_ = false;
     LanguageManager language_;
     std::optional<GatewayBinding> gateway_;
+    std::optional<GprsMonitor> gprsMonitor_;
     SettingsStore store_;
     Settings settings_;
     DateNames dateNames_;

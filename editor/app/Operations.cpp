@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "app/GprsRoute.h"
 #include "app/MenuTree.h"
 #include "app/Modems.h"
 #include "content/Document.h"
@@ -64,6 +65,9 @@ void applyOverrides(const OperationRequest& r, SessionConfig& c) {
             c.groupName = l.groupName;
             c.groupAddresses = l.hosts;
             c.link.tcpPort = l.port;
+        } else if (l.route == Route::Gprs) {
+            c.groupName = l.groupName;
+            c.gprsDevices = l.devices;
         } else {
             c.serialDevice = l.device;
             c.serialBaud = l.device.empty() ? 0 : l.baud;
@@ -180,10 +184,17 @@ std::vector<const SignOperation*> operationsForCommand(int command) {
 SessionConfig sessionConfigFrom(const Settings& s) {
     SessionConfig c;
     c.link = linkSettingsFrom(s);
-    c.route = s.sendType == SendType::TcpIp ? Route::Tcp : Route::Serial;
+    c.route = s.sendType == SendType::TcpIp  ? Route::Tcp
+              : s.sendType == SendType::Gprs ? Route::Gprs
+                                             : Route::Serial;
     c.groupName = s.lastGroupName;
     for (const TcpIpGroup& g : s.tcpGroups)
         if (g.name == s.lastGroupName) c.groupAddresses = g.addresses;
+    if (c.route == Route::Gprs) {
+        c.groupName = s.lastGprsGroupName;
+        if (const GprsGroup* g = findGprsGroup(s.gprsGroups, s.lastGprsGroupName))
+            c.gprsDevices = g->devices;
+    }
     c.alwaysDisplay = s.alwaysDisplay;
     c.sendOptions = s.clearAllMemory;
     c.tcpHangUp = s.hangUpWhenSendOverByTcpIp;  // on at every start, never read back
@@ -224,8 +235,8 @@ std::string storedChoice(bool linkGiven, bool addressGiven) {
 }
 
 OperationProblem checkRequest(const Settings& settings, const OperationRequest& request,
-                              std::string& detail) {
-    if (settings.sendType == SendType::Gprs && !request.link) {
+                              std::string& detail, bool gprs) {
+    if (settings.sendType == SendType::Gprs && !request.link && !gprs) {
         detail = "sending through GPRS groups is not available here";
         return OperationProblem::GprsRoute;
     }
@@ -246,7 +257,7 @@ OperationOutcome runOperation(const SignOperation& op, CSignLink& link, SessionH
         out.problem = OperationProblem::Busy;
         return out;
     }
-    out.problem = checkRequest(settings, request, out.detail);
+    out.problem = checkRequest(settings, request, out.detail, link.gprsDevices() != nullptr);
     if (out.problem != OperationProblem::None) return out;
     if (op.document == DocumentUse::Required && !work) {
         out.problem = OperationProblem::NoDocument;

@@ -56,8 +56,9 @@ const SignOperation* findOperation(std::string_view name);
 std::vector<const SignOperation*> operationsForCommand(int command);
 
 // The session configuration the stored settings give: the link settings, the
-// route ("SendType"), the TCP/IP group named by "LastGroupName", the dialog
-// switches and the auto on/off times.
+// route ("SendType"), the TCP/IP group named by "LastGroupName" or the GPRS
+// group named by "LastGPRSGroupName", the dialog switches and the auto on/off
+// times.
 SessionConfig sessionConfigFrom(const Settings& settings);
 
 // A connection named for one run instead of the stored one.
@@ -68,7 +69,8 @@ struct LinkOverride {
     std::string device;
     int baud = 0;
     int comPort = 1;
-    // TCP/IP: a group of comma-separated hosts, its name and port.
+    // TCP/IP: a group of comma-separated hosts, its name and port. GPRS: the
+    // group's name (empty when the devices were listed one by one).
     std::string groupName;
     std::string hosts;
     int port = 0;
@@ -78,6 +80,8 @@ struct LinkOverride {
     std::string modemNumber;
     // Where the installed modems are kept; empty: beside the per-user store.
     std::filesystem::path modemRegistry;
+    // GPRS: the devices to send to; the link needs the monitor's registry.
+    std::vector<std::string> devices;
 };
 
 // One run's choices: what overrides the stored settings, and the answers of
@@ -123,7 +127,7 @@ struct OperationRequest {
 enum class OperationProblem {
     None,
     Busy,            // another operation is running on the link
-    GprsRoute,       // GPRS groups are stored and no other link was named
+    GprsRoute,       // GPRS is stored, no other link was named and the link has no registry
     BadAddressList,  // the address list or an address given is refused (detail: the refusal)
     NoDocument,      // the operation needs a document
     UnknownFile,     // a name given is no file of the document (detail: the name)
@@ -151,9 +155,10 @@ std::string describeConnection(const Settings& settings, const OperationRequest&
 std::string storedChoice(bool linkGiven, bool addressGiven);
 
 // The checks of the stored settings and the overrides, made before anything
-// else (and again by runOperation): None, GprsRoute or BadAddressList.
+// else (and again by runOperation): None, GprsRoute or BadAddressList. The
+// stored GPRS route needs a link with a registry of GPRS devices (`gprs`).
 OperationProblem checkRequest(const Settings& settings, const OperationRequest& request,
-                              std::string& detail);
+                              std::string& detail, bool gprs = false);
 
 // Runs `operation` over `link`, reporting through `host`. `work` is the
 // document (null when there is none); it receives the files and schedule read

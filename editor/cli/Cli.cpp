@@ -13,6 +13,7 @@
 #include "cli/Help.h"
 #include "cli/Dump.h"
 #include "cli/ModemCommands.h"
+#include "cli/GprsCommands.h"
 #include "cli/Preview.h"
 #include "cli/SignOperations.h"
 #include "cli/StreamPrompter.h"
@@ -311,6 +312,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (!signCommandIn(args).empty()) return runSignCommand(args, out, err);
     if (isModemCommand(args)) return runModemCommand(args, out, err);
     if (isPreviewCommand(args)) return runPreviewCommand(args, out, err);
+    if (isGprsCommand(args)) return runGprsCommand(args, out, err);
     Options o;
     if (!parseOptions(args, o, err)) return 2;
     if (o.positional.empty()) {

@@ -19,6 +19,9 @@ constexpr const char* kDocumentOptions =
 constexpr const char* kLinkOptions =
     "  --link tcp:HOST[,HOST...]:PORT | serial:DEVICE[@BAUD] | com:N\n"
     "         | modem:NUMBER (dial with the selected modem, see 'modem')\n"
+    "         | gprs:GROUP | gprs:NAME[,NAME...] (a stored GPRS group, else device names)\n"
+    "  --server-port N --wait-devices SECONDS   GPRS: the gateway's port, the wait for\n"
+    "                    the devices to connect (default: the stored port, 10 s)\n"
     "                    the connection (default: the stored settings, named on the\n"
     "                    first line printed)\n"
     "  --address LIST    sign addresses such as 1,3,10-12 (default: the stored one)\n"
@@ -98,6 +101,9 @@ constexpr CommandHelp kCommands[] = {
     {kSettings, "auto-onoff", "AUTO|MANUAL HH:MM AUTO|MANUAL HH:MM",
      "set the automatic on and off times", "  kept in the settings for the next time\n"},
     {kSettings, "lang check", "FILE", "check a language file against the program's texts", ""},
+    {kSettings, "gprs list", "[--server-port N] [--seconds S]",
+     "run the GPRS gateway and print the devices that connect",
+     "  name, address, ID, type and phone of each device, for S seconds\n"},
     {kSettings, "modem add", "--model NAME --port N|COMn|DEVICE [--speed BAUD]",
      "install a modem for the modem route",
      "  a device path gets a COM number in \"Comports\"; the first modem installed is\n"
@@ -115,7 +121,8 @@ std::string firstWord(std::string_view s) {
 
 bool isSignCommand(const CommandHelp& c) {
     return c.group == kSending || c.group == kReading ||
-           (c.group == kSettings && c.name != "lang check" && firstWord(c.name) != "modem");
+           (c.group == kSettings && c.name != "lang check" && firstWord(c.name) != "modem" &&
+            firstWord(c.name) != "gprs");
 }
 
 

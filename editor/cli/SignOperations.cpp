@@ -12,6 +12,7 @@
 #include "app/Settings.h"
 #include "cli/ControlOperations.h"
 #include "cli/Help.h"
+#include "cli/GprsCommands.h"
 #include "content/Document.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
@@ -24,7 +25,8 @@ namespace {
 
 bool takesValue(const std::string& a) {
     return a == "--home" || a == "--link" || a == "--address" || a == "--into" || a == "--hold" ||
-           a == "--reply-timeout-ms" || a == "--family";
+           a == "--reply-timeout-ms" || a == "--family" || a == "--server-port" ||
+           a == "--wait-devices";
 }
 
 volatile std::sig_atomic_t gInterrupted = 0;
@@ -94,6 +96,8 @@ struct SignOptions {
     bool clearMemory = false, clearFiles = false, yes = false, quiet = false;
     int holdSeconds = 0;
     int replyTimeoutMs = 0;
+    int serverPort = 0;  // GPRS: 0 the stored server port
+    int waitDevices = kDefaultWaitDevicesSeconds;
     std::vector<std::string> positional;
 };
 
@@ -113,6 +117,20 @@ bool parse(const std::vector<std::string>& args, SignOptions& o, std::ostream& e
             if (a == "--family") o.family = v;
             if (a == "--hold") o.holdSeconds = std::atoi(v.c_str());
             if (a == "--reply-timeout-ms") o.replyTimeoutMs = std::atoi(v.c_str());
+            if (a == "--server-port") {
+                o.serverPort = std::atoi(v.c_str());
+                if (o.serverPort < 1 || o.serverPort > 65535) {
+                    err << "lumavox-cli: --server-port must be 1 to 65535\n";
+                    return false;
+                }
+            }
+            if (a == "--wait-devices") {
+                o.waitDevices = std::atoi(v.c_str());
+                if (o.waitDevices < 0 || o.waitDevices > 86400) {
+                    err << "lumavox-cli: --wait-devices must be 0 to 86400\n";
+                    return false;
+                }
+            }
         } else if (a == "--clear-memory") {
             o.clearMemory = true;
         } else if (a == "--clear-files") {
@@ -133,8 +151,21 @@ bool parse(const std::vector<std::string>& args, SignOptions& o, std::ostream& e
     return true;
 }
 
-// --link: tcp:HOST[,HOST...]:PORT, serial:DEVICE[@BAUD], com:N or modem:NUMBER.
-bool parseLink(const std::string& link, LinkOverride& l, std::ostream& err) {
+// --link: tcp:HOST[,HOST...]:PORT, serial:DEVICE[@BAUD], com:N, modem:NUMBER
+// or gprs:GROUP|NAME[,NAME...] (a stored GPRS group, else the device names).
+bool parseLink(const std::string& link, const Settings& settings, LinkOverride& l,
+               std::ostream& err) {
+    if (link.rfind("gprs:", 0) == 0) {
+        GprsTargets t = gprsTargetsFor(settings.gprsGroups, link.substr(5));
+        if (t.devices.empty()) {
+            err << "lumavox-cli: --link gprs:GROUP or gprs:NAME[,NAME...]\n";
+            return false;
+        }
+        l.route = Route::Gprs;
+        l.groupName = t.groupName;
+        l.devices = std::move(t.devices);
+        return true;
+    }
     if (link.rfind("tcp:", 0) == 0) {
         std::string rest = link.substr(4);
         size_t colon = rest.rfind(':');
@@ -238,7 +269,7 @@ int requestFrom(const SignOptions& o, const Settings& settings, OperationRequest
         err << "lumavox-cli: " << detail << "; use --link\n";
         return 1;
     }
-    if (o.link && !parseLink(*o.link, request.link.emplace(), err)) return 2;
+    if (o.link && !parseLink(*o.link, settings, request.link.emplace(), err)) return 2;
     request.address = o.address;
     if (checkRequest(settings, request, detail) == OperationProblem::BadAddressList) {
         err << detail << "\n";
@@ -426,6 +457,13 @@ int runSignCommand(const std::vector<std::string>& args, std::ostream& out, std:
     gInterrupted = 0;
     auto previous = std::signal(SIGINT, onInterrupt);
     CSignLink link(comPortsFrom(settings));
+    std::optional<CliGprsRoute> gprs;
+    if (request.link && request.link->route == Route::Gprs) {
+        gprs.emplace(
+            o.home, settings, *request.link, o.serverPort, o.waitDevices,
+            [] { return gInterrupted != 0; }, out);
+        link.setGprsDevices(&gprs->monitor());
+    }
     OperationOutcome r =
         runOperation(*op, link, host, docPath ? &work : nullptr, settings, request);
     std::signal(SIGINT, previous);

@@ -9,6 +9,7 @@
 #include "content/TextBody.h"
 #include "protocol/Frame.h"
 #include "session/AddressList.h"
+#include "strings/GprsTexts.h"
 #include "strings/StringTable.h"
 #include "strings/TextFormat.h"
 #include "transport/ModemDialer.h"
@@ -173,6 +174,8 @@ int SendSession::transfer(std::span<const uint8_t> payload, uint8_t address,
                          textf(msg::kSendingAttempt,
                                {attempt, via, static_cast<int>(frames), static_cast<int>(n)}));
             linkFailed = false;
+            // A late answer to an earlier frame must not pass for this one's.
+            if (link_.linkState() == LinkState::Gprs) link_.dropGprsPending();
             if (link_.send(frame, linkError)) {
                 if (address == kBroadcastAddress) {
                     pause(100);
@@ -288,10 +291,19 @@ bool SendSession::preChecks(UpdateKind kind, const OperationArgs& args,
         return false;
     }
     targets.clear();
-    if (config_.route == Route::Tcp)
+    if (config_.route == Route::Gprs) {
+        if (!config_.gprsDevices) {
+            setResult(textf(msg::kGprsGroupNotExist, {config_.groupName}));
+            error(result_);
+            return false;
+        }
+        for (const std::string& d : *config_.gprsDevices)
+            if (!d.empty()) targets.push_back(d);
+    } else if (config_.route == Route::Tcp) {
         targets = splitTargets(config_.groupAddresses);
-    else
+    } else {
         targets.push_back({});
+    }
     if (int refusal = checkAddressNumbers(config_.link.address)) {
         setResult(text(refusal));
         error(result_);
@@ -308,6 +320,12 @@ bool SendSession::preChecks(UpdateKind kind, const OperationArgs& args,
         error(result_);
         return false;
     }
+    // A group without devices would end the run at once as if it had succeeded.
+    if (config_.route == Route::Gprs && targets.empty()) {
+        setResult(textf(msg::kGprsGroupEmpty, {config_.groupName}));
+        error(result_);
+        return false;
+    }
     bool hasZero = std::find(addresses.begin(), addresses.end(), 0) != addresses.end();
     if (isReadKind(kind)) {
         if (targets.size() > 1) warn(text(msg::kReadFirstTarget));
@@ -319,14 +337,14 @@ bool SendSession::preChecks(UpdateKind kind, const OperationArgs& args,
         }
     }
     if (kind == UpdateKind::TestDisplay) {
-        if (config_.route == Route::Tcp && targets.size() > 1) warn(text(msg::kTestFirstTarget));
+        if (config_.route != Route::Serial && targets.size() > 1) warn(text(msg::kTestFirstTarget));
         if (addresses.size() > 1) warn(text(msg::kTestFirstAddress));
     }
     return true;
 }
 
 std::string SendSession::targetLabel(const std::string& ip) const {
-    if (config_.route != Route::Tcp) return {};
+    if (config_.route == Route::Serial) return {};
     // A connection named for one run has no group: the host alone names it.
     if (config_.groupName.empty()) return ip;
     return textf(msg::kTargetInGroup, {ip, config_.groupName});
@@ -334,6 +352,17 @@ std::string SendSession::targetLabel(const std::string& ip) const {
 
 bool SendSession::connect(const std::string& target, bool endsRunOnFailure) {
     (void)endsRunOnFailure;
+    if (config_.route == Route::Gprs) {
+        if (link_.linkState() != LinkState::None) return true;
+        if (!link_.connectGprs(this, target)) {
+            setResult(textf(msg::kGprsClientNotConnected, {target}));
+            error(result_);
+            return false;
+        }
+        host_.status(textf(msg::kGprsClientConnected, {target}));
+        link_.setLinkState(LinkState::Gprs);
+        return true;
+    }
     if (config_.route == Route::Tcp) {
         if (link_.linkState() != LinkState::None) return true;
         host_.status(textf(msg::kNowConnecting, {target}));
@@ -379,7 +408,7 @@ void SendSession::disconnect() {
             if (config_.tcpHangUp) link_.closeSocket();
             break;
         case LinkState::Gprs:
-            link_.setGatewayPeer(nullptr, {});
+            link_.disconnectGprs();
             link_.setLinkState(LinkState::None);
             break;
     }

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -25,7 +26,7 @@
 
 namespace lumavox {
 
-enum class Route : int { Serial = 1, Tcp = 2 };
+enum class Route : int { Serial = 1, Tcp = 2, Gprs = 3 };
 
 struct SessionConfig {
     // Frame size, attempts per frame, the two handshake limits, COM port and
@@ -36,9 +37,13 @@ struct SessionConfig {
     // link.baudIndex), instead of COM link.comPort.
     std::string serialDevice;
     int serialBaud = 0;
-    // TCP/IP: the group's name and its comma-separated IP list.
+    // TCP/IP: the group's name and its comma-separated IP list. GPRS: the
+    // group's name.
     std::string groupName;
     std::string groupAddresses;
+    // GPRS: the device names of the group; absent when no group of that name
+    // exists. The link needs a registry of connected devices (setGprsDevices).
+    std::optional<std::vector<std::string>> gprsDevices;
     bool alwaysDisplay = true;  // ask confirmConnection() before a run
     int sendOptions = 0;        // 0 none, 1 clear memory, 2 clear files, 3 both
     bool tcpHangUp = true;      // close the TCP connection after each target

@@ -1,6 +1,7 @@
 #include "strings/StringTable.h"
 #include "strings/ControlRouteTexts.h"
 #include "strings/ModemTexts.h"
+#include "strings/GprsTexts.h"
 #include "strings/WindowTexts.h"
 
 #include <map>
@@ -424,6 +425,7 @@ const std::map<int, std::string>& table() {
         addWindowTexts(t);
         addControlRouteTexts(t);
         addModemTexts(t);
+        addGprsTexts(t);
         return t;
     }();
     return t;

@@ -70,9 +70,16 @@ void CSignLink::closeSocket() {
     closeChannel(tcp_);
 }
 
-void CSignLink::setGatewayPeer(GatewayPeer* peer, std::string name) {
-    gateway_.select(peer);
-    peerName_ = std::move(name);
+bool CSignLink::connectGprs(LinkReceiver* receiver, const std::string& name) {
+    receiver_ = receiver;
+    if (!gateway_.select(name)) return false;
+    peerName_ = name;
+    return true;
+}
+
+void CSignLink::disconnectGprs() {
+    gateway_.deselect();
+    peerName_.clear();
 }
 
 bool CSignLink::send(std::span<const uint8_t> bytes, std::string& error) {

@@ -82,7 +82,16 @@ class CSignLink {
     bool socketOpen() const { return tcp_.isOpen(); }
 
     // ---- GPRS ----
-    void setGatewayPeer(GatewayPeer* peer, std::string name);
+    // The registry the GPRS channel reaches devices through (null: none).
+    void setGprsDevices(GprsDevices* devices) { gateway_.setDevices(devices); }
+    GprsDevices* gprsDevices() const { return gateway_.devices(); }
+    // Makes a registered device the current peer; false when it is not
+    // registered. The session sets LinkState Gprs on success.
+    bool connectGprs(LinkReceiver* receiver, const std::string& name);
+    // Forgets the current device (its connection stays with the gateway).
+    void disconnectGprs();
+    // Discards what the gateway holds for the current device.
+    void dropGprsPending() { gateway_.dropPending(); }
 
     // ---- Modem ----
     // The modem dialer working on the serial channel. While it owns the line

@@ -47,8 +47,10 @@ int main(int argc, char** argv) {
     context.recent = &application.recentFiles();
     context.resources = &application.resources();
     context.defaultFontName = application.settingsStore().DefaultFontName();
+    context.gprs = &application.gprsMonitor();
 
     ui::CMainFrame frame(context);
+    frame.signLink().setGprsDevices(context.gprs);
     // The command line names a document, else the program starts with a new one.
     if (document) {
         frame.openDocument(QString::fromStdString(*document));
@@ -73,6 +75,8 @@ int main(int argc, char** argv) {
         app.exec();
     } else {
         frame.showMaximized();
+        // In GPRS mode the devices' server runs from the moment the window shows.
+        application.StartGprsMonitor();
         status = app.exec();
     }
     std::string error;

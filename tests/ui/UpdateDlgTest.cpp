@@ -161,7 +161,6 @@ TEST(CommDialogs, CommunicationOptionSavesRouteGroupsAndPort) {
     ui::CCommOptionDlg dialog(f.context());
     dialog.tcp()->setChecked(true);
     dialog.port()->setValue(6001);
-    EXPECT_FALSE(dialog.gprs()->isEnabled());
     test::answerNextDialog([](QWidget* w) {
         auto* group = qobject_cast<ui::CTcpGroupDlg*>(w);
         ASSERT_NE(group, nullptr);

@@ -17,13 +17,16 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
+#include "app/GprsRoute.h"
 #include "app/UpdateDialog.h"
 #include "session/AddressList.h"
 #include "session/SignCommands.h"
+#include "strings/GprsTexts.h"
 #include "strings/StringTable.h"
 #include "strings/WindowTexts.h"
 #include "transport/PortList.h"
 #include "ui/bridge/QtBridge.h"
+#include "ui/dialogs/GprsDialogs.h"
 #include "ui/dialogs/UpdateDlg.h"
 #include "ui/frame/MainFrame.h"
 
@@ -49,7 +52,18 @@ CComportAddrDlg::CComportAddrDlg(EditorContext& context, QWidget* parent)
                    : s.sendType == SendType::Gprs ? qtext(msg::kGprsAddrTitle)
                                                   : dialogText(context, kComportAddrDialog, 0));
     auto* form = new QFormLayout;
-    if (tcp) {
+    if (s.sendType == SendType::Gprs) {
+        // The GPRS group a send goes to.
+        groups_ = new QComboBox(this);
+        for (const GprsGroup& g : s.gprsGroups)
+            groups_->addItem(qs(g.name));
+        int current = 0;
+        for (size_t i = 0; i < s.gprsGroups.size(); ++i)
+            if (sameGprsName(s.gprsGroups[i].name, s.lastGprsGroupName))
+                current = static_cast<int>(i);
+        groups_->setCurrentIndex(s.gprsGroups.empty() ? -1 : current);
+        form->addRow(qtext(msg::kGprsAvailableGroups), groups_);
+    } else if (tcp) {
         groups_ = new QComboBox(this);
         for (const TcpIpGroup& g : s.tcpGroups)
             groups_->addItem(qs(g.name));
@@ -99,7 +113,12 @@ void CComportAddrDlg::accept() {
             s.comport = comNumberFromLabel(ss(chosen));
         }
     }
-    if (groups_ && groups_->currentIndex() >= 0) s.lastGroupName = ss(groups_->currentText());
+    if (groups_ && groups_->currentIndex() >= 0) {
+        if (s.sendType == SendType::Gprs)
+            s.lastGprsGroupName = ss(groups_->currentText());
+        else
+            s.lastGroupName = ss(groups_->currentText());
+    }
     saveSettings(context_, this);
     QDialog::accept();
 }
@@ -138,14 +157,17 @@ void CTcpGroupDlg::accept() {
 }
 
 CCommOptionDlg::CCommOptionDlg(EditorContext& context, QWidget* parent)
-    : QDialog(parent), context_(context), groups_(context.settings->tcpGroups) {
+    : QDialog(parent),
+      context_(context),
+      groups_(context.settings->tcpGroups),
+      gprsGroups_(context.settings->gprsGroups) {
     const Settings& s = *context.settings;
     auto t = [&context](int c) { return dialogText(context, kCommOptionDialog, c); };
     setWindowTitle(t(0));
     serial_ = new QRadioButton(t(kCtlFirst), this);
     tcp_ = new QRadioButton(t(kCtlSecond), this);
     gprs_ = new QRadioButton(t(kCtlThird), this);
-    gprs_->setEnabled(false);  // the GPRS groups have their own dialog
+    gprs_->setEnabled(s.mode != SignMode::NVS);
     (s.sendType == SendType::TcpIp  ? tcp_
      : s.sendType == SendType::Gprs ? gprs_
                                     : serial_)
@@ -153,45 +175,87 @@ CCommOptionDlg::CCommOptionDlg(EditorContext& context, QWidget* parent)
     auto* routes = new QHBoxLayout;
     for (QRadioButton* r : {serial_, tcp_, gprs_})
         routes->addWidget(r);
+    tcpPort_ = s.tcpPort;
+    gprsPort_ = s.gprsServerPort;
     port_ = new QSpinBox(this);
     port_->setRange(1, 65535);
-    port_->setValue(s.tcpPort);
     hangUp_ = new QCheckBox(t(kCtlFifth), this);
     hangUp_->setChecked(s.hangUpWhenSendOverByTcpIp);
     groupList_ = new QListWidget(this);
     auto* add = new QPushButton(t(kCtlSeventh), this);
     auto* edit = new QPushButton(t(kCtlEighth), this);
     auto* remove = new QPushButton(t(kCtlNinth), this);
+    rename_ = new QPushButton(qtext(msg::kGprsRename), this);
+    examine_ = new QPushButton(qtext(msg::kGprsExamineConnection), this);
     connect(add, &QPushButton::clicked, this, &CCommOptionDlg::addGroup);
     connect(edit, &QPushButton::clicked, this, &CCommOptionDlg::editGroup);
     connect(remove, &QPushButton::clicked, this, &CCommOptionDlg::deleteGroup);
+    connect(rename_, &QPushButton::clicked, this, &CCommOptionDlg::renameGroup);
+    connect(examine_, &QPushButton::clicked, this, &CCommOptionDlg::examineConnection);
     connect(groupList_, &QListWidget::itemDoubleClicked, this, &CCommOptionDlg::editGroup);
-    auto* groupBox = new QGroupBox(t(kCtlSixth), this);
-    auto* groupLayout = new QHBoxLayout(groupBox);
+    groupBox_ = new QGroupBox(t(kCtlSixth), this);
+    auto* groupLayout = new QHBoxLayout(groupBox_);
     groupLayout->addWidget(groupList_);
     auto* groupButtons = new QVBoxLayout;
-    for (QPushButton* b : {add, edit, remove})
+    for (QPushButton* b : {add, edit, remove, rename_, examine_})
         groupButtons->addWidget(b);
     groupButtons->addStretch();
     groupLayout->addLayout(groupButtons);
     auto* form = new QFormLayout;
-    form->addRow(t(kCtlFourth), port_);
+    portLabel_ = new QLabel(t(kCtlFourth), this);
+    form->addRow(portLabel_, port_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(routes);
     layout->addLayout(form);
     layout->addWidget(hangUp_);
-    layout->addWidget(groupBox);
+    layout->addWidget(groupBox_);
     layout->addWidget(okCancelButtons(this, context.language, kCommOptionDialog));
+    portOfGprs_ = gprsShown();
+    port_->setValue(portOfGprs_ ? gprsPort_ : tcpPort_);
+    showRoute();
+    connect(gprs_, &QRadioButton::toggled, this, [this] { showRoute(); });
+}
+
+bool CCommOptionDlg::gprsShown() const {
+    return gprs_->isChecked();
+}
+
+// The GPRS half replaces the TCP/IP half: port, caption, list and buttons.
+void CCommOptionDlg::showRoute() {
+    const bool gprs = gprsShown();
+    (portOfGprs_ ? gprsPort_ : tcpPort_) = port_->value();
+    portOfGprs_ = gprs;
+    port_->setValue(gprs ? gprsPort_ : tcpPort_);
+    portLabel_->setText(gprs ? qtext(msg::kGprsServerPort)
+                             : dialogText(context_, kCommOptionDialog, kCtlFourth));
+    groupBox_->setTitle(gprs ? qtext(msg::kGprsAvailableGroups)
+                             : dialogText(context_, kCommOptionDialog, kCtlSixth));
+    hangUp_->setVisible(!gprs);
+    rename_->setVisible(gprs);
+    examine_->setVisible(gprs);
+    const Settings& s = *context_.settings;
     int current = 0;
-    for (size_t i = 0; i < groups_.size(); ++i)
-        if (groups_[i].name == s.lastGroupName) current = static_cast<int>(i);
-    refillGroups(groups_.empty() ? -1 : current);
+    if (gprs) {
+        for (size_t i = 0; i < gprsGroups_.size(); ++i)
+            if (sameGprsName(gprsGroups_[i].name, s.lastGprsGroupName))
+                current = static_cast<int>(i);
+        refillGroups(gprsGroups_.empty() ? -1 : current);
+    } else {
+        for (size_t i = 0; i < groups_.size(); ++i)
+            if (groups_[i].name == s.lastGroupName) current = static_cast<int>(i);
+        refillGroups(groups_.empty() ? -1 : current);
+    }
 }
 
 void CCommOptionDlg::refillGroups(int select) {
     groupList_->clear();
-    for (const TcpIpGroup& g : groups_)
-        groupList_->addItem(qs(g.name) + QStringLiteral("  [") + qs(g.addresses) + ']');
+    if (gprsShown()) {
+        for (const GprsGroup& g : gprsGroups_)
+            groupList_->addItem(qs(g.name));
+    } else {
+        for (const TcpIpGroup& g : groups_)
+            groupList_->addItem(qs(g.name) + QStringLiteral("  [") + qs(g.addresses) + ']');
+    }
     if (select >= 0 && select < groupList_->count()) groupList_->setCurrentRow(select);
 }
 
@@ -203,14 +267,48 @@ bool CCommOptionDlg::runGroupDialog(TcpIpGroup& group) {
 }
 
 void CCommOptionDlg::addGroup() {
+    if (gprsShown()) {
+        std::string name;
+        auto check = [this](const std::string& n) {
+            int refusal = checkGprsGroupName(gprsGroups_, n);
+            return refusal ? gprsRefusalText(refusal, n) : std::string();
+        };
+        if (!promptGprsName(this, msg::kGprsAddGroupTitle, msg::kGprsAddGroupPrompt, name, check))
+            return;
+        gprsGroups_.push_back({name, {}});
+        refillGroups(static_cast<int>(gprsGroups_.size()) - 1);
+        return;
+    }
     TcpIpGroup g;
     if (!runGroupDialog(g)) return;
     groups_.push_back(g);
     refillGroups(static_cast<int>(groups_.size()) - 1);
 }
 
+void CCommOptionDlg::renameGroup() {
+    const int row = groupList_->currentRow();
+    if (!gprsShown() || row < 0 || row >= static_cast<int>(gprsGroups_.size())) return;
+    std::string name = gprsGroups_[static_cast<size_t>(row)].name;
+    auto check = [this, row](const std::string& n) {
+        int refusal = checkGprsGroupName(gprsGroups_, n, row);
+        return refusal ? gprsRefusalText(refusal, n) : std::string();
+    };
+    if (!promptGprsName(this, msg::kGprsRenameGroupTitle, msg::kGprsRenameGroupPrompt, name, check))
+        return;
+    gprsGroups_[static_cast<size_t>(row)].name = name;
+    refillGroups(row);
+}
+
 void CCommOptionDlg::editGroup() {
     const int row = groupList_->currentRow();
+    if (gprsShown()) {
+        if (row < 0 || row >= static_cast<int>(gprsGroups_.size())) return;
+        CGprsGroupEditDlg dialog(gprsGroups_[static_cast<size_t>(row)], this);
+        if (dialog.exec() != QDialog::Accepted) return;
+        gprsGroups_[static_cast<size_t>(row)] = dialog.group();
+        refillGroups(row);
+        return;
+    }
     if (row < 0 || row >= static_cast<int>(groups_.size())) return;
     TcpIpGroup g = groups_[static_cast<size_t>(row)];
     if (!runGroupDialog(g)) return;
@@ -220,20 +318,43 @@ void CCommOptionDlg::editGroup() {
 
 void CCommOptionDlg::deleteGroup() {
     const int row = groupList_->currentRow();
+    if (gprsShown()) {
+        if (row < 0 || row >= static_cast<int>(gprsGroups_.size())) {
+            showMessage(this, text(msg::kGprsSelectGroupToDelete), Icon::Error);
+            return;
+        }
+        if (!askYesNo(this, deleteGprsGroupQuestion(gprsGroups_[static_cast<size_t>(row)].name),
+                      Icon::Question))
+            return;
+        gprsGroups_.erase(gprsGroups_.begin() + row);
+        refillGroups(rowAfterDelete(row, static_cast<int>(gprsGroups_.size())));
+        return;
+    }
     if (row < 0 || row >= static_cast<int>(groups_.size())) return;
     groups_.erase(groups_.begin() + row);
     refillGroups(std::min(row, static_cast<int>(groups_.size()) - 1));
 }
 
+void CCommOptionDlg::examineConnection() {
+    if (!context_.gprs) return;
+    CGprsConnectionDlg dialog(*context_.gprs, this);
+    dialog.exec();
+}
+
 void CCommOptionDlg::accept() {
     Settings& s = *context_.settings;
-    s.sendType = tcp_->isChecked() ? SendType::TcpIp : SendType::Serial;
-    if (gprs_->isChecked()) s.sendType = SendType::Gprs;
-    s.tcpPort = port_->value();
+    const bool gprs = gprsShown();
+    (gprs ? gprsPort_ : tcpPort_) = port_->value();
+    s.sendType = gprs ? SendType::Gprs : tcp_->isChecked() ? SendType::TcpIp : SendType::Serial;
+    s.tcpPort = tcpPort_;
+    s.gprsServerPort = gprsPort_;
     s.hangUpWhenSendOverByTcpIp = hangUp_->isChecked();
     s.tcpGroups = groups_;
+    s.gprsGroups = gprsGroups_;
     const int row = groupList_->currentRow();
-    if (row >= 0 && row < static_cast<int>(groups_.size()))
+    if (gprs && row >= 0 && row < static_cast<int>(gprsGroups_.size()))
+        s.lastGprsGroupName = gprsGroups_[static_cast<size_t>(row)].name;
+    if (!gprs && row >= 0 && row < static_cast<int>(groups_.size()))
         s.lastGroupName = groups_[static_cast<size_t>(row)].name;
     saveSettings(context_, this);
     QDialog::accept();

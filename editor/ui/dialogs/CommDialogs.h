@@ -12,6 +12,9 @@
 #include "app/Settings.h"
 
 class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
 class QComboBox;
 class QLineEdit;
 class QListWidget;
@@ -66,7 +69,9 @@ class CTcpGroupDlg : public QDialog {
 };
 
 // "Communication option": the route, the TCP port, the hang-up switch and the
-// TCP/IP groups (GPRS is shown but not offered here).
+// TCP/IP groups; with GPRS chosen, the gateway's server port and the GPRS
+// groups ("ReName", "Examine Connection"). GPRS is not offered in the NVS
+// family.
 class CCommOptionDlg : public QDialog {
     Q_OBJECT
   public:
@@ -78,18 +83,34 @@ class CCommOptionDlg : public QDialog {
     QCheckBox* hangUp() const { return hangUp_; }
     QListWidget* groupList() const { return groupList_; }
     const std::vector<TcpIpGroup>& groups() const { return groups_; }
-    // The group buttons; `edit` gets the group dialog before it is shown
-    // (tests fill it and accept it).
+    const std::vector<GprsGroup>& gprsGroups() const { return gprsGroups_; }
+    QPushButton* renameButton() const { return rename_; }
+    QPushButton* examineButton() const { return examine_; }
+    // The group buttons, for the TCP/IP or the GPRS groups as the route is;
+    // `edit` gets the group dialog before it is shown (tests fill it and
+    // accept it).
     void addGroup();
     void editGroup();
     void deleteGroup();
+    void renameGroup();
+    void examineConnection();
     void accept() override;
 
   private:
+    bool gprsShown() const;
+    void showRoute();
     void refillGroups(int select);
     bool runGroupDialog(TcpIpGroup& group);
     EditorContext& context_;
     std::vector<TcpIpGroup> groups_;
+    std::vector<GprsGroup> gprsGroups_;
+    int tcpPort_ = 0;
+    int gprsPort_ = 0;
+    bool portOfGprs_ = false;  // which port the spin box shows
+    QLabel* portLabel_ = nullptr;
+    QGroupBox* groupBox_ = nullptr;
+    QPushButton* rename_ = nullptr;
+    QPushButton* examine_ = nullptr;
     QRadioButton* serial_ = nullptr;
     QRadioButton* tcp_ = nullptr;
     QRadioButton* gprs_ = nullptr;

@@ -1,10 +1,13 @@
 // The Update, Read and Communication Settings menu commands of the window:
 // each opens the operation's own dialog where it has one, then runs the
 // operation in the operation dialog.
+#include <QApplication>
 #include <QDialog>
 #include <QSpinBox>
 
+#include "app/GprsRoute.h"
 #include "strings/CommandIds.h"
+#include "ui/bridge/QtBridge.h"
 #include "ui/dialogs/CommDialogs.h"
 #include "ui/dialogs/ScheduleDlg.h"
 #include "ui/dialogs/UpdateDlg.h"
@@ -40,6 +43,20 @@ constexpr DirectCommand kDirect[] = {
     {cmd::kReadSerial, UpdateKind::ReadSerial},
     {cmd::kReadConfig, UpdateKind::ReadConfig},
 };
+
+// After "Communication option" closed: the GPRS monitor follows the mode and
+// the server port, telling the user first.
+void applyCommunicationModeChange(CMainFrame& frame, SendType oldType, int oldPort) {
+    EditorContext& context = frame.context();
+    const Settings& s = *context.settings;
+    GprsModeChange change = gprsModeChange(oldType, oldPort, s.sendType, s.gprsServerPort);
+    if (change.action == GprsMonitorAction::None || !context.gprs) return;
+    showMessage(&frame, change.notice, Icon::Information);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    applyGprsModeChange(change, *context.gprs, s.gprsServerPort,
+                        [] { QCoreApplication::processEvents(); });
+    QApplication::restoreOverrideCursor();
+}
 
 std::vector<std::string> documentTextFiles(CMainFrame& frame) {
     CChildFrame* child = frame.activeChild();
@@ -91,8 +108,12 @@ void installUpdateCommands(CMainFrame& frame) {
 
     frame.setCommandHandler(cmd::kCommunicationMode, [&frame] {
         if (!frame.context().settings) return;
+        const Settings& s = *frame.context().settings;
+        const SendType oldType = s.sendType;
+        const int oldPort = s.gprsServerPort;
         CCommOptionDlg dialog(frame.context(), &frame);
-        dialog.exec();
+        if (dialog.exec() != QDialog::Accepted) return;
+        applyCommunicationModeChange(frame, oldType, oldPort);
     });
     frame.setCommandHandler(cmd::kComportAddress,
                             [&frame] { showComportAddrDialog(frame, &frame); });

@@ -14,6 +14,10 @@
 #include "content/Model.h"
 #include "platform/Clock.h"
 
+namespace lumavox {
+class GprsMonitor;
+}
+
 namespace lumavox::ui {
 
 struct EditorContext {
@@ -28,6 +32,8 @@ struct EditorContext {
     // The program's own copies of its components (the scriptable control is
     // unpacked from them when it cannot be created); none when null.
     const ResourceTable* resources = nullptr;
+    // The application's registry of GPRS devices (null: no GPRS in this run).
+    GprsMonitor* gprs = nullptr;
 
     SignMode mode() const { return settings ? settings->mode : SignMode::KV2; }
     RecentFileList& recentFiles() { return recent ? *recent : ownRecent_; }
