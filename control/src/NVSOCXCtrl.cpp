@@ -32,8 +32,8 @@ Timings timingsFromEnvironment() {
 
 CNVSOCXCtrl::CNVSOCXCtrl()
     : timings_(timingsFromEnvironment()),
-      engine_([this](int kind, int code, const std::string& text) {
-          notifyFromThread(kind, code, text);
+      engine_([this](int kind, int code, const std::string& text, bool more) {
+          notifyFromThread(kind, code, text, more);
       }) {
     eventFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
 }
@@ -43,19 +43,40 @@ CNVSOCXCtrl::~CNVSOCXCtrl() {
     if (eventFd_ >= 0) ::close(eventFd_);
 }
 
-void CNVSOCXCtrl::post(Message m) {
+namespace {
+
+// The control whose events this thread is dispatching, if any.
+thread_local const CNVSOCXCtrl* tDispatching = nullptr;
+
+}  // namespace
+
+void CNVSOCXCtrl::post(Message m, bool more) {
     if (m.text.size() > kMaxNotifyText) m.text.resize(kMaxNotifyText);
+    bool wake = false;
     {
         std::lock_guard<std::mutex> lock(messagesLock_);
+        // The host is woken once per batch: a queue that already holds messages
+        // has had its wake-up, and a dispatch running on this very thread takes
+        // the message before it returns. A wake-up held back for a message that
+        // another follows at once is made with that one.
+        const bool needed = (messages_.empty() || heldWake_) && tDispatching != this;
+        if (more) {
+            heldWake_ = needed;
+        } else {
+            wake = needed;
+            heldWake_ = false;
+        }
         messages_.push_back(std::move(m));
     }
-    uint64_t one = 1;
-    (void)!::write(eventFd_, &one, sizeof one);
+    if (wake) {
+        uint64_t one = 1;
+        (void)!::write(eventFd_, &one, sizeof one);
+    }
 }
 
-void CNVSOCXCtrl::notifyFromThread(int kind, int code, const std::string& text) {
+void CNVSOCXCtrl::notifyFromThread(int kind, int code, const std::string& text, bool more) {
     Message m{Message::Notify, static_cast<int16_t>(kind), code, text};
-    post(std::move(m));
+    post(std::move(m), more);
 }
 
 void CNVSOCXCtrl::raiseResult(int16_t id, int16_t result, const std::string& text) {
@@ -77,6 +98,13 @@ void CNVSOCXCtrl::setEventHandlers(const EventHandlers& h) {
 int CNVSOCXCtrl::dispatchEvents() {
     uint64_t count = 0;
     (void)!::read(eventFd_, &count, sizeof count);
+    // Set for the loop below (a callback may dispatch again, or dispatch
+    // another control, so the outer value comes back afterwards).
+    struct Dispatching {
+        const CNVSOCXCtrl* outer;
+        explicit Dispatching(const CNVSOCXCtrl* self) : outer(tDispatching) { tDispatching = self; }
+        ~Dispatching() { tDispatching = outer; }
+    } dispatching(this);
     // Bounded, so that a host calling from a callback, or a thread that keeps
     // posting, cannot hold the host here for ever.
     constexpr int kMaxPerCall = 4096;

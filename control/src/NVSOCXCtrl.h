@@ -81,8 +81,10 @@ class CNVSOCXCtrl {
         int32_t b = 0;  // code / result / step
         std::string text;
     };
-    void post(Message m);
-    void notifyFromThread(int kind, int code, const std::string& text);
+    // Queues m for the host's dispatch; `more` holds the wake-up back for the
+    // notification that follows at once.
+    void post(Message m, bool more = false);
+    void notifyFromThread(int kind, int code, const std::string& text, bool more);
     void windowProc(const Message& m);
     void raiseResult(int16_t id, int16_t result, const std::string& text);
     void raisePrompt(const std::string& text);
@@ -116,6 +118,7 @@ class CNVSOCXCtrl {
 
     std::mutex messagesLock_;
     std::deque<Message> messages_;
+    bool heldWake_ = false;  // a message went into an empty queue without a wake-up
     int eventFd_ = -1;
     EventHandlers handlers_;
 };

@@ -315,7 +315,10 @@ void SendEngine::run() {
                 }
                 result = writeBytes(piece->bytes.substr(i, 128), reason);
             }
-            if (result == 1) report(kNotifyPieceWritten, static_cast<int>(piece->bytes.size()), "");
+            // A written piece is always followed by what comes next (the wait
+            // for a reply or the call for the next piece): one wake-up for both.
+            if (result == 1)
+                report(kNotifyPieceWritten, static_cast<int>(piece->bytes.size()), "", true);
             if (result == -1) {
                 report(2, 6,
                        format(text::kStepFailed, piece->description.c_str(), text::kNoConnection));
@@ -333,7 +336,7 @@ void SendEngine::run() {
                 // pause for the sign's memory belongs to a confirmed allocation or
                 // clearing only.
                 if (piece->lastPiece)
-                    report(4, 0, format(text::kSentOver, piece->description.c_str()));
+                    report(4, 0, format(text::kSentOver, piece->description.c_str()), true);
                 report(2, 2, "");
             }
         }

@@ -67,7 +67,9 @@ struct Piece {
 
 class SendEngine {
   public:
-    using Notify = std::function<void(int kind, int code, const std::string& text)>;
+    // `more`: another notification follows at once, so the host need not be
+    // woken for this one alone.
+    using Notify = std::function<void(int kind, int code, const std::string& text, bool more)>;
 
     explicit SendEngine(Notify notify) : notify_(std::move(notify)) {}
     ~SendEngine() { stop(); }
@@ -96,7 +98,9 @@ class SendEngine {
     int waitFd() const;
     // Waits up to ms unless a stop is asked; false when stopped.
     bool pause(int ms);
-    void report(int kind, int code, const std::string& text) { notify_(kind, code, text); }
+    void report(int kind, int code, const std::string& text, bool more = false) {
+        notify_(kind, code, text, more);
+    }
 
     Notify notify_;
     EngineSettings settings_;

@@ -86,8 +86,10 @@ std::function<std::string(int)> programDirFontCheck(const std::filesystem::path&
     };
 }
 
-OpenResult readDocument(std::span<const uint8_t> bytes, const OpenOptions& options) {
-    ByteReader r(bytes);
+namespace {
+
+// Reads a whole document from r, which is at the file's first byte.
+OpenResult readDocumentFrom(ByteReader& r, const OpenOptions& options) {
     OpenResult result;
     if (std::string refusal = checkDocumentHead(r, result.version); !refusal.empty())
         return failed(refusal);
@@ -131,27 +133,9 @@ OpenResult readDocument(std::span<const uint8_t> bytes, const OpenOptions& optio
     return result;
 }
 
-OpenResult openDocument(const std::filesystem::path& path, const OpenOptions& options) {
-    std::vector<uint8_t> bytes;
-    std::string error;
-    // The magic and the version decide whether the file is read at all: a
-    // large file that is no document is refused without being loaded.
-    if (!readFileHead(path, kMagicSize + 4, bytes, error))
-        return failed(path.string() + ": " + error);
-    ByteReader head(bytes);
-    int32_t version = 0;
-    if (std::string refusal = checkDocumentHead(head, version); !refusal.empty())
-        return failed(refusal);
-    if (!readWholeFile(path, kMaxDocumentBytes, bytes, error))
-        return failed(path.string() + ": " + error);
-    return readDocument(bytes, options);
-}
-
-std::vector<uint8_t> serializeDocument(WorkArea& work, SignMode mode, const Clock& clock) {
-    TimeStamp now = TimeStamp::now(clock);
-    std::vector<uint8_t> out;
-    out.reserve(size_t{1} << 16);
-    ByteWriter w(out);
+// The whole file in the newest version, every text and graphic stamped `now`.
+// Does not change `work`, so a save that fails part-way leaves it as it was.
+void writeDocument(ByteWriter& w, const WorkArea& work, SignMode mode, const TimeStamp& now) {
     w.bytes(reinterpret_cast<const uint8_t*>(kMagic), kMagicSize);
     w.i32(kDocumentVersion);
     w.i32(mode == SignMode::NVS ? 1 : 0);
@@ -163,27 +147,74 @@ std::vector<uint8_t> serializeDocument(WorkArea& work, SignMode mode, const Cloc
     w.u8(work.colourType);
     w.zeros(kReservedSize);
     w.i32(static_cast<int32_t>(work.textFiles.size()));
-    for (TextFile& f : work.textFiles) {
-        f.stamp = now;
+    for (const TextFile& f : work.textFiles)
         writeTextFile(w, f, now);
-    }
     w.i32(static_cast<int32_t>(work.graphics.size()));
-    for (GraphicFile& g : work.graphics) {
-        g.stamp = now;
+    for (const GraphicFile& g : work.graphics) {
         writeGraphic(w, g, now);
+        w.drain();
     }
     w.i32(static_cast<int32_t>(work.tasks.size()));
     for (const ScheduleTask& t : work.tasks)
         writeTask(w, t);
+}
+
+void stampAll(WorkArea& work, const TimeStamp& now) {
+    for (TextFile& f : work.textFiles)
+        f.stamp = now;
+    for (GraphicFile& g : work.graphics)
+        g.stamp = now;
+}
+
+}  // namespace
+
+OpenResult readDocument(std::span<const uint8_t> bytes, const OpenOptions& options) {
+    ByteReader r(bytes);
+    return readDocumentFrom(r, options);
+}
+
+OpenResult openDocument(const std::filesystem::path& path, const OpenOptions& options) {
+    // The file is read through a window rather than whole, so that opening a
+    // large document needs little more memory than the work area it yields.
+    // The magic and the version, at the front, decide whether it is read on.
+    FileByteSource file;
+    std::string error;
+    if (!file.open(path, kMaxDocumentBytes, error)) return failed(path.string() + ": " + error);
+    ByteReader r(file);
+    OpenResult result = readDocumentFrom(r, options);
+    // A file that could not be read is reported as such, not as damaged.
+    if (!result.ok && !file.error().empty()) return failed(path.string() + ": " + file.error());
+    return result;
+}
+
+std::vector<uint8_t> serializeDocument(WorkArea& work, SignMode mode, const Clock& clock) {
+    TimeStamp now = TimeStamp::now(clock);
+    std::vector<uint8_t> out;
+    out.reserve(size_t{1} << 16);
+    ByteWriter w(out);
+    writeDocument(w, work, mode, now);
+    stampAll(work, now);
     return out;
 }
 
 bool saveDocument(const std::filesystem::path& path, WorkArea& work, SignMode mode,
                   const Clock& clock, std::string& error) {
-    std::vector<uint8_t> bytes = serializeDocument(work, mode, clock);
-    if (writeFileAtomically(path, bytes, error)) return true;
-    error = path.string() + ": " + error;
-    return false;
+    TimeStamp now = TimeStamp::now(clock);
+    AtomicFileWriter file(path);
+    std::vector<uint8_t> buffer;
+    bool ok = file.open(error);
+    if (ok) {
+        ByteWriter w(buffer, file);
+        writeDocument(w, work, mode, now);
+        w.finish();
+        ok = file.commit(error);  // reports a failed write as well
+    }
+    if (!ok) {
+        error = path.string() + ": " + error;
+        return false;
+    }
+    stampAll(work, now);
+    return true;
 }
 
 std::vector<uint8_t> encodeClipboardItems(std::span<const TextItem> items) {

@@ -112,10 +112,9 @@ bool deleteTextFile(WorkArea& area, std::string_view name, Prompter& prompter) {
 std::vector<std::string> directCalls(const TextFile& file) {
     std::vector<std::string> calls;
     for (const auto& item : file.items) {
-        if (item.kind == kInclude && std::holds_alternative<ControlParams>(item.payload)) {
+        if (item.kind == kInclude && item.hasParams()) {
             if (!item.params().name.empty()) calls.push_back(item.params().name.str());
-        } else if (item.kind == kWindowItem &&
-                   std::holds_alternative<WindowControl>(item.payload)) {
+        } else if (item.kind == kWindowItem && item.hasWindow()) {
             for (const auto& a : item.window().areas)
                 if (!a.name.empty()) calls.push_back(a.name.str());
         }
@@ -160,10 +159,9 @@ std::string renameTextFile(WorkArea& area, std::string_view oldName, std::string
     const Name9 renamed(trimTrailingBlanks(newName));
     for (auto& f : area.textFiles) {
         for (auto& item : f.items) {
-            if (item.kind == kInclude && std::holds_alternative<ControlParams>(item.payload)) {
+            if (item.kind == kInclude && item.hasParams()) {
                 if (sameName(item.params().name.str(), oldName)) item.params().name = renamed;
-            } else if (item.kind == kWindowItem &&
-                       std::holds_alternative<WindowControl>(item.payload)) {
+            } else if (item.kind == kWindowItem && item.hasWindow()) {
                 for (auto& a : item.window().areas)
                     if (sameName(a.name.str(), oldName)) a.name = renamed;
             }

@@ -31,7 +31,7 @@ bool namesMatch(const Name9& stored, std::string_view name) {
 }
 
 bool isGraphicItemNaming(const TextItem& item, std::string_view graphicName) {
-    return item.kind == kGraphicItem && std::holds_alternative<ControlParams>(item.payload) &&
+    return item.kind == kGraphicItem && item.hasParams() &&
            namesMatch(item.params().name, graphicName);
 }
 

@@ -55,6 +55,65 @@ bool isControlParamsKind(uint8_t kind) {
     }
 }
 
+// Large texts are mostly character items; keep each at the size of one.
+static_assert(sizeof(TextItem) <= sizeof(CharItem) + 4);
+
+TextItem::TextItem(const TextItem& o) : kind(o.kind), form_(o.form_) {
+    switch (form_) {
+        case Form::Char:
+            new (&store_.c) CharItem(o.store_.c);
+            break;
+        case Form::Params:
+            setOutOfLine(new ControlParams(o.params()));
+            break;
+        case Form::Window:
+            setOutOfLine(new WindowControl(o.window()));
+            break;
+    }
+}
+
+TextItem TextItem::control(uint8_t kind, const ControlParams& p) {
+    TextItem item;
+    // Allocated before the item changes form, so a failed allocation leaves a
+    // plain character item behind.
+    void* held = new ControlParams(p);
+    item.kind = kind;
+    item.form_ = Form::Params;
+    item.setOutOfLine(held);
+    return item;
+}
+
+TextItem TextItem::window(const WindowControl& w) {
+    TextItem item;
+    void* held = new WindowControl(w);
+    item.kind = kWindowItem;
+    item.form_ = Form::Window;
+    item.setOutOfLine(held);
+    return item;
+}
+
+void TextItem::release() {
+    if (form_ == Form::Params)
+        delete static_cast<ControlParams*>(outOfLine());
+    else if (form_ == Form::Window)
+        delete static_cast<WindowControl*>(outOfLine());
+    form_ = Form::Char;
+    new (&store_.c) CharItem();
+}
+
+bool TextItem::operator==(const TextItem& o) const {
+    if (kind != o.kind || form_ != o.form_) return false;
+    switch (form_) {
+        case Form::Char:
+            return store_.c == o.store_.c;
+        case Form::Params:
+            return params() == o.params();
+        case Form::Window:
+            return window() == o.window();
+    }
+    return false;
+}
+
 TextFile* WorkArea::findFile(std::string_view name) {
     for (auto& f : textFiles)
         if (sameName(f.name.str(), name)) return &f;

@@ -7,7 +7,9 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -154,24 +156,105 @@ struct WindowControl {
     bool operator==(const WindowControl&) const = default;
 };
 
-struct TextItem {
+// One item of a text. Character items, nearly all of a large text, are held
+// inline; the parameters of a control item and the areas of a window control
+// are held out of line, so an item takes 20 bytes rather than the size of its
+// largest form. The accessors throw std::bad_variant_access for the wrong form.
+class TextItem {
+  public:
     uint8_t kind = kCharItem;
-    std::variant<CharItem, ControlParams, WindowControl> payload;
 
-    static TextItem character(const CharItem& c) { return {kCharItem, c}; }
-    static TextItem control(uint8_t kind, const ControlParams& p) { return {kind, p}; }
-    static TextItem window(const WindowControl& w) { return {kWindowItem, w}; }
+    TextItem() { new (&store_.c) CharItem(); }
+    TextItem(const TextItem& o);
+    TextItem(TextItem&& o) noexcept : kind(o.kind), form_(o.form_) {
+        std::memcpy(&store_, &o.store_, sizeof store_);
+        o.form_ = Form::Char;
+        new (&o.store_.c) CharItem();
+    }
+    TextItem& operator=(const TextItem& o) {
+        if (this != &o) *this = TextItem(o);
+        return *this;
+    }
+    TextItem& operator=(TextItem&& o) noexcept {
+        if (this != &o) {
+            release();
+            kind = o.kind;
+            form_ = o.form_;
+            std::memcpy(&store_, &o.store_, sizeof store_);
+            o.form_ = Form::Char;
+            new (&o.store_.c) CharItem();
+        }
+        return *this;
+    }
+    ~TextItem() {
+        if (form_ != Form::Char) release();
+    }
+
+    static TextItem character(const CharItem& c) {
+        TextItem item;
+        item.store_.c = c;
+        return item;
+    }
+    static TextItem control(uint8_t kind, const ControlParams& p);
+    static TextItem window(const WindowControl& w);
 
     bool isChar() const { return kind == kCharItem; }
     bool isWindow() const { return kind == kWindowItem; }
-    bool isCharCode(uint16_t code) const { return isChar() && ch().character == code; }
-    const CharItem& ch() const { return std::get<CharItem>(payload); }
-    CharItem& ch() { return std::get<CharItem>(payload); }
-    const ControlParams& params() const { return std::get<ControlParams>(payload); }
-    ControlParams& params() { return std::get<ControlParams>(payload); }
-    const WindowControl& window() const { return std::get<WindowControl>(payload); }
-    WindowControl& window() { return std::get<WindowControl>(payload); }
-    bool operator==(const TextItem&) const = default;
+    // The form the item holds, whatever its kind says.
+    bool hasChar() const { return form_ == Form::Char; }
+    bool hasParams() const { return form_ == Form::Params; }
+    bool hasWindow() const { return form_ == Form::Window; }
+    bool isCharCode(uint16_t code) const {
+        return isChar() && hasChar() && store_.c.character == code;
+    }
+    const CharItem& ch() const {
+        expect(Form::Char);
+        return store_.c;
+    }
+    CharItem& ch() {
+        expect(Form::Char);
+        return store_.c;
+    }
+    const ControlParams& params() const {
+        expect(Form::Params);
+        return *static_cast<const ControlParams*>(outOfLine());
+    }
+    ControlParams& params() {
+        expect(Form::Params);
+        return *static_cast<ControlParams*>(outOfLine());
+    }
+    const WindowControl& window() const {
+        expect(Form::Window);
+        return *static_cast<const WindowControl*>(outOfLine());
+    }
+    WindowControl& window() {
+        expect(Form::Window);
+        return *static_cast<WindowControl*>(outOfLine());
+    }
+    bool operator==(const TextItem& o) const;
+
+  private:
+    enum class Form : uint8_t { Char, Params, Window };
+
+    void expect(Form f) const {
+        if (form_ != f) throw std::bad_variant_access();
+    }
+    // The out-of-line pointer is kept as bytes so that the item keeps the
+    // 4-byte alignment of a character item.
+    void* outOfLine() const {
+        void* p;
+        std::memcpy(&p, store_.pointer, sizeof p);
+        return p;
+    }
+    void setOutOfLine(void* p) { std::memcpy(store_.pointer, &p, sizeof p); }
+    void release();
+
+    Form form_ = Form::Char;
+    union Store {
+        CharItem c;
+        unsigned char pointer[sizeof(void*)];
+        Store() {}
+    } store_;
 };
 
 enum TextFileKind : uint8_t { kTextFile = 0, kWindowFile = 20 };

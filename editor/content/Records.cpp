@@ -1,5 +1,7 @@
 #include "content/Records.h"
 
+#include <algorithm>
+
 #include "content/GraphicBody.h"
 #include "content/Vocabulary.h"
 #include "content/WindowLayout.h"
@@ -45,17 +47,29 @@ void readParams(ByteReader& r, const RecordContext& ctx, ControlParams& p) {
 }  // namespace
 
 void writeTextItem(ByteWriter& w, const TextItem& item) {
-    w.u8(item.kind);
     if (item.isChar()) {
+        // The commonest record by far, so it is put together whole.
         const CharItem& c = item.ch();
-        w.u8(c.font);
-        w.u8(c.colour);
-        w.u16(c.character);
-        w.u8(c.property);
-        w.u8(c.flash);
-        w.u32(c.colourWord1);
-        w.u32(c.colourWord2);
-    } else if (item.isWindow()) {
+        const uint8_t record[15] = {item.kind,
+                                    c.font,
+                                    c.colour,
+                                    static_cast<uint8_t>(c.character),
+                                    static_cast<uint8_t>(c.character >> 8),
+                                    c.property,
+                                    c.flash,
+                                    static_cast<uint8_t>(c.colourWord1),
+                                    static_cast<uint8_t>(c.colourWord1 >> 8),
+                                    static_cast<uint8_t>(c.colourWord1 >> 16),
+                                    static_cast<uint8_t>(c.colourWord1 >> 24),
+                                    static_cast<uint8_t>(c.colourWord2),
+                                    static_cast<uint8_t>(c.colourWord2 >> 8),
+                                    static_cast<uint8_t>(c.colourWord2 >> 16),
+                                    static_cast<uint8_t>(c.colourWord2 >> 24)};
+        w.bytes(record, sizeof record);
+        return;
+    }
+    w.u8(item.kind);
+    if (item.isWindow()) {
         const WindowControl& wc = item.window();
         w.u8(wc.layoutType);
         w.u8(static_cast<uint8_t>(wc.areas.size()));
@@ -117,8 +131,10 @@ void writeTextFile(ByteWriter& w, const TextFile& file, const TimeStamp& now) {
     w.bytes(file.name.bytes.data(), 9);
     writeStamp(w, now);
     w.i32(static_cast<int32_t>(file.items.size()));
-    for (const TextItem& item : file.items)
+    for (const TextItem& item : file.items) {
         writeTextItem(w, item);
+        w.drain();
+    }
 }
 
 bool readTextFile(ByteReader& r, const RecordContext& ctx, TextFile& file) {
@@ -131,10 +147,11 @@ bool readTextFile(ByteReader& r, const RecordContext& ctx, TextFile& file) {
     int32_t count = r.i32();
     // Every item takes at least six bytes, so a larger count cannot be real.
     if (!r.ok() || count < 0 || static_cast<size_t>(count) > r.remaining() / 6) return false;
+    // The count is bounded by the file, but a damaged file could still claim far
+    // more than it holds: room is made up front only for a plausible number.
+    file.items.reserve(std::min<size_t>(static_cast<size_t>(count) + 1, size_t{1} << 20));
     for (int32_t i = 0; i < count; ++i) {
-        TextItem item;
-        if (!readTextItem(r, ctx, item)) return false;
-        file.items.push_back(std::move(item));
+        if (!readTextItem(r, ctx, file.items.emplace_back())) return false;
     }
     // Every text ends with its end-of-text marker; a file saved without one gets it
     // back so that no real item is mistaken for the marker.

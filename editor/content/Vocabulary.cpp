@@ -325,7 +325,7 @@ std::optional<uint8_t> tempCounterFormatCode(std::string_view name) {
 // ---- Labels ----------------------------------------------------------------
 
 std::string itemLabel(const TextItem& item, SignMode mode) {
-    if (!std::holds_alternative<ControlParams>(item.payload)) return {};
+    if (!item.hasParams()) return {};
     const ControlParams& p = item.params();
     switch (item.kind) {
         case kMove: {

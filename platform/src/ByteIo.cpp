@@ -1,37 +1,50 @@
 #include "platform/ByteIo.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace lumavox {
 
-bool ByteReader::require(size_t n) {
-    if (!ok_ || data_.size() - pos_ < n) {
-        ok_ = false;
+ByteReader::ByteReader(ByteSource& source, size_t windowBytes)
+    : total_(source.size()), source_(&source) {
+    window_.resize(std::max<size_t>(windowBytes, 64));
+    data_ = window_.data();
+}
+
+void ByteReader::fail() {
+    ok_ = false;
+    end_ = pos_;  // every read from now on takes the slow path and fails
+}
+
+bool ByteReader::fill(size_t n) {
+    if (!ok_ || !source_ || total_ - position() < n) {
+        fail();
+        return false;
+    }
+    // Keep the unread tail, move it to the front and read after it.
+    size_t unread = end_ - pos_;
+    if (n > window_.size()) {
+        std::vector<uint8_t> larger(n);
+        std::memcpy(larger.data(), data_ + pos_, unread);
+        window_ = std::move(larger);
+    } else if (unread) {
+        std::memmove(window_.data(), data_ + pos_, unread);
+    }
+    base_ += pos_;
+    pos_ = 0;
+    end_ = unread;
+    data_ = window_.data();
+    size_t wanted = std::min(window_.size(), total_ - base_);
+    while (end_ < wanted) {
+        size_t got = source_->read(window_.data() + end_, wanted - end_);
+        if (got == 0) break;
+        end_ += got;
+    }
+    if (end_ < n) {
+        fail();
         return false;
     }
     return true;
-}
-
-uint8_t ByteReader::u8() {
-    if (!require(1)) return 0;
-    return data_[pos_++];
-}
-
-uint16_t ByteReader::u16() {
-    if (!require(2)) return 0;
-    uint16_t v = static_cast<uint16_t>(data_[pos_] | (data_[pos_ + 1] << 8));
-    pos_ += 2;
-    return v;
-}
-
-uint32_t ByteReader::u32() {
-    if (!require(4)) return 0;
-    uint32_t v = static_cast<uint32_t>(data_[pos_]) |
-                 (static_cast<uint32_t>(data_[pos_ + 1]) << 8) |
-                 (static_cast<uint32_t>(data_[pos_ + 2]) << 16) |
-                 (static_cast<uint32_t>(data_[pos_ + 3]) << 24);
-    pos_ += 4;
-    return v;
 }
 
 void ByteReader::bytes(uint8_t* out, size_t n) {
@@ -39,17 +52,17 @@ void ByteReader::bytes(uint8_t* out, size_t n) {
         std::memset(out, 0, n);
         return;
     }
-    if (n) std::memcpy(out, data_.data() + pos_, n);
+    if (n) std::memcpy(out, data_ + pos_, n);
     pos_ += n;
 }
 
 std::string ByteReader::counted(size_t maxLength) {
     int32_t n = i32();
     if (!ok_ || n < 0 || static_cast<size_t>(n) > maxLength || !require(static_cast<size_t>(n))) {
-        ok_ = false;
+        fail();
         return {};
     }
-    std::string s(reinterpret_cast<const char*>(data_.data() + pos_), static_cast<size_t>(n));
+    std::string s(reinterpret_cast<const char*>(data_ + pos_), static_cast<size_t>(n));
     pos_ += static_cast<size_t>(n);
     return s;
 }
@@ -58,8 +71,9 @@ void ByteReader::skip(size_t n) {
     if (require(n)) pos_ += n;
 }
 
-uint8_t ByteReader::peek(size_t offset) const {
-    if (!ok_ || data_.size() - pos_ <= offset) return 0;
+uint8_t ByteReader::peek(size_t offset) {
+    if (!ok_ || remaining() <= offset) return 0;
+    if (end_ - pos_ <= offset && !fill(offset + 1)) return 0;
     return data_[pos_ + offset];
 }
 
@@ -76,6 +90,16 @@ void ByteWriter::u32(uint32_t v) {
 void ByteWriter::counted(const std::string& s) {
     i32(static_cast<int32_t>(s.size()));
     bytes(reinterpret_cast<const uint8_t*>(s.data()), s.size());
+}
+
+bool ByteWriter::finish() {
+    if (sink_) handOver();
+    return sinkOk_;
+}
+
+void ByteWriter::handOver() {
+    if (sinkOk_ && !out_.empty()) sinkOk_ = sink_->write(out_);
+    out_.clear();
 }
 
 void ByteWriter::patchU16(size_t offset, uint16_t v) {

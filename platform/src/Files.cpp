@@ -118,44 +118,135 @@ bool readFileHead(const fs::path& path, size_t count, std::vector<uint8_t>& out,
 
 bool writeFileAtomically(const fs::path& path, std::span<const uint8_t> data, std::string& error,
                          bool durable) {
-    fs::path dir = path.has_parent_path() ? path.parent_path() : fs::path(".");
-    std::string tmpl = (dir / ("." + path.filename().string() + ".XXXXXX")).string();
+    AtomicFileWriter writer(path, durable);
+    return writer.open(error) && writer.write(data) && writer.commit(error);
+}
+
+FileByteSource::~FileByteSource() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool FileByteSource::open(const fs::path& path, size_t maxBytes, std::string& error) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    size_ = done_ = 0;
+    error_.clear();
+    off_t size = 0;
+    int fd = openRegularFile(path, size, error);
+    if (fd < 0) return false;
+    if (static_cast<uint64_t>(size) > maxBytes) {
+        error = "file too large";
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    size_ = static_cast<size_t>(size);
+    return true;
+}
+
+size_t FileByteSource::read(uint8_t* out, size_t n) {
+    n = std::min(n, size_ - done_);
+    if (fd_ < 0 || n == 0 || !error_.empty()) return 0;
+    for (;;) {
+        ssize_t r = ::read(fd_, out, n);
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) {
+            error_ = std::strerror(errno);
+            return 0;
+        }
+        if (r == 0) {
+            error_ = "file changed while reading";
+            return 0;
+        }
+        done_ += static_cast<size_t>(r);
+        return static_cast<size_t>(r);
+    }
+}
+
+AtomicFileWriter::AtomicFileWriter(fs::path path, bool durable)
+    : path_(std::move(path)), durable_(durable) {}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    abandon();
+}
+
+void AtomicFileWriter::abandon() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    temporary_.clear();
+}
+
+bool AtomicFileWriter::open(std::string& error) {
+    abandon();
+    error_.clear();
+    fs::path dir = path_.has_parent_path() ? path_.parent_path() : fs::path(".");
+    std::string tmpl = (dir / ("." + path_.filename().string() + ".XXXXXX")).string();
     int fd = ::mkstemp(tmpl.data());
     if (fd < 0) {
         error = systemError("create temporary file");
         return false;
     }
-    auto abandon = [&](const char* step) {
-        error = systemError(step);
-        ::close(fd);
-        ::unlink(tmpl.c_str());
-        return false;
-    };
+    fd_ = fd;
+    temporary_ = tmpl;
     // Keep the permissions of the file being replaced; new files get 0644 less umask.
     struct stat st {};
     mode_t mode = 0644;
-    if (::stat(path.c_str(), &st) == 0) {
+    if (::stat(path_.c_str(), &st) == 0) {
         mode = st.st_mode & 07777;
     } else {
         mode_t mask = ::umask(0);
         ::umask(mask);
         mode &= ~mask;
     }
-    if (::fchmod(fd, mode) != 0) return abandon("set permissions");
-    if (!writeAll(fd, data.data(), data.size())) return abandon("write");
-    if (durable && ::fsync(fd) != 0) return abandon("flush");
+    if (::fchmod(fd_, mode) != 0) {
+        error = systemError("set permissions");
+        abandon();
+        return false;
+    }
+    return true;
+}
+
+bool AtomicFileWriter::write(std::span<const uint8_t> data) {
+    if (fd_ < 0) {
+        if (error_.empty()) error_ = "write: file not open";
+        return false;
+    }
+    if (!error_.empty()) return false;
+    if (!writeAll(fd_, data.data(), data.size())) {
+        error_ = systemError("write");
+        return false;
+    }
+    return true;
+}
+
+bool AtomicFileWriter::commit(std::string& error) {
+    if (!error_.empty() || fd_ < 0) {
+        error = error_.empty() ? "write: file not open" : error_;
+        abandon();
+        return false;
+    }
+    if (durable_ && ::fsync(fd_) != 0) {
+        error = systemError("flush");
+        abandon();
+        return false;
+    }
+    int fd = fd_;
+    fd_ = -1;
     if (::close(fd) != 0) {
         error = systemError("close");
-        ::unlink(tmpl.c_str());
+        abandon();
         return false;
     }
-    if (::rename(tmpl.c_str(), path.c_str()) != 0) {
+    if (::rename(temporary_.c_str(), path_.c_str()) != 0) {
         error = systemError("rename");
-        ::unlink(tmpl.c_str());
+        abandon();
         return false;
     }
-    if (!durable) return true;
+    temporary_.clear();
+    if (!durable_) return true;
     // Make the rename itself durable.
+    fs::path dir = path_.has_parent_path() ? path_.parent_path() : fs::path(".");
     int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd >= 0) {
         ::fsync(dfd);

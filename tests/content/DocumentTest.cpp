@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "MaximalDocument.h"
 #include "content/Document.h"
 #include "content/FontCheck.h"
 #include "content/GraphicBody.h"
@@ -303,6 +304,104 @@ TEST_F(DocumentTest, SavingReplacesTheFileWholeOrNotAtAll) {
     EXPECT_EQ(entries, 2);
     EXPECT_FALSE(saveDocument(dir / "missing" / "c.glm", w, SignMode::KV2, clock, error));
     EXPECT_FALSE(openDocument(dir / "nothing.glm", options).ok);
+}
+
+namespace {
+
+Bytes fileBytes(const std::filesystem::path& path) {
+    Bytes bytes;
+    std::string error;
+    EXPECT_TRUE(readWholeFile(path, kMaxDocumentBytes, bytes, error)) << error;
+    return bytes;
+}
+
+// Bytes a text file takes in a document: its head and its items.
+size_t storedSize(const TextFile& f) {
+    size_t n = 1 + 9 + 6 + 4;
+    for (const TextItem& item : f.items)
+        n += item.isChar() ? 15 : item.isWindow() ? 3 + 21 * item.window().areas.size() : 21;
+    return n;
+}
+
+}  // namespace
+
+TEST_F(DocumentTest, SavedAndOpenedFilesAreByteExactWithTheWholeBuffer) {
+    TempDir dir;
+    WorkArea nvs = sampleWork();
+    nvs.signHeight = 32;
+    WorkArea empty;
+    std::vector<std::pair<WorkArea, SignMode>> documents = {
+        {sampleWork(), SignMode::KV2},
+        {std::move(nvs), SignMode::NVS},
+        {std::move(empty), SignMode::KV2},
+        {bench::maximalWorkArea(), SignMode::KV2},
+    };
+    options.mode = SignMode::KV2;
+    for (auto& [work, mode] : documents) {
+        SCOPED_TRACE(work.textFiles.size());
+        WorkArea copy = work;
+        const Bytes expected = serializeDocument(copy, mode, clock);
+        std::string error;
+        ASSERT_TRUE(saveDocument(dir / "a.glm", work, mode, clock, error)) << error;
+        EXPECT_EQ(work, copy);  // stamped alike
+        ASSERT_EQ(fileBytes(dir / "a.glm"), expected);
+
+        options.mode = mode;
+        OpenResult r = openDocument(dir / "a.glm", options);
+        ASSERT_TRUE(r.ok) << r.error;
+        EXPECT_TRUE(r.work == work);
+        ASSERT_TRUE(saveDocument(dir / "b.glm", r.work, mode, clock, error)) << error;
+        EXPECT_TRUE(fileBytes(dir / "b.glm") == expected);
+    }
+}
+
+TEST_F(DocumentTest, DamagedFilesAreRefusedWholeWhenOpened) {
+    TempDir dir;
+    const auto path = dir / "d.glm";
+    auto openBytes = [&](const Bytes& bytes) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+        return openDocument(path, options);
+    };
+    WorkArea sample = sampleWork();
+    const Bytes small = serializeDocument(sample, SignMode::KV2, clock);
+    for (size_t n = 0; n < small.size(); ++n) {
+        OpenResult t = openBytes(Bytes(small.begin(), small.begin() + n));
+        ASSERT_FALSE(t.ok) << n;
+        EXPECT_EQ(t.error, text(n < 16 ? msg::kNotOurFile : msg::kUnexpectedFormat)) << n;
+        EXPECT_TRUE(t.work.textFiles.empty()) << n;
+    }
+
+    // A large file damaged far from its start, past many pieces read.
+    WorkArea big = bench::maximalWorkArea();
+    const Bytes good = serializeDocument(big, SignMode::KV2, clock);
+    const size_t textFiles = 16 + 4 + 4 + 4 + 4 + 4 + 1 + 49 + 4;
+    const size_t lastFile = textFiles + storedSize(big.textFiles[0]) * (big.textFiles.size() - 1);
+    ASSERT_EQ(good[lastFile + 20], kCharItem);
+    Bytes badKind = good;
+    badKind[lastFile + 20] = 0x42;
+    Bytes badCount = good;
+    badCount[lastFile + 16 + 3] = 0x40;
+    for (const Bytes& bad : {badKind, badCount, Bytes(good.begin(), good.end() - 1),
+                             Bytes(good.begin(), good.begin() + good.size() / 2)}) {
+        OpenResult t = openBytes(bad);
+        EXPECT_FALSE(t.ok);
+        EXPECT_EQ(t.error, text(msg::kUnexpectedFormat));
+        EXPECT_TRUE(t.work.textFiles.empty());
+        EXPECT_TRUE(t.work.graphics.empty());
+    }
+    // Something else entirely is refused on its first bytes.
+    EXPECT_EQ(openBytes(Bytes(size_t{3} << 20, 'x')).error, text(msg::kNotOurFile));
+
+    // A save that cannot be completed leaves the work area's stamps alone.
+    WorkArea before = sample;
+    TimeStamp earlier = before.textFiles[0].stamp;
+    clock.set(CalendarTime{2031, 5, 6, 7, 8, 9, 2});
+    std::string error;
+    EXPECT_FALSE(saveDocument(dir / "missing" / "x.glm", sample, SignMode::KV2, clock, error));
+    EXPECT_EQ(sample.textFiles[0].stamp, earlier);
+    EXPECT_TRUE(sample == before);
 }
 
 TEST_F(DocumentTest, ClipboardBlocksCarryItemsAndRefuseNewerVersions) {

@@ -486,6 +486,48 @@ TEST(Control, NoDispatchNoEvents) {
     EXPECT_NE(c.rec.result(100), nullptr);
 }
 
+TEST(Control, TheHostIsWokenOncePerBatchOfEvents) {
+    Signsim sim({"--nvs", "--tcp", "0"});
+    ASSERT_TRUE(sim.started());
+    Control c;
+    c.tcp(sim.port());
+    ASSERT_TRUE(c.connect());
+    NVSOCX_AddRichFile(c.h, "A");
+    NVSOCX_AddMessage(c.h, std::string(3000, 'a').c_str());
+    ASSERT_EQ(NVSOCX_SendFiles(c.h, "1", 0, 1), 1);
+    // The host's loop, counting the wake-ups: the event descriptor's counter
+    // adds up every write to it until it is read.
+    const int fd = NVSOCX_EventFd(c.h);
+    uint64_t wakeUps = 0;
+    auto takeWakeUps = [&] {
+        uint64_t n = 0;
+        if (::read(fd, &n, sizeof n) == sizeof n) wakeUps += n;
+    };
+    uint64_t end = nowMs() + 20000;
+    while (!c.rec.finished() && nowMs() < end) {
+        pollfd p{fd, POLLIN, 0};
+        ::poll(&p, 1, 10);
+        takeWakeUps();
+        NVSOCX_DispatchEvents(c.h);
+    }
+    ASSERT_NE(c.rec.result(100), nullptr) << c.rec.dump();
+    // What the dispatch itself raised (the progress of each piece, the final
+    // result) needs no wake-up: nothing is left to wake the host for.
+    pollfd p{fd, POLLIN, 0};
+    EXPECT_EQ(::poll(&p, 1, 0), 0);
+    int pieces = 0, others = 0;
+    for (const auto& e : c.rec.events) {
+        pieces += e.type == 'g' && e.id == 2;
+        others += e.type != 'g';
+    }
+    ASSERT_GE(pieces, 3000 / 128);
+    // The sending thread reports each piece written together with what follows
+    // (the call for the next piece): at most one wake-up a piece, and one for
+    // each other notification.
+    EXPECT_GE(wakeUps, 1u);
+    EXPECT_LE(wakeUps, static_cast<uint64_t>(pieces + others + 2));
+}
+
 TEST(Control, InvokeByDispatchId) {
     Control c;
     NVSOCX_Variant arg{}, result{};

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <future>
 
@@ -97,6 +98,76 @@ TEST(Files, AWorkingFileIsReplacedWholeWithoutFlushing) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
     EXPECT_FALSE(writeFileAtomically(dir / "none" / "w.bmp", data, error, false));
     EXPECT_NE(error.find("create temporary file"), std::string::npos) << error;
+}
+
+TEST(Files, AFileReadPieceByPieceGivesItsBytesAndItsFailures) {
+    TempDir dir;
+    std::ofstream(dir / "f.bin") << "0123456789abcdefXYZ";
+    FileByteSource source;
+    std::string error;
+    EXPECT_FALSE(source.open(dir / "f.bin", 18, error));
+    EXPECT_EQ(error, "file too large");
+    EXPECT_FALSE(source.open(dir.path(), 100, error));
+    EXPECT_EQ(error, "is a directory");
+    ASSERT_TRUE(source.open(dir / "f.bin", 19, error)) << error;
+    ByteReader r(source, 4);
+    std::string read;
+    while (r.remaining())
+        read += static_cast<char>(r.u8());
+    EXPECT_EQ(read, "0123456789abcdefXYZ");
+    EXPECT_TRUE(r.ok());
+    EXPECT_TRUE(source.error().empty());
+
+    // A file cut short after it was opened is a read failure, not an end.
+    ASSERT_TRUE(source.open(dir / "f.bin", 100, error));
+    std::filesystem::resize_file(dir / "f.bin", 5);
+    ByteReader cut(source, 4);
+    cut.skip(10);
+    EXPECT_FALSE(cut.ok());
+    EXPECT_EQ(source.error(), "file changed while reading");
+}
+
+TEST(Files, AnAtomicWriterReplacesTheFileOnlyWhenCommitted) {
+    TempDir dir;
+    std::ofstream(dir / "doc") << "old";
+    ::chmod((dir / "doc").c_str(), 0600);
+    auto entries = [&] {
+        int n = 0;
+        for (auto& e : std::filesystem::directory_iterator(dir.path()))
+            (void)e, ++n;
+        return n;
+    };
+    std::vector<uint8_t> bytes;
+    std::string error;
+    {
+        AtomicFileWriter dropped(dir / "doc");
+        ASSERT_TRUE(dropped.open(error)) << error;
+        const uint8_t part[] = {'n', 'e', 'w'};
+        EXPECT_TRUE(dropped.write(part));
+        EXPECT_EQ(entries(), 2);  // the temporary file beside the old one
+    }
+    EXPECT_EQ(entries(), 1);
+    ASSERT_TRUE(readWholeFile(dir / "doc", 100, bytes, error));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "old");
+
+    AtomicFileWriter writer(dir / "doc");
+    ASSERT_TRUE(writer.open(error)) << error;
+    for (const char* piece : {"ne", "w ", "text"})
+        EXPECT_TRUE(
+            writer.write(std::span(reinterpret_cast<const uint8_t*>(piece), std::strlen(piece))));
+    ASSERT_TRUE(writer.commit(error)) << error;
+    ASSERT_TRUE(readWholeFile(dir / "doc", 100, bytes, error));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "new text");
+    struct stat st {};
+    ASSERT_EQ(::stat((dir / "doc").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);  // the replaced file's permissions
+    EXPECT_EQ(entries(), 1);
+
+    // A writer that never opened refuses writes and the commit.
+    AtomicFileWriter unopened(dir / "other");
+    EXPECT_FALSE(unopened.write(std::span<const uint8_t>()));
+    EXPECT_FALSE(unopened.commit(error));
+    EXPECT_FALSE(std::filesystem::exists(dir / "other"));
 }
 
 }  // namespace

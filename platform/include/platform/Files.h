@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/ByteIo.h"
+
 namespace lumavox {
 
 // The program directory: the explicit --home argument when given, else the
@@ -41,5 +43,59 @@ bool readFileHead(const std::filesystem::path& path, size_t count, std::vector<u
 // flushes to disk; they are still replaced whole.
 bool writeFileAtomically(const std::filesystem::path& path, std::span<const uint8_t> data,
                          std::string& error, bool durable = true);
+
+// A regular file read piece by piece through a ByteReader, with the refusals of
+// readWholeFile. The size is taken when the file is opened.
+class FileByteSource : public ByteSource {
+  public:
+    FileByteSource() = default;
+    FileByteSource(const FileByteSource&) = delete;
+    FileByteSource& operator=(const FileByteSource&) = delete;
+    ~FileByteSource() override;
+
+    // Opens path, refusing files larger than maxBytes; false with the reason.
+    bool open(const std::filesystem::path& path, size_t maxBytes, std::string& error);
+    size_t size() const override { return size_; }
+    size_t read(uint8_t* out, size_t n) override;
+    // The system message of a failed read, or empty; a file that got shorter
+    // since it was opened reads as "file changed while reading".
+    const std::string& error() const { return error_; }
+
+  private:
+    int fd_ = -1;
+    size_t size_ = 0;
+    size_t done_ = 0;
+    std::string error_;
+};
+
+// A file written piece by piece and put in place as one: the pieces go to a
+// temporary file in the same folder, which commit() flushes to disk and renames
+// over the target. Until commit() succeeds the old file is untouched, and a
+// writer dropped uncommitted removes its temporary file.
+class AtomicFileWriter : public ByteSink {
+  public:
+    // `durable` false: a working file that is deleted again anyway; the
+    // flushes to disk are skipped, the file is still replaced whole.
+    explicit AtomicFileWriter(std::filesystem::path path, bool durable = true);
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+    ~AtomicFileWriter() override;
+
+    // Creates the temporary file; false with "<step>: <system message>".
+    bool open(std::string& error);
+    bool write(std::span<const uint8_t> data) override;
+    // Puts the written bytes in place; false with "<step>: <system message>" of
+    // the first step that failed, writes included, leaving the old file as it was.
+    bool commit(std::string& error);
+
+  private:
+    void abandon();
+
+    std::filesystem::path path_;
+    std::string temporary_;
+    bool durable_ = true;
+    int fd_ = -1;
+    std::string error_;
+};
 
 }  // namespace lumavox
