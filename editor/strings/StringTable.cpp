@@ -1,5 +1,6 @@
 #include "strings/StringTable.h"
 #include "strings/ControlRouteTexts.h"
+#include "strings/GraphicTexts.h"
 #include "strings/WindowTexts.h"
 
 #include <map>
@@ -422,6 +423,7 @@ const std::map<int, std::string>& table() {
         addNames(t, msg::kOrdinalSt, {"st", "nd", "rd", "th"});
         addWindowTexts(t);
         addControlRouteTexts(t);
+        addGraphicTexts(t);
         return t;
     }();
     return t;
