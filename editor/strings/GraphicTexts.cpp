@@ -25,6 +25,7 @@ void addGraphicTexts(std::map<int, std::string>& t) {
         {msg::kToolPencilName + 7, "Polygon"},
         {msg::kPenWidthLabel, "Pen width"},
         {msg::kPenWidthValue, "%d dot(s)"},
+        {msg::kFillModeLabel, "Fill mode"},
         {msg::kFillModeOutline, "Outline only"},
         {msg::kFillModeFilled, "Filled with outline"},
         {msg::kFillModeNoOutline, "Filled without outline"},

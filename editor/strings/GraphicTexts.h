@@ -34,6 +34,7 @@ enum : int {
     kImportCut = 35022,
     kExportFailed = 35023,
     kGraphicGone = 35024,
+    kFillModeLabel = 35025,
 };
 }  // namespace msg
 

@@ -412,7 +412,7 @@ TEST(GraphicEditor, DrawsASmallPicture) {
     EXPECT_EQ(d.f.frame().paneText(1), "x=9,y=7");
     // `make screenshot` keeps a picture of the editor with it.
     if (const char* shot = std::getenv("LUMAVOX_GRAPHIC_PNG")) {
-        d.f.frame().resize(1100, 560);
+        d.f.frame().resize(1200, 560);
         d.f.frame().show();
         QApplication::processEvents();
         mouse(g->view(), QEvent::MouseMove, {9, 7}, Qt::NoButton, Qt::NoButton);

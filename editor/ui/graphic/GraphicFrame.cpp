@@ -6,7 +6,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileDialog>
-#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -43,8 +42,11 @@ QIcon toolIcon(int tool) {
     p.setPen(QPen(Qt::black, 2));
     switch (tool) {
         case kToolPencil:
-            p.drawLine(4, 16, 15, 5);
-            p.drawPoint(3, 17);
+            p.setPen(QPen(Qt::black, 1));
+            p.setBrush(QColor(230, 190, 60));
+            p.drawPolygon(QPolygon({{6, 12}, {14, 4}, {17, 7}, {9, 15}}));
+            p.setBrush(Qt::black);
+            p.drawPolygon(QPolygon({{6, 12}, {9, 15}, {3, 18}}));
             break;
         case kToolSelect:
             p.setPen(QPen(Qt::black, 1, Qt::DashLine));
@@ -299,14 +301,15 @@ void CGraphicFrame::buildToolBar() {
         });
     }
     toolBar_->addSeparator();
-    toolBar_->addWidget(new QLabel(qtext(msg::kPenWidthLabel) + ' '));
     penWidth_ = new QComboBox;
+    penWidth_->setToolTip(qtext(msg::kPenWidthLabel));
     for (int w = 0; w <= kMaxPenWidthValue; ++w)
         penWidth_->addItem(qs(textf(msg::kPenWidthValue, {w + 1})));
     toolBar_->addWidget(penWidth_);
     connect(penWidth_, &QComboBox::currentIndexChanged, this,
             [](int i) { graphicTools().penWidth = std::clamp(i, 0, kMaxPenWidthValue); });
     fillMode_ = new QComboBox;
+    fillMode_->setToolTip(qtext(msg::kFillModeLabel));
     for (int id : {msg::kFillModeOutline, msg::kFillModeFilled, msg::kFillModeNoOutline})
         fillMode_->addItem(qtext(id));
     toolBar_->addWidget(fillMode_);
@@ -314,8 +317,8 @@ void CGraphicFrame::buildToolBar() {
             [](int i) { graphicTools().fillMode = std::clamp(i, 0, 2); });
     auto colours = [this](int label, QComboBox*& box, uint32_t GraphicToolState::*field) {
         toolBar_->addSeparator();
-        toolBar_->addWidget(new QLabel(qtext(label) + ' '));
         box = new QComboBox;
+        box->setToolTip(qtext(label));
         const std::vector<uint32_t>& palette = session_->palette();
         for (uint32_t v : palette) {
             static const uint32_t order[] = {kPixelOff, kPixelRed, kPixelGreen, kPixelYellow};
