@@ -2,6 +2,7 @@
 #include "strings/ControlRouteTexts.h"
 #include "strings/ModemTexts.h"
 #include "strings/GprsTexts.h"
+#include "strings/GraphicTexts.h"
 #include "strings/WindowTexts.h"
 
 #include <map>
@@ -426,6 +427,7 @@ const std::map<int, std::string>& table() {
         addControlRouteTexts(t);
         addModemTexts(t);
         addGprsTexts(t);
+        addGraphicTexts(t);
         return t;
     }();
     return t;

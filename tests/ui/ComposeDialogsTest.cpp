@@ -310,6 +310,10 @@ TEST(FileManage, NewGraphicChecksItsSizeAndNameThenLandsAtTheCaret) {
     ASSERT_EQ(item.kind, kGraphicItem);
     EXPECT_EQ(item.params().name.str(), "LOGO");
     EXPECT_EQ(item.params().valueC, 32);
+    // The graphic editor opened on it; "Save and return" comes back to the text.
+    EXPECT_EQ(c.f.frame().modes().mode(), kModeGraphicEditor);
+    c.f.frame().runCommand(cmd::kGraphicSaveReturn);
+    EXPECT_EQ(c.f.frame().modes().mode(), kModeText);
 
     // A second graphic of the same name is refused; cancel leaves one.
     answer<ui::CFileListDlg>([&](ui::CFileListDlg* list) {

@@ -135,6 +135,7 @@ CMainFrame::CMainFrame(EditorContext& context, QWidget* parent)
     installControlCommands(*this);
     installModemCommands(*this);
     installComposeCommands(*this);
+    installGraphicCommands(*this);
 }
 
 CMainFrame::~CMainFrame() {
@@ -425,12 +426,12 @@ QString CMainFrame::paneText(int pane) const {
 
 void CMainFrame::refreshPanes() {
     const int mode = modes_.mode();
-    const StatusPane position = positionPane(mode, std::nullopt);
+    const StatusPane position = positionPane(mode, graphicCursor_);
     positionPane_->setText(qs(position.text));
     positionPane_->setEnabled(position.active);
     std::optional<int> screen;
     if (pointerScreen_ > 0) screen = pointerScreen_;
-    const StatusPane size = sizePane(mode, std::nullopt, screen);
+    const StatusPane size = sizePane(mode, graphicSize_, screen);
     sizePane_->setText(qs(size.text));
     sizePane_->setEnabled(size.active);
     // Lock keys are not visible to a portable program; the panes show what
@@ -442,6 +443,13 @@ void CMainFrame::refreshPanes() {
     const StatusPane typing =
         typingModePane(child != nullptr, child && child->view().editor().overwrite());
     typingPane_->setText(qs(typing.text));
+}
+
+void CMainFrame::setGraphicPanes(std::optional<std::pair<int, int>> cursor,
+                                 std::optional<std::pair<int, int>> size) {
+    graphicCursor_ = cursor;
+    graphicSize_ = size;
+    refreshPanes();
 }
 
 void CMainFrame::onCommand(int command) {
@@ -552,6 +560,8 @@ CChildFrame* CMainFrame::activeChild() const {
         const auto list = mdi_->subWindowList();
         w = list.isEmpty() ? nullptr : list.back();
     }
+    if (w && !qobject_cast<CChildFrame*>(w))
+        return qobject_cast<CChildFrame*>(w->property(kOwnerDocumentProperty).value<QObject*>());
     return qobject_cast<CChildFrame*>(w);
 }
 

@@ -98,6 +98,11 @@ class CMainFrame : public QMainWindow {
 
     // Rebuilds the menus and texts after the language changed.
     void retranslate();
+    // Tells every view what the mode lets it do and rebuilds the menus.
+    void modeChanged();
+    // What the graphic editor shows in the position and size panes.
+    void setGraphicPanes(std::optional<std::pair<int, int>> cursor,
+                         std::optional<std::pair<int, int>> size);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -123,8 +128,6 @@ class CMainFrame : public QMainWindow {
     void showAboutBox();
     void refreshPanes();
     const std::vector<MenuEntry>& currentMenu() const;
-    // Tells every view what the mode lets it do and rebuilds the menus.
-    void modeChanged();
     void endWindowFile();
 
     EditorContext& context_;
@@ -142,6 +145,8 @@ class CMainFrame : public QMainWindow {
     QLabel* numPane_ = nullptr;
     QLabel* typingPane_ = nullptr;
     int pointerScreen_ = 0;
+    std::optional<std::pair<int, int>> graphicCursor_;
+    std::optional<std::pair<int, int>> graphicSize_;
     int untitled_ = 0;
     std::vector<MenuEntry> shownMenu_;
     QPointer<PreviewWindow> preview_;
@@ -155,5 +160,10 @@ class CMainFrame : public QMainWindow {
 void installUpdateCommands(CMainFrame& frame);
 // The modem commands (ui/dialogs/ModemDialogs.cpp).
 void installModemCommands(CMainFrame& frame);
+// The graphic editor and its commands (ui/graphic/GraphicCommands.cpp).
+void installGraphicCommands(CMainFrame& frame);
+// A window of the work area (the graphic editor) stands for the document
+// window named by this property when it is the active one.
+inline constexpr const char* kOwnerDocumentProperty = "lumavoxOwnerDocument";
 
 }  // namespace lumavox::ui
