@@ -43,8 +43,9 @@ run: build
 	    bash tools/demo.sh $(BUILD)/bin; \
 	fi
 
-# Pictures of the editor's window with the demonstration document and of the
-# operation dialog after a send to the virtual sign (no display needed).
+# Pictures of the editor's window with the demonstration document, of the
+# operation dialog after a send to the virtual sign, and of the virtual sign's
+# window showing what it received (no display needed).
 screenshot: build
 	@mkdir -p $(BUILD)/demo
 	$(BUILD)/bin/lumavox-cli demo $(BUILD)/demo/welcome.glm
@@ -54,6 +55,8 @@ screenshot: build
 	  $(BUILD)/bin/lumavox_ui_tests --gtest_filter='UpdateDialogSign.SendAll*'
 	LUMAVOX_PREVIEW_PNG=$(CURDIR)/docs/preview.png QT_QPA_PLATFORM=offscreen \
 	  LUMAVOX_HOME=$(CURDIR)/$(BUILD)/bin $(BUILD)/bin/lumavox_ui_tests --gtest_filter='PreviewWindow.*'
+	QT_QPA_PLATFORM=offscreen LUMAVOX_HOME=$(CURDIR)/$(BUILD)/bin \
+	  bash tools/signsim/show-screenshot.sh $(BUILD)/bin $(BUILD)/demo/welcome.glm docs/signsim-show.png
 
 # Installs the programs, their files and the desktop integration under PREFIX
 # (DESTDIR is honoured for packaging), then refreshes the desktop's document
