@@ -44,8 +44,9 @@ run: build
 	fi
 
 # Pictures of the editor's window with the demonstration document, of the
-# operation dialog after a send to the virtual sign, of the preview and of the
-# graphic editor (no display needed).
+# operation dialog after a send to the virtual sign, of the preview, of the
+# graphic editor and of the virtual sign's window showing what it received (no
+# display needed).
 screenshot: build
 	@mkdir -p $(BUILD)/demo
 	$(BUILD)/bin/lumavox-cli demo $(BUILD)/demo/welcome.glm
@@ -61,6 +62,8 @@ screenshot: build
 	LUMAVOX_GRAPHIC_PNG=$(CURDIR)/docs/graphic-editor.png QT_QPA_PLATFORM=offscreen \
 	  LUMAVOX_HOME=$(CURDIR)/$(BUILD)/bin $(BUILD)/bin/lumavox_ui_tests \
 	  --gtest_filter='GraphicEditor.DrawsASmallPicture'
+	QT_QPA_PLATFORM=offscreen LUMAVOX_HOME=$(CURDIR)/$(BUILD)/bin \
+	  bash tools/signsim/show-screenshot.sh $(BUILD)/bin $(BUILD)/demo/welcome.glm docs/signsim-show.png
 
 # Installs the programs, their files and the desktop integration under PREFIX
 # (DESTDIR is honoured for packaging), then refreshes the desktop's document

@@ -43,4 +43,96 @@ std::vector<uint8_t> encodeGraphicBmp(const GraphicFile& g) {
     return out;
 }
 
+namespace {
+
+// Red and green at half strength or more light their LEDs; blue has none.
+uint32_t signPixel(uint8_t r, uint8_t g) {
+    const bool red = r >= 128, green = g >= 128;
+    return red && green ? kPixelYellow : red ? kPixelRed : green ? kPixelGreen : kPixelOff;
+}
+
+}  // namespace
+
+bool decodeGraphicBmp(std::span<const uint8_t> bytes, GraphicFile& graphic, std::string& error) {
+    ByteReader r(bytes);
+    if (r.u8() != 'B' || r.u8() != 'M') {
+        error = "not a BMP picture";
+        return false;
+    }
+    r.skip(8);
+    const uint32_t dataOffset = r.u32();
+    const uint32_t headerSize = r.u32();
+    if (!r.ok() || headerSize < 40 || headerSize > bytes.size()) {
+        error = "BMP header cut short or of an unknown kind";
+        return false;
+    }
+    const int32_t width = r.i32();
+    const int32_t rawHeight = r.i32();
+    const uint16_t planes = r.u16();
+    const uint16_t bits = r.u16();
+    const uint32_t compression = r.u32();
+    r.skip(12);
+    uint32_t paletteCount = r.u32();
+    if (!r.ok()) {
+        error = "BMP header cut short";
+        return false;
+    }
+    const bool topDown = rawHeight < 0;
+    const int64_t height = topDown ? -int64_t{rawHeight} : rawHeight;
+    if (width < 1 || width > kMaxBmpSide || height < 1 || height > kMaxBmpSide || planes != 1) {
+        error = "BMP size " + std::to_string(width) + "x" + std::to_string(height) +
+                " is not 1 to " + std::to_string(kMaxBmpSide) + " dots a side";
+        return false;
+    }
+    const bool paletted = bits == 1 || bits == 4 || bits == 8;
+    // Bit fields (3) are allowed for 32 bits as long as the layout is the usual one.
+    if (!(paletted || bits == 24 || bits == 32) ||
+        !(compression == 0 || (compression == 3 && bits == 32))) {
+        error = "BMP with " + std::to_string(bits) + " bits a pixel and compression " +
+                std::to_string(compression) + " is not supported";
+        return false;
+    }
+    std::vector<uint32_t> palette;
+    if (paletted) {
+        if (paletteCount == 0 || paletteCount > (1u << bits)) paletteCount = 1u << bits;
+        const size_t at = 14 + size_t{headerSize};
+        if (at + size_t{paletteCount} * 4 > bytes.size()) {
+            error = "BMP palette cut short";
+            return false;
+        }
+        for (uint32_t i = 0; i < paletteCount; ++i) {
+            const uint8_t* e = bytes.data() + at + i * 4;  // blue, green, red, unused
+            palette.push_back(signPixel(e[2], e[1]));
+        }
+    }
+    const size_t row = (static_cast<size_t>(width) * bits + 31) / 32 * 4;
+    if (dataOffset > bytes.size() ||
+        (bytes.size() - dataOffset) / row < static_cast<size_t>(height)) {
+        error = "BMP pixels cut short";
+        return false;
+    }
+    GraphicFile g = graphic;
+    g.width = static_cast<uint16_t>(width);
+    g.height = static_cast<uint16_t>(height);
+    g.pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), kPixelOff);
+    for (int64_t y = 0; y < height; ++y) {
+        const uint8_t* line =
+            bytes.data() + dataOffset + row * static_cast<size_t>(topDown ? y : height - 1 - y);
+        for (int32_t x = 0; x < width; ++x) {
+            uint32_t c = kPixelOff;
+            if (bits >= 24) {
+                const uint8_t* p = line + static_cast<size_t>(x) * (bits / 8);
+                c = signPixel(p[2], p[1]);
+            } else {
+                const size_t bit = static_cast<size_t>(x) * bits;
+                const unsigned index = (line[bit / 8] >> (8 - bits - bit % 8)) & ((1u << bits) - 1);
+                c = index < palette.size() ? palette[index] : kPixelOff;
+            }
+            g.pixel(x, static_cast<int>(y)) = c;
+        }
+    }
+    graphic = std::move(g);
+    return true;
+}
+
 }  // namespace lumavox

@@ -2,27 +2,32 @@
 // `signsim --gif-dir` come out as the same frames `lumavox-cli preview` plays,
 // and the picture follows the display switches, clearing and the schedule.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <map>
+#include <tuple>
 
-#include "GifReader.h"
 #include "SignShow.h"
+#include "SignShowSupport.h"
 #include "app/Demo.h"
 #include "content/Document.h"
 #include "content/Schedule.h"
 #include "content/TextBody.h"
+#include "render/SignStills.h"
 #include "render/preview/GifAnimation.h"
-#include "support/TestSupport.h"
 
 namespace lumavox {
 namespace {
 
+using test::darkSign;
+using test::expectSameFrames;
 using test::GifMovie;
+using test::preview;
+using test::readMovie;
+using test::runCli;
+using test::signCommand;
+using test::SignProcess;
 using test::TempDir;
 
 // A Monday inside the demonstration schedule's task (Monday to Friday,
@@ -30,132 +35,40 @@ using test::TempDir;
 constexpr const char* kMonday = "2026-03-02 09:00:00";
 constexpr const char* kSunday = "2026-03-01 09:00:00";
 
-int run(const TempDir& dir, const std::string& args, std::string* out = nullptr) {
-    const auto outPath = dir / "cli.out";
-    const std::string cmd =
-        std::string(LUMAVOX_CLI_PATH) + " " + args + " >" + outPath.string() + " 2>&1";
-    const int status = std::system(cmd.c_str());
-    if (out) {
-        std::stringstream s;
-        s << std::ifstream(outPath).rdbuf();
-        *out = s.str();
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// signsim as a child process on a free TCP port, writing GIFs into dir/gif.
-class SignProcess {
-  public:
-    SignProcess(const TempDir& dir, std::vector<std::string> extra) : gifDir_(dir / "gif") {
-        std::filesystem::create_directories(gifDir_);
-        std::vector<std::string> args{
-            LUMAVOX_SIGNSIM_PATH,       "--tcp", "0", "--gif-dir", gifDir_, "--log",
-            (dir / "sign.log").string()};
-        args.insert(args.end(), extra.begin(), extra.end());
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(fds[1], 1);
-            close(fds[0]);
-            close(fds[1]);
-            std::vector<char*> argv;
-            for (auto& a : args)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        close(fds[1]);
-        std::string line;
-        char c = 0;
-        while (read(fds[0], &c, 1) == 1 && c != '\n')
-            line += c;
-        close(fds[0]);
-        const auto colon = line.rfind(':');
-        if (line.rfind("LISTEN tcp", 0) == 0 && colon != std::string::npos)
-            link_ = "--link tcp:127.0.0.1:" + line.substr(colon + 1) + " --address 1";
-    }
-    ~SignProcess() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    const std::string& link() const { return link_; }
-    std::filesystem::path gif() const { return gifDir_ / "sign-1.gif"; }
-
-  private:
-    std::filesystem::path gifDir_;
-    pid_t pid_ = -1;
-    std::string link_;
-};
-
-// Runs a sign command; the read that follows it is answered only after the
-// sign has dealt with everything before it, GIF included.
-void signCommand(const TempDir& dir, const SignProcess& sign, const std::string& command) {
-    std::string out;
-    ASSERT_EQ(run(dir, command + " " + sign.link() + " --yes", &out), 0) << command << "\n" << out;
-    ASSERT_EQ(run(dir, "read-default " + sign.link(), &out), 0) << out;
-}
-
-GifMovie readMovie(const std::filesystem::path& path) {
-    GifMovie movie;
-    std::string error;
-    EXPECT_TRUE(test::readGif(path, movie, error)) << path << ": " << error;
-    return movie;
-}
-
-GifMovie preview(const TempDir& dir, const std::string& doc, const std::string& clock,
-                 const std::string& extra = "") {
-    const auto gif = dir / "preview.gif";
-    std::string out;
-    EXPECT_EQ(run(dir,
-                  "preview " + doc + " --seconds 30 --seed 1 --clock \"" + clock + "\" --gif " +
-                      gif.string() + " " + extra,
-                  &out),
-              0)
-        << out;
-    return readMovie(gif);
-}
-
-void expectSameFrames(const GifMovie& sign, const GifMovie& promised) {
-    ASSERT_EQ(sign.width, promised.width);
-    ASSERT_EQ(sign.height, promised.height);
-    EXPECT_EQ(sign.frames.size(), promised.frames.size());
-    for (size_t i = 0; i < std::min(sign.frames.size(), promised.frames.size()); ++i) {
-        ASSERT_TRUE(sign.frames[i].picture == promised.frames[i].picture) << "frame " << i;
-        ASSERT_EQ(sign.frames[i].delayCs, promised.frames[i].delayCs) << "frame " << i;
-    }
-}
-
 // The wire form does not carry everything the document holds (the first
 // screen's move-out, graphic item sizes, window layouts), so what the sign
 // promises is the preview of "Main" as it reads back from the sign.
 GifMovie readBackPreview(const TempDir& dir, const SignProcess& sign, const std::string& doc,
-                         const std::string& clock) {
+                         const std::string& clock, bool withGraphic = true) {
     const std::string readBack = (dir / "readback.glm").string();
     std::filesystem::copy_file(doc, readBack, std::filesystem::copy_options::overwrite_existing);
     signCommand(dir, sign, "read-text " + readBack + " Main");
-    signCommand(dir, sign, "read-graphic " + readBack + " ARROW");
+    if (withGraphic) signCommand(dir, sign, "read-graphic " + readBack + " ARROW");
     return preview(dir, readBack, clock, "--file Main");
 }
 
-// 30 s of a dark 160 x 16 sign.
-GifMovie darkSign() {
-    GifAnimation gif(160, 16, 4);
-    std::vector<uint8_t> bytes;
-    std::string error;
-    EXPECT_TRUE(gif.finish(30000, bytes, error)) << error;
-    GifMovie movie;
-    EXPECT_TRUE(test::readGif(bytes, movie, error)) << error;
-    return movie;
+// The colours of the frames' pixels, with how many of each: the lit ones
+// (dark dots and the grid between the dots left out) or all of them.
+std::map<std::tuple<int, int, int>, size_t> colourCount(const GifMovie& movie, bool litOnly) {
+    std::map<std::tuple<int, int, int>, size_t> seen;
+    for (const auto& f : movie.frames)
+        for (int y = 0; y < f.picture.height(); ++y)
+            for (int x = 0; x < f.picture.width(); ++x) {
+                const Rgb c = f.picture.at(x, y);
+                if (!litOnly || !(c == colours::kBlack || c == kGridColour))
+                    ++seen[{c.r, c.g, c.b}];
+            }
+    return seen;
+}
+
+std::map<std::tuple<int, int, int>, size_t> litColours(const GifMovie& movie) {
+    return colourCount(movie, true);
 }
 
 TEST(SignShow, TheSignPlaysWhatThePreviewPromisedAndFollowsTheDisplaySwitches) {
     TempDir dir;
     const std::string doc = (dir / "demo.glm").string();
-    ASSERT_EQ(run(dir, "demo " + doc), 0);
+    ASSERT_EQ(runCli(dir, "demo " + doc), 0);
     SignProcess sign(dir, {"--clock", kMonday});
     ASSERT_FALSE(sign.link().empty());
     signCommand(dir, sign, "send-all " + doc);
@@ -251,6 +164,125 @@ TEST(SignShow, ATaskIsInForceOnItsDaysAndTimesOnly) {
     EXPECT_TRUE(sim::taskInForce(t, friday));
     t.flags &= ~kTaskEnabledBit;
     EXPECT_FALSE(sim::taskInForce(t, friday));
+}
+
+TEST(SignShow, ASmallSingleColourSignPlaysAtItsSizeAndTestsItsDots) {
+    TempDir dir;
+    WorkArea work;
+    work.signWidth = 96;
+    work.colourType = 1;
+    TextFile main = test::makeTextFile("Main");
+    test::appendText(main, "SMALL SIGN", test::charAttrs(1, 1));
+    test::appendEnd(main);
+    work.textFiles.push_back(main);
+    const std::string doc = (dir / "small.glm").string();
+    std::string error;
+    ASSERT_TRUE(saveDocument(doc, work, SignMode::KV2, FixedClock(test::fixedTime()), error))
+        << error;
+    SignProcess sign(dir, {"--clock", kMonday, "--size", "96x16", "--single-colour"});
+    ASSERT_FALSE(sign.link().empty());
+    signCommand(dir, sign, "send-all " + doc);
+    const GifMovie shown = readMovie(sign.gif());
+    EXPECT_EQ(shown.width, 96 * 4);
+    EXPECT_EQ(shown.height, 16 * 4);
+    expectSameFrames(shown, readBackPreview(dir, sign, doc, kMonday, false));
+    const auto lit = litColours(shown);
+    ASSERT_EQ(lit.size(), 1u);
+    EXPECT_EQ(lit.begin()->first, std::make_tuple(255, 0, 0));
+}
+
+TEST(SignShow, TheTestPatternLightsEveryDotInEachColourOfTheSign) {
+    for (const bool single : {true, false}) {
+        sim::ShowSettings settings;
+        settings.width = 96;
+        settings.singleColour = single;
+        sim::SignState state;
+        state.testActive = true;
+        std::vector<std::string> problems;
+        const sim::SignScene scene =
+            sim::makeScene(state, settings, nullptr, test::fixedTime(), problems);
+        std::vector<uint8_t> bytes;
+        std::string error;
+        ASSERT_TRUE(sim::renderSceneGif(scene, settings, bytes, error)) << error;
+        GifMovie testing;
+        ASSERT_TRUE(test::readGif(bytes, testing, error)) << error;
+        EXPECT_EQ(testing.width, 96 * 4);
+        EXPECT_EQ(litColours(testing).size(), single ? 1u : 3u);
+        testing.frames.resize(1);
+        const auto firstFrame = colourCount(testing, false);
+        EXPECT_EQ(firstFrame.count({0, 0, 0}), 0u);  // no dark dot
+        EXPECT_EQ(firstFrame.count({255, 0, 0}), 1u);
+    }
+}
+
+TEST(SignShow, ARefusedStoredBodyIsReportedWhileTheRestOfTheStorePlays) {
+    TempDir dir;
+    WorkArea work = makeDemoWorkArea(FixedClock(test::fixedTime()));
+    TextFile other = test::makeTextFile("Other");
+    test::appendText(other, "OTHER FILE", test::charAttrs(1, 2));
+    test::appendEnd(other);
+    work.textFiles.push_back(other);
+    work.tasks.clear();
+    const std::string doc = (dir / "two.glm").string();
+    std::string error;
+    ASSERT_TRUE(saveDocument(doc, work, SignMode::KV2, FixedClock(test::fixedTime()), error))
+        << error;
+    const std::string store = (dir / "store").string();
+    GifMovie promised;
+    {
+        SignProcess sign(dir, {"--clock", kSunday, "--store", store});
+        signCommand(dir, sign, "send-all " + doc);
+        signCommand(dir, sign, "set-default Main");
+        promised = readBackPreview(dir, sign, doc, kSunday);
+    }
+    // Damage the check word of the stored body of "Other", and let the
+    // default file be the one that is gone.
+    bool damaged = false;
+    for (const auto& e : std::filesystem::directory_iterator(dir / "store" / "sign1" / "text")) {
+        std::string body = test::slurp(e.path());
+        if (body.size() < 9 || body.compare(1, 5, "Other") != 0) continue;
+        body.back() = static_cast<char>(body.back() ^ 0x5A);
+        std::ofstream(e.path(), std::ios::binary | std::ios::trunc) << body;
+        damaged = true;
+    }
+    ASSERT_TRUE(damaged);
+    // The sign shows what its store holds before it listens.
+    SignProcess sign(dir, {"--clock", kSunday, "--store", store});
+    ASSERT_FALSE(sign.link().empty());
+    expectSameFrames(readMovie(sign.gif()), promised);
+    EXPECT_EQ(sign.stop(), 0);
+    const std::string said = "sign 1: shows nothing of text file 'Other'";
+    EXPECT_NE(test::slurp(dir / "sign.err").find(said), std::string::npos)
+        << test::slurp(dir / "sign.err");
+    EXPECT_NE(test::slurp(dir / "sign.log").find(said), std::string::npos);
+}
+
+TEST(SignShow, TheSignsClockStandsAtTheTimeSetOrRunsOnFromIt) {
+    sim::SignState state;
+    state.clock = {30, 15, 10, 2, 3, 26};  // 2026-03-02 10:15:30, a Monday
+    CalendarTime fixed = test::fixedTime();
+    sim::SignClock standing(fixed);
+    EXPECT_EQ(standing.now(state, 5000).year, fixed.year);  // not set yet
+    state.clockSet = true;
+    CalendarTime t = standing.now(state, 5000);
+    EXPECT_EQ(std::make_tuple(t.year, t.month, t.day, t.hour, t.minute, t.second, t.weekday),
+              std::make_tuple(2026, 3, 2, 10, 15, 30, 1));
+    EXPECT_EQ(standing.now(state, 65000).minute, 15);
+
+    sim::SignClock running(std::nullopt);
+    EXPECT_EQ(running.now(state, 1000).second, 30);
+    t = running.now(state, 1000 + 90 * 1000);
+    EXPECT_EQ(std::make_tuple(t.minute, t.second), std::make_tuple(17, 0));
+
+    // The other family: date "MMDDYYYYW", time "HHMMSS".
+    sim::NvsSignState nvs;
+    nvs.date =
+        "03012026"
+        "0";
+    nvs.time = "235959";
+    t = standing.now(nvs, 0);
+    EXPECT_EQ(std::make_tuple(t.year, t.month, t.day, t.hour, t.weekday),
+              std::make_tuple(2026, 3, 1, 23, 0));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -22,10 +23,13 @@ namespace lumavox::sim {
 
 namespace {
 
-volatile sig_atomic_t g_stop = 0;
+// Set by SIGINT and SIGTERM, or by stopLine from another thread (a lock-free
+// atomic is safe in a signal handler).
+std::atomic<bool> g_stop{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 void onSignal(int) {
-    g_stop = 1;
+    g_stop = true;
 }
 
 uint64_t nowMs() {
@@ -179,6 +183,10 @@ int runPty(SignProtocol& engine) {
 }
 
 }  // namespace
+
+void stopLine() {
+    g_stop = true;
+}
 
 int runLine(const SimOptions& options, SignProtocol& engine) {
     struct sigaction sa {};

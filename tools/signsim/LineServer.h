@@ -14,4 +14,7 @@ namespace lumavox::sim {
 // not be set up (the reason on standard error).
 int runLine(const SimOptions& options, SignProtocol& engine);
 
+// Ends runLine as SIGTERM does; safe from any thread.
+void stopLine();
+
 }  // namespace lumavox::sim

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "NvsTags.h"
+#include "SignShow.h"
 
 namespace lumavox::sim {
 
@@ -174,6 +175,9 @@ static void resolveTargets(const std::string& text, const std::vector<NvsSignSta
 
 void NvsEngine::endConversation(uint64_t nowMs) {
     stage_ = Stage::Idle;
+    for (size_t i = 0; i < changed_.size() && i < signs_.size(); ++i)
+        if (changed_[i] && display_) display_->update(signs_[i], nowMs);
+    changed_.assign(signs_.size(), false);
     if (!replyDue_) {
         note(nowMs, "end of conversation (no reply)");
         return;
@@ -280,7 +284,9 @@ void NvsEngine::finishCommand(uint64_t nowMs) {
         error("bad checksum");
         return;
     }
+    changed_.resize(signs_.size(), false);
     for (uint8_t i : targets_) {
+        changed_[i] = true;
         std::string e = apply(signs_[i], command_, nowMs);
         if (!e.empty()) {
             note(nowMs, "sign " + std::to_string(signs_[i].address) + ": " + e);

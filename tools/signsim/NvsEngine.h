@@ -46,6 +46,8 @@ struct NvsSignState {
     size_t memoryUsed() const;
 };
 
+class SignDisplay;
+
 class NvsEngine final : public SignProtocol {
   public:
     // Memory of each sign, for "not enough memory".
@@ -63,6 +65,8 @@ class NvsEngine final : public SignProtocol {
     bool wantsClose() const override { return false; }
 
     const std::vector<NvsSignState>& signs() const { return signs_; }
+    // Shown anew after every conversation that changed a sign.
+    void setDisplay(SignDisplay* display) { display_ = display; }
 
   private:
     enum class Stage { Idle, Addresses, Between, Command, Checksum };
@@ -85,6 +89,8 @@ class NvsEngine final : public SignProtocol {
     std::string checksum_;
     bool overflow_ = false;
     std::vector<uint8_t> targets_;  // indexes into signs_ of the addressed signs
+    std::vector<bool> changed_;     // by index into signs_: changed in this conversation
+    SignDisplay* display_ = nullptr;
     bool replyDue_ = false;
     std::string firstError_;
     uint64_t now_ = 0;

@@ -7,10 +7,13 @@ namespace lumavox::sim {
 
 namespace {
 
-// Fonts of low signs and of tall ones: the sign accepts either set.
-constexpr std::array<std::string_view, 17> kFonts{"SS5",  "SS7",  "SF7",  "SF10", "SS16", "SF16",
-                                                  "SS15", "SF15", "TM16", "AR16", "SMA",  "SS24",
-                                                  "SF24", "TM12", "AR12", "TM24", "AR24"};
+// Fonts of low signs and of tall ones, by number. A body may name a font of
+// either table.
+constexpr std::array<std::string_view, 9> kLowFonts{"SS5",  "SS7",  "SF7",  "SF10", "SS16",
+                                                    "SF16", "TM16", "AR16", "SMA"};
+constexpr std::array<std::string_view, 15> kTallFonts{"SS5",  "SS7",  "SF7",  "SF10", "SS15",
+                                                      "SF15", "TM16", "AR16", "SMA",  "SS24",
+                                                      "SF24", "TM12", "AR12", "TM24", "AR24"};
 
 constexpr std::array<std::string_view, 26> kColours{
     "ACL",  "WHT",  "RED",  "GRN",  "BLU",  "YEL",  "CYN",  "PUR",  "RB1",
@@ -24,8 +27,14 @@ constexpr std::array<std::string_view, 44> kMoves{
     "SHU4", "JMP",  "SNO",  "RAN",  "SHO",  "EXP",  "FLS",  "TWK",  "PAC",  "SCL",  "SCU"};
 
 template <size_t N>
+int indexOf(const std::array<std::string_view, N>& table, std::string_view tag) {
+    auto it = std::find(table.begin(), table.end(), tag);
+    return it == table.end() ? -1 : static_cast<int>(it - table.begin());
+}
+
+template <size_t N>
 bool known(const std::array<std::string_view, N>& table, std::string_view tag) {
-    return std::find(table.begin(), table.end(), tag) != table.end();
+    return indexOf(table, tag) >= 0;
 }
 
 bool sixHexDigits(std::string_view s) {
@@ -43,6 +52,18 @@ bool rgbTag(std::string_view tag) {
 
 }  // namespace
 
+int nvsTagIndex(NvsTag kind, std::string_view tag, bool tallSign) {
+    switch (kind) {
+        case NvsTag::Font:
+            return tallSign ? indexOf(kTallFonts, tag) : indexOf(kLowFonts, tag);
+        case NvsTag::Colour:
+            return indexOf(kColours, tag);
+        case NvsTag::Move:
+            return indexOf(kMoves, tag);
+    }
+    return -1;
+}
+
 std::string checkBodyTags(std::string_view items) {
     for (size_t i = 0; i < items.size(); ++i) {
         if (items[i] != '^') continue;
@@ -55,7 +76,7 @@ std::string checkBodyTags(std::string_view items) {
         const size_t close = items.find('$', i + 2);
         if (close == std::string_view::npos) return "unterminated tag after " + where;
         std::string_view tag = items.substr(i + 2, close - i - 2);
-        bool good = code == 'F'   ? known(kFonts, tag)
+        bool good = code == 'F'   ? known(kLowFonts, tag) || known(kTallFonts, tag)
                     : code == 'E' ? known(kMoves, tag)
                                   : known(kColours, tag) || rgbTag(tag);
         if (!good) return "unknown tag '" + std::string(tag) + "' after " + where;

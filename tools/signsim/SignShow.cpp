@@ -1,8 +1,11 @@
 #include "SignShow.h"
 
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 
+#include "NvsContent.h"
+#include "content/GraphicBmp.h"
 #include "content/GraphicBody.h"
 #include "content/Schedule.h"
 #include "content/TextBody.h"
@@ -45,14 +48,14 @@ void drawTestPattern(GifAnimation& gif, const ShowSettings& s) {
 // The running files one after another until the time is up. A single file
 // plays on in one go, as the preview plays it.
 void playFiles(const WorkArea& work, const FontSet& fonts, const std::vector<std::string>& files,
-               const ShowSettings& s, const CalendarTime& now, GifAnimation& gif) {
+               const ShowSettings& s, SignMode mode, const CalendarTime& now, GifAnimation& gif) {
     PreviewFlags flags;
     GifHost host(flags, s.durationMs, gif);
     SeededRandom random(s.seed);
     PlayerSettings settings;
-    settings.mode = s.mode;
+    settings.mode = mode;
     settings.defaultFont = defaultFontIndex(fonts, s.defaultFontName);
-    settings.defaultColour = defaultColour(s.mode);
+    settings.defaultColour = defaultColour(mode);
     settings.now = now;
     settings.passes = files.size() == 1 ? 0 : 1;
     while (!flags.stop) {
@@ -117,6 +120,12 @@ bool taskInForce(const ScheduleTask& t, const CalendarTime& now) {
 
 std::vector<std::string> filesToRun(const WorkArea& work, const SignState& state,
                                     const CalendarTime& now) {
+    return filesToRun(work, nameText(state.defaultFile), {}, now);
+}
+
+std::vector<std::string> filesToRun(const WorkArea& work, const std::string& defaultFile,
+                                    const std::vector<std::string>& runSequence,
+                                    const CalendarTime& now) {
     auto runnable = [&](const std::string& name) {
         const TextFile* f = name.empty() ? nullptr : work.findFile(name);
         return f && f->kind == kTextFile;
@@ -129,41 +138,150 @@ std::vector<std::string> filesToRun(const WorkArea& work, const SignState& state
             (!chosen || rank(t) > rank(*chosen)))
             chosen = &t;
     if (chosen) return {chosen->fileName.str()};
-    if (runnable(nameText(state.defaultFile))) return {nameText(state.defaultFile)};
+    if (runnable(defaultFile)) return {defaultFile};
     std::vector<std::string> all;
+    if (!runSequence.empty()) {
+        auto lower = [](std::string t) {
+            for (char& c : t)
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            return t;
+        };
+        for (const auto& wanted : runSequence)
+            for (const auto& f : work.textFiles)
+                if (f.kind == kTextFile && lower(f.name.str()) == lower(wanted))
+                    all.push_back(f.name.str());
+        if (!all.empty()) return all;
+    }
     for (const auto& f : work.textFiles)
         if (f.kind == kTextFile) all.push_back(f.name.str());
     return all;
 }
 
-bool renderSignGif(const SignState& state, const ShowSettings& s, const CalendarTime& now,
-                   std::vector<uint8_t>& bytes, std::vector<std::string>& problems,
-                   std::string& error) {
-    GifAnimation gif(s.width, s.height, s.dot);
-    if (!state.displayOn) {
-        // Dark: the first frame is black until a picture comes.
-    } else if (state.testActive) {
-        drawTestPattern(gif, s);
-    } else {
-        FontSet fonts;
-        if (!loadSignFonts(s.fontDir, s.height, fonts, error, nullptr)) return false;
-        const WorkArea work = decodeSignContent(
-            state, s, readBackDecodeOptions(fonts, s.defaultFontName), now, problems);
-        const auto files = filesToRun(work, state, now);
-        if (!files.empty()) playFiles(work, fonts, files, s, now, gif);
+std::vector<std::string> SignScene::filesAt(const CalendarTime& at) const {
+    return filesToRun(work, defaultFile, runSequence, at);
+}
+
+WorkArea decodeNvsContent(const NvsSignState& sign, const ShowSettings& s, uint8_t defaultFont,
+                          const CalendarTime& now, std::vector<std::string>& problems) {
+    WorkArea work;
+    work.signWidth = s.width;
+    work.signHeight = s.height;
+    work.colourType = s.singleColour ? 1 : 0;
+    for (const auto& [name, f] : sign.files) {
+        if (f.text || !f.written) continue;
+        const std::string ext = name.size() > 4 ? name.substr(name.size() - 4) : "";
+        if (ext != ".bmp") {
+            problems.push_back("disk file '" + name + "': only BMP pictures are shown");
+            continue;
+        }
+        GraphicFile g;
+        g.name = nvsGraphicName(name);
+        g.stamp = TimeStamp::from(now);
+        std::string why;
+        if (decodeGraphicBmp(f.decoded, g, why))
+            work.graphics.push_back(std::move(g));
+        else
+            problems.push_back("disk file '" + name + "': " + why);
     }
+    NvsDecodeContext context;
+    context.signWidth = s.width;
+    context.signHeight = s.height;
+    context.singleColour = s.singleColour;
+    context.defaultFont = defaultFont;
+    context.graphics = &work.graphics;
+    context.stamp = TimeStamp::from(now);
+    std::set<std::string> used;
+    for (const auto& [name, f] : sign.files)
+        if (f.text && f.written)
+            used.insert(std::string(Name9(f.body.substr(1, f.body.find('$', 1) - 1)).str()));
+    for (const auto& [name, f] : sign.files) {
+        if (!f.text || !f.written) continue;
+        NvsDecodedText d;
+        std::string why;
+        if (!decodeNvsTextBody(f.body, context, used, d, why)) {
+            problems.push_back("text file '" + name + "': " + why);
+            continue;
+        }
+        work.textFiles.push_back(std::move(d.file));
+        for (auto& w : d.windowFiles)
+            work.textFiles.push_back(std::move(w));
+    }
+    return work;
+}
+
+SignScene makeScene(const SignState& state, const ShowSettings& s,
+                    std::shared_ptr<const FontSet> fonts, const CalendarTime& now,
+                    std::vector<std::string>& problems) {
+    SignScene scene;
+    scene.address = state.address;
+    scene.mode = s.mode;
+    scene.now = now;
+    scene.work.signWidth = s.width;
+    scene.work.signHeight = s.height;
+    scene.work.colourType = s.singleColour ? 1 : 0;
+    scene.fonts = fonts;
+    if (fonts) scene.defaultFont = defaultFontIndex(*fonts, s.defaultFontName);
+    if (!state.displayOn) return scene;
+    if (state.testActive) {
+        scene.show = SignScene::Show::TestPattern;
+        return scene;
+    }
+    scene.show = SignScene::Show::Files;
+    const TextDecodeOptions decode =
+        fonts ? readBackDecodeOptions(*fonts, s.defaultFontName) : TextDecodeOptions{};
+    scene.work = decodeSignContent(state, s, decode, now, problems);
+    scene.defaultFile = nameText(state.defaultFile);
+    return scene;
+}
+
+SignScene makeScene(const NvsSignState& sign, const ShowSettings& s,
+                    std::shared_ptr<const FontSet> fonts, const CalendarTime& now,
+                    std::vector<std::string>& problems) {
+    SignScene scene;
+    scene.address = sign.address;
+    scene.mode = SignMode::NVS;
+    scene.now = now;
+    scene.work.signWidth = s.width;
+    scene.work.signHeight = s.height;
+    scene.work.colourType = s.singleColour ? 1 : 0;
+    scene.fonts = fonts;
+    if (fonts) scene.defaultFont = defaultFontIndex(*fonts, s.defaultFontName);
+    if (!sign.powerOn) return scene;
+    scene.show = SignScene::Show::Files;
+    scene.work = decodeNvsContent(sign, s, static_cast<uint8_t>(scene.defaultFont), now, problems);
+    scene.runSequence = sign.runSequence;
+    return scene;
+}
+
+bool renderSceneGif(const SignScene& scene, const ShowSettings& s, std::vector<uint8_t>& bytes,
+                    std::string& error) {
+    GifAnimation gif(s.width, s.height, s.dot);
+    if (scene.show == SignScene::Show::TestPattern) {
+        drawTestPattern(gif, s);
+    } else if (scene.show == SignScene::Show::Files && scene.fonts) {
+        const auto files = scene.filesAt(scene.now);
+        if (!files.empty())
+            playFiles(scene.work, *scene.fonts, files, s, scene.mode, scene.now, gif);
+    }
+    // Dark: the first frame is black until a picture comes.
     return gif.finish(s.durationMs, bytes, error);
 }
 
-CalendarTime SignClock::now(const SignState& state, uint64_t nowMs) {
-    if (!state.clockSet) {
-        if (fixed_) return *fixed_;
-        return SystemClock::instance().localNow();
+bool renderSignGif(const SignState& state, const ShowSettings& s, const CalendarTime& now,
+                   std::vector<uint8_t>& bytes, std::vector<std::string>& problems,
+                   std::string& error) {
+    std::shared_ptr<FontSet> fonts;
+    if (state.displayOn && !state.testActive) {
+        fonts = std::make_shared<FontSet>();
+        if (!loadSignFonts(s.fontDir, s.height, *fonts, error, nullptr)) return false;
     }
-    // The clock runs on from the moment the time was set (the moment this
-    // sign was first seen holding it, after a restart).
-    auto& seen = setAt_[state.address];
-    if (seen.first != state.clock || seen.second == 0) seen = {state.clock, nowMs + 1};
+    return renderSceneGif(makeScene(state, s, fonts, now, problems), s, bytes, error);
+}
+
+namespace {
+
+std::optional<CalendarTime> kvSetTime(const SignState& state) {
+    if (!state.clockSet) return std::nullopt;
     CalendarTime set;
     const auto& c = state.clock;
     set.second = c[0];
@@ -172,12 +290,62 @@ CalendarTime SignClock::now(const SignState& state, uint64_t nowMs) {
     set.day = c[3];
     set.month = c[4];
     set.year = 2000 + c[5];
-    const chr::year_month_day ymd(chr::year(set.year), chr::month(static_cast<unsigned>(set.month)),
-                                  chr::day(static_cast<unsigned>(set.day)));
-    if (!ymd.ok() || set.hour > 23 || set.minute > 59 || set.second > 59)
-        return fixed_ ? *fixed_ : SystemClock::instance().localNow();
+    return set;
+}
+
+int digits(const std::string& s, size_t at, size_t n) {
+    int v = 0;
+    for (size_t i = at; i < at + n && i < s.size(); ++i)
+        v = v * 10 + (s[i] - '0');
+    return v;
+}
+
+}  // namespace
+
+CalendarTime SignClock::now(const SignState& state, uint64_t nowMs) {
+    const auto& c = state.clock;
+    return from(state.address, std::string(c.begin(), c.end()), kvSetTime(state), nowMs);
+}
+
+CalendarTime SignClock::now(const NvsSignState& sign, uint64_t nowMs) {
+    if (sign.date.empty() && sign.time.empty()) return from(sign.address, {}, std::nullopt, nowMs);
+    // What was not set comes from the clock as it stands.
+    CalendarTime set = fixed_ ? *fixed_ : SystemClock::instance().localNow();
+    if (sign.date.size() == 9) {
+        set.month = digits(sign.date, 0, 2);
+        set.day = digits(sign.date, 2, 2);
+        set.year = digits(sign.date, 4, 4);
+    }
+    if (sign.time.size() == 6) {
+        set.hour = digits(sign.time, 0, 2);
+        set.minute = digits(sign.time, 2, 2);
+        set.second = digits(sign.time, 4, 2);
+    }
+    return from(sign.address, sign.date + " " + sign.time, set, nowMs);
+}
+
+CalendarTime SignClock::from(uint8_t address, const std::string& key,
+                             std::optional<CalendarTime> set, uint64_t nowMs) {
+    const CalendarTime base = fixed_ ? *fixed_ : SystemClock::instance().localNow();
+    if (!set) return base;
+    // The clock runs on from the moment the time was set (the moment this
+    // sign was first seen holding it, after a restart).
+    auto& seen = setAt_[address];
+    if (seen.first != key || seen.second == 0) seen = {key, nowMs + 1};
+    const chr::year_month_day ymd(chr::year(set->year),
+                                  chr::month(static_cast<unsigned>(set->month)),
+                                  chr::day(static_cast<unsigned>(set->day)));
+    if (!ymd.ok() || set->hour > 23 || set->minute > 59 || set->second > 59) return base;
     const int64_t ran = fixed_ ? 0 : static_cast<int64_t>((nowMs + 1 - seen.second) / 1000);
-    return addSeconds(set, ran);
+    return addSeconds(*set, ran);
+}
+
+SignDisplay::SignDisplay(std::filesystem::path gifDir, ShowSettings settings,
+                         std::optional<CalendarTime> fixedClock, ConversationLog& log)
+    : dir_(std::move(gifDir)), settings_(std::move(settings)), clock_(fixedClock), log_(log) {
+    auto fonts = std::make_shared<FontSet>();
+    if (loadSignFonts(settings_.fontDir, settings_.height, *fonts, fontError_, nullptr))
+        fonts_ = std::move(fonts);
 }
 
 std::filesystem::path SignDisplay::gifPath(uint8_t address) const {
@@ -190,16 +358,32 @@ void SignDisplay::report(uint64_t nowMs, const std::string& text) {
 }
 
 void SignDisplay::update(const SignState& state, uint64_t nowMs) {
-    const std::string who = "sign " + std::to_string(state.address) + ": ";
-    std::vector<uint8_t> bytes;
     std::vector<std::string> problems;
-    std::string error;
-    const bool drawn =
-        renderSignGif(state, settings_, clock_.now(state, nowMs), bytes, problems, error);
+    show(makeScene(state, settings_, fonts_, clock_.now(state, nowMs), problems), problems, nowMs);
+}
+
+void SignDisplay::update(const NvsSignState& sign, uint64_t nowMs) {
+    std::vector<std::string> problems;
+    show(makeScene(sign, settings_, fonts_, clock_.now(sign, nowMs), problems), problems, nowMs);
+}
+
+void SignDisplay::show(const SignScene& made, const std::vector<std::string>& problems,
+                       uint64_t nowMs) {
+    const std::string who = "sign " + std::to_string(made.address) + ": ";
     for (const auto& p : problems)
         report(nowMs, who + "shows nothing of " + p);
-    if (!drawn || !writeFileAtomically(gifPath(state.address), bytes, error))
-        report(nowMs, who + "display: " + error);
+    if (made.show == SignScene::Show::Files && !made.fonts)
+        report(nowMs, who + "display: " + fontError_);
+    auto scene = std::make_shared<SignScene>(made);
+    scene->clockRuns = clock_.runs();
+    if (!dir_.empty()) {
+        std::vector<uint8_t> bytes;
+        std::string error;
+        if (!renderSceneGif(*scene, settings_, bytes, error) ||
+            !writeFileAtomically(gifPath(scene->address), bytes, error))
+            report(nowMs, who + "display: " + error);
+    }
+    if (sink_) sink_(std::move(scene));
 }
 
 }  // namespace lumavox::sim

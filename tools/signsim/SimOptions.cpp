@@ -41,6 +41,8 @@ const char* usageText() {
            "  --config N           configuration word, 0-255 (decimal or 0x..)\n"
            "  --log FILE           one JSON line per frame, handshake and acknowledgement\n"
            "  --nvs                speak the control's text command language instead of frames\n"
+           "  --show               a window per sign address that plays what the sign shows\n"
+           "  --screenshot PNG     (--show) on the way out, keep a picture of the windows\n"
            "  --gif-dir DIR        after every conversation write DIR/sign-<address>.gif with\n"
            "                       what the sign now plays\n"
            "  --seconds S          length of those GIFs, 1-600 (default 30)\n"
@@ -171,6 +173,10 @@ bool parseOptions(int argc, char** argv, SimOptions& o, bool& help, std::string&
         } else if (arg == "--close-after") {
             if (!number(1, 100000000, n)) return false;
             o.closeAfter = static_cast<int>(n);
+        } else if (arg == "--show") {
+            o.show = true;
+        } else if (arg == "--screenshot") {
+            if (!value(o.screenshot)) return false;
         } else if (arg == "--gif-dir") {
             if (!value(o.gifDir)) return false;
         } else if (arg == "--seconds") {
@@ -226,8 +232,8 @@ bool parseOptions(int argc, char** argv, SimOptions& o, bool& help, std::string&
         error = "give exactly one of --tcp PORT and --pty";
         return false;
     }
-    if (o.nvs && !o.gifDir.empty()) {
-        error = "--gif-dir applies to frame signs only, not with --nvs";
+    if (!o.screenshot.empty() && !o.show) {
+        error = "--screenshot applies to the windows of --show";
         return false;
     }
     if (o.pty && o.closeAfter > 0) {

@@ -43,7 +43,11 @@ struct SimOptions {
     // every conversation, `seconds` long, drawn with the font files in fontDir
     // (default: $LUMAVOX_HOME, else beside the program). A fixed clock stands
     // still, so that dates and schedules give the same picture every time.
+    // --show: a window per sign address plays what the sign shows, in real
+    // time, at its size and colour type.
     std::string gifDir;
+    bool show = false;
+    std::string screenshot;  // --show: a PNG of the windows as they stand at the end
     double seconds = 30;
     int width = 160;
     int height = 16;

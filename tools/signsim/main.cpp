@@ -1,6 +1,7 @@
 // signsim: the virtual sign. See `signsim --help`.
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,12 +9,79 @@
 #include "ConversationLog.h"
 #include "KvEngine.h"
 #include "LineServer.h"
+#include "LiveSign.h"
 #include "NvsEngine.h"
+#include "ShowFrontEnd.h"
 #include "SignShow.h"
 #include "SimOptions.h"
 #include "platform/Files.h"
 
 using namespace lumavox::sim;
+
+namespace lumavox::sim {
+#ifndef LUMAVOX_SIGNSIM_SHOW
+// Built without Qt: there are no windows to show.
+bool showFrontEndBuilt() {
+    return false;
+}
+int runShowWindows(int, char**, const std::vector<LiveSign*>&, int, const std::string&,
+                   const std::function<int()>&) {
+    return 1;
+}
+#endif
+}  // namespace lumavox::sim
+
+namespace {
+
+ShowSettings showSettings(const SimOptions& options) {
+    ShowSettings show;
+    const char* home = std::getenv("LUMAVOX_HOME");
+    show.fontDir = !options.fontDir.empty() ? std::filesystem::path(options.fontDir)
+                   : home && *home          ? std::filesystem::path(home)
+                                            : lumavox::executableDir();
+    show.width = options.width;
+    show.height = options.height;
+    show.singleColour = options.singleColour;
+    show.mode = options.nvs ? lumavox::SignMode::NVS : lumavox::SignMode::KV2;
+    show.dot = options.dot;
+    show.durationMs = static_cast<uint64_t>(options.seconds * 1000);
+    return show;
+}
+
+// What the signs show goes to the GIF folder and to the windows; the line runs
+// on this thread, or beside the windows with --show.
+template <typename Engine, typename States>
+int serve(int argc, char** argv, const SimOptions& options, Engine& engine, const States& states,
+          ConversationLog& log) {
+    std::optional<SignDisplay> display;
+    std::vector<std::unique_ptr<LiveSign>> live;
+    if (!options.gifDir.empty() || options.show) {
+        std::optional<lumavox::CalendarTime> fixed;
+        if (!options.clock.empty()) parseCalendarTime(options.clock, fixed.emplace());
+        const ShowSettings show = showSettings(options);
+        display.emplace(options.gifDir, show, fixed, log);
+        if (options.show) {
+            for (const auto& state : states)
+                live.push_back(
+                    std::make_unique<LiveSign>(state.address, show.width, show.height, show.seed));
+            display->setSceneSink([&live](std::shared_ptr<const SignScene> scene) {
+                for (auto& sign : live)
+                    if (sign->address() == scene->address) sign->show(scene);
+            });
+        }
+        for (const auto& state : states)
+            display->update(state, 0);
+        engine.setDisplay(&*display);
+    }
+    if (!options.show) return runLine(options, engine);
+    std::vector<LiveSign*> signs;
+    for (auto& sign : live)
+        signs.push_back(sign.get());
+    return runShowWindows(argc, argv, signs, options.dot, options.screenshot,
+                          [&] { return runLine(options, engine); });
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     SimOptions options;
@@ -32,9 +100,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "signsim: --log: %s\n", error.c_str());
         return 1;
     }
+    if (options.show && !showFrontEndBuilt()) {
+        std::fprintf(stderr, "signsim: --show: this signsim was built without windows (Qt)\n");
+        return 1;
+    }
     if (options.nvs) {
         NvsEngine nvs(options, log);
-        return runLine(options, nvs);
+        return serve(argc, argv, options, nvs, nvs.signs(), log);
     }
     std::vector<SimSign> signs(options.addresses.size());
     for (size_t i = 0; i < signs.size(); ++i) {
@@ -54,24 +126,8 @@ int main(int argc, char** argv) {
                          signs[i].state.address);
     }
     KvEngine engine(options, signs, log);
-    std::optional<SignDisplay> display;
-    if (!options.gifDir.empty()) {
-        ShowSettings show;
-        const char* home = std::getenv("LUMAVOX_HOME");
-        show.fontDir = !options.fontDir.empty() ? std::filesystem::path(options.fontDir)
-                       : home && *home          ? std::filesystem::path(home)
-                                                : lumavox::executableDir();
-        show.width = options.width;
-        show.height = options.height;
-        show.singleColour = options.singleColour;
-        show.dot = options.dot;
-        show.durationMs = static_cast<uint64_t>(options.seconds * 1000);
-        std::optional<lumavox::CalendarTime> fixed;
-        if (!options.clock.empty()) parseCalendarTime(options.clock, fixed.emplace());
-        display.emplace(options.gifDir, show, fixed, log);
-        for (auto& sign : signs)
-            display->update(sign.state, 0);
-        engine.setDisplay(&*display);
-    }
-    return runLine(options, engine);
+    std::vector<SignState> states;
+    for (const auto& sign : signs)
+        states.push_back(sign.state);
+    return serve(argc, argv, options, engine, states, log);
 }
