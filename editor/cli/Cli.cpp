@@ -11,7 +11,6 @@
 #include "app/NewDocument.h"
 #include "app/Settings.h"
 #include "cli/Help.h"
-#include "cli/Dump.h"
 #include "cli/ModemCommands.h"
 #include "cli/GprsCommands.h"
 #include "cli/Preview.h"
