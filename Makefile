@@ -79,6 +79,7 @@ install: build
 bench: build
 	$(BUILD)/bin/bench_document
 	$(BUILD)/bin/bench_editor
+	$(BUILD)/bin/bench_gprs_send
 
 # libFuzzer targets under AddressSanitizer and UndefinedBehaviorSanitizer.
 # FUZZ_SECONDS per target (default 600).

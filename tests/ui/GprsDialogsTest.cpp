@@ -175,5 +175,42 @@ TEST(GprsDialogs, ConnectionListsRegisteredDevicesAndTheirDetail) {
     gateway.monitor().Stop();
 }
 
+TEST(GprsDialogs, ChoosingGprsStartsTheMonitorAndLeavingItStopsIt) {
+    FrameFixture f;
+    std::ifstream in(GPRSLINK_FILE, std::ios::binary);
+    std::vector<uint8_t> library((std::istreambuf_iterator<char>(in)), {});
+    ResourceTable table;
+    table.add(res::kGateway, library);
+    GprsGateway gateway(table, {f.home(), f.home() / "store.ini", f.home()});
+    f.context().gprs = &gateway.monitor();
+    ASSERT_NE(f.frame().newDocument(160, 16, 0), nullptr);
+    const int port = freePort();
+
+    QString seen;
+    answerNextDialog([&](QWidget* w) {
+        auto* dialog = qobject_cast<ui::CCommOptionDlg*>(w);
+        ASSERT_NE(dialog, nullptr);
+        dialog->gprs()->setChecked(true);
+        dialog->port()->setValue(port);
+        dialog->accept();
+        pressInNextBox("OK", &seen);
+    });
+    ASSERT_TRUE(f.frame().runCommand(cmd::kCommunicationMode));
+    EXPECT_TRUE(seen.startsWith("You have change the communication mode to GPRS mode"));
+    EXPECT_TRUE(gateway.monitor().running());
+    EXPECT_EQ(gateway.monitor().port(), port);
+
+    answerNextDialog([&](QWidget* w) {
+        auto* dialog = qobject_cast<ui::CCommOptionDlg*>(w);
+        ASSERT_NE(dialog, nullptr);
+        dialog->serial()->setChecked(true);
+        dialog->accept();
+        pressInNextBox("OK", &seen);
+    });
+    ASSERT_TRUE(f.frame().runCommand(cmd::kCommunicationMode));
+    EXPECT_TRUE(seen.startsWith("You have change the communication mode to non-GPRS mode"));
+    EXPECT_FALSE(gateway.monitor().running());
+}
+
 }  // namespace
 }  // namespace lumavox
