@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "app/AboutBox.h"
+#include "app/Operations.h"
+#include "cli/ControlOperations.h"
 
 namespace lumavox {
 
@@ -99,9 +101,10 @@ constexpr CommandHelp kCommands[] = {
     {kSettings, "lang check", "FILE", "check a language file against the program's texts", ""},
 };
 
+// The commands that reach a sign take the link options: the operations of the
+// Update and Read menus and the NVS family's commands.
 bool isSignCommand(const CommandHelp& c) {
-    return c.group == kSending || c.group == kReading ||
-           (c.group == kSettings && c.name != "lang check");
+    return findOperation(c.name) || isControlCommand(std::string(c.name));
 }
 
 std::string firstWord(std::string_view s) {
