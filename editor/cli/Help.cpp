@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "app/AboutBox.h"
+#include "app/Operations.h"
+#include "cli/ControlOperations.h"
 
 namespace lumavox {
 
@@ -20,10 +22,10 @@ constexpr const char* kLinkOptions =
     "  --link tcp:HOST[,HOST...]:PORT | serial:DEVICE[@BAUD] | com:N\n"
     "         | modem:NUMBER (dial with the selected modem, see 'modem')\n"
     "         | gprs:GROUP | gprs:NAME[,NAME...] (a stored GPRS group, else device names)\n"
-    "  --server-port N --wait-devices SECONDS   GPRS: the gateway's port, the wait for\n"
-    "                    the devices to connect (default: the stored port, 10 s)\n"
     "                    the connection (default: the stored settings, named on the\n"
     "                    first line printed)\n"
+    "  --server-port N --wait-devices SECONDS   GPRS: the gateway's port, the wait for\n"
+    "                    the devices to connect (default: the stored port, 10 s)\n"
     "  --address LIST    sign addresses such as 1,3,10-12 (default: the stored one)\n"
     "  --yes | --no      answer questions (default No)   --quiet  results only\n"
     "  --reply-timeout-ms N   shorter reply limit than 30 seconds\n";
@@ -101,29 +103,33 @@ constexpr CommandHelp kCommands[] = {
     {kSettings, "auto-onoff", "AUTO|MANUAL HH:MM AUTO|MANUAL HH:MM",
      "set the automatic on and off times", "  kept in the settings for the next time\n"},
     {kSettings, "lang check", "FILE", "check a language file against the program's texts", ""},
-    {kSettings, "gprs list", "[--server-port N] [--seconds S]",
+    {kSettings, "gprs", "list [--server-port N] [--seconds S]",
      "run the GPRS gateway and print the devices that connect",
-     "  name, address, ID, type and phone of each device, for S seconds\n"},
-    {kSettings, "modem add", "--model NAME --port N|COMn|DEVICE [--speed BAUD]",
-     "install a modem for the modem route",
-     "  a device path gets a COM number in \"Comports\"; the first modem installed is\n"
-     "  selected (\"Use Modem Name\")\n"},
-    {kSettings, "modem list", "", "list the installed modems ('*' marks the selected one)", ""},
-    {kSettings, "modem remove", "NAME", "uninstall a modem", ""},
-    {kSettings, "modem select", "NAME", "dial with this modem", ""},
-    {kSettings, "modem check", "[--pin CODE]",
-     "check the selected GSM modem and print its status lines", ""},
+     "  name, address, ID, type and phone of each device, for S seconds; sending to\n"
+     "  GPRS devices is --link gprs:GROUP|NAME[,NAME...] on the sending commands\n"},
+    {kSettings, "modem", "add|list|remove|select|check ...",
+     "install, list and choose the modems the modem route dials with",
+     "  modem add --model NAME --port N|COMn|DEVICE [--speed BAUD]\n"
+     "      install a modem (a device path gets a COM number in \"Comports\"); the\n"
+     "      first modem installed is selected (\"Use Modem Name\")\n"
+     "  modem list            the installed modems; '*' marks the selected one\n"
+     "  modem remove NAME     uninstall a modem\n"
+     "  modem select NAME     dial with this modem\n"
+     "  modem check [--pin CODE]\n"
+     "      check the selected GSM modem and print its status lines\n"
+     "  sending over the modem is --link modem:NUMBER on the sending commands\n"},
 };
+
+// The commands that reach a sign take the link options: the operations of the
+// Update and Read menus and the NVS family's commands.
+bool isSignCommand(const CommandHelp& c) {
+    return findOperation(c.name) || isControlCommand(std::string(c.name));
+}
 
 std::string firstWord(std::string_view s) {
     return std::string(s.substr(0, s.find(' ')));
 }
 
-bool isSignCommand(const CommandHelp& c) {
-    return c.group == kSending || c.group == kReading ||
-           (c.group == kSettings && c.name != "lang check" && firstWord(c.name) != "modem" &&
-            firstWord(c.name) != "gprs");
-}
 
 
 }  // namespace
