@@ -79,7 +79,9 @@ class GraphicController : public QObject {
         editor_->setCommandRunner([this](int command) { frame_.runCommand(command); });
         child.installEventFilter(this);
         ownerGone_ = connect(&child, &QObject::destroyed, this, [this] {
-            // Told after the document went; the window closes without storing.
+            // The document went: the window stands for nothing any more and
+            // closes without storing.
+            if (editor_) editor_->setProperty(kOwnerDocumentProperty, QVariant());
             QTimer::singleShot(0, this, [this] { finish(); });
         });
         frame_.modes().openGraphicEditor();
@@ -106,6 +108,7 @@ class GraphicController : public QObject {
             owner_->removeEventFilter(this);
         }
         disconnect(ownerGone_);
+        editor->setProperty(kOwnerDocumentProperty, QVariant());
         editor_ = nullptr;
         editor->close();
         frame_.modes().closeGraphicEditor();
