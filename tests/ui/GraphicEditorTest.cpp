@@ -268,6 +268,9 @@ TEST(GraphicEditor, UndoRedoAndTheClipboard) {
     EXPECT_EQ(rows(*g)[2], "........");
     frame.runCommand(cmd::kGraphicRedo);
     EXPECT_EQ(rows(*g)[2], "RRR.....");
+    // The keys of the graphic menu.
+    EXPECT_EQ(frame.action(cmd::kGraphicUndo)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    EXPECT_EQ(frame.action(cmd::kGraphicRedo)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Y));
 
     // Select the three dots of row 0, copy them as a picture.
     g->toolAction(kToolSelect)->trigger();

@@ -1,5 +1,6 @@
 #include "ui/graphic/GraphicCommands.h"
 
+#include <QAction>
 #include <QEvent>
 #include <QMdiArea>
 #include <QPointer>
@@ -170,6 +171,16 @@ void installGraphicCommands(CMainFrame& frame) {
             if (CGraphicFrame* e = c->editor()) (e->*fn)();
         };
     };
+    // The graphic menu's own keys. Cut, Copy and Paste keep theirs on the
+    // main toolbar's buttons, which stay on screen.
+    const std::pair<int, QList<QKeySequence>> keys[] = {
+        {cmd::kGraphicUndo,
+         {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)}},
+        {cmd::kGraphicRedo, {QKeySequence(Qt::CTRL | Qt::Key_Y)}},
+        {cmd::kGraphicDelete, {QKeySequence(Qt::Key_Delete)}},
+    };
+    for (const auto& [command, sequence] : keys)
+        if (QAction* a = frame.action(command)) a->setShortcuts(sequence);
     frame.setCommandHandler(cmd::kGraphicUndo, on(&CGraphicFrame::undo));
     frame.setCommandHandler(cmd::kGraphicRedo, on(&CGraphicFrame::redo));
     frame.setCommandHandler(cmd::kGraphicCopy, on(&CGraphicFrame::copy));
