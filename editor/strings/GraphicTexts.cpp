@@ -14,7 +14,6 @@ void addGraphicTexts(std::map<int, std::string>& t) {
         {msg::kBmpOpenTitle, "Open"},
         {msg::kBmpSaveTitle, "Save As"},
         {msg::kBmpFilter, "Bmp File (*.BMP)|*.BMP|"},
-        {msg::kBmpDefaultName, "*.BMP"},
         {msg::kToolPencilName + 0, "Pencil"},
         {msg::kToolPencilName + 1, "Select"},
         {msg::kToolPencilName + 2, "Fill"},

@@ -20,7 +20,6 @@ enum : int {
     kBmpSaveTitle = 33340,
 
     kBmpFilter = 35000,
-    kBmpDefaultName = 35001,
     kToolPencilName = 35002,  // .. 35009, one per tool in tool order
     kPenWidthLabel = 35010,
     kPenWidthValue = 35011,

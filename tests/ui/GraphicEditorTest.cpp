@@ -8,10 +8,13 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <QToolBar>
+#include <QWheelEvent>
 #include <fstream>
 
 #include "UiTestSupport.h"
@@ -265,6 +268,9 @@ TEST(GraphicEditor, UndoRedoAndTheClipboard) {
     EXPECT_EQ(rows(*g)[2], "........");
     frame.runCommand(cmd::kGraphicRedo);
     EXPECT_EQ(rows(*g)[2], "RRR.....");
+    // The keys of the graphic menu.
+    EXPECT_EQ(frame.action(cmd::kGraphicUndo)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    EXPECT_EQ(frame.action(cmd::kGraphicRedo)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Y));
 
     // Select the three dots of row 0, copy them as a picture.
     g->toolAction(kToolSelect)->trigger();
@@ -418,6 +424,57 @@ TEST(GraphicEditor, DrawsASmallPicture) {
         mouse(g->view(), QEvent::MouseMove, {9, 7}, Qt::NoButton, Qt::NoButton);
         d.f.frame().grab().save(shot);
     }
+}
+
+TEST(GraphicEditor, TheWheelScrollsAndImportsLandAtTheVisibleTopLeft) {
+    Drawing d(40, 16);
+    ui::CGraphicFrame* g = d.open();
+    ASSERT_NE(g, nullptr);
+    g->view().setDotSize(40);  // 1,601 x 641 pixels: larger than the window
+    d.f.frame().resize(800, 500);
+    d.f.frame().show();
+    QApplication::processEvents();
+    auto* scroll = qobject_cast<QScrollArea*>(g->view().parentWidget()->parentWidget());
+    ASSERT_NE(scroll, nullptr);
+    const QPointF at(50, 50);
+    QWheelEvent wheel(at, g->view().mapToGlobal(at), QPoint(), QPoint(0, -360), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    // The canvas leaves the wheel to the scroll area around it, which a
+    // spontaneous event reaches by propagation; a sent one goes there directly.
+    wheel.ignore();
+    QApplication::sendEvent(&g->view(), &wheel);
+    EXPECT_FALSE(wheel.isAccepted());
+    QApplication::sendEvent(scroll->viewport(), &wheel);
+    EXPECT_GT(scroll->verticalScrollBar()->value(), 0);
+    const DotPoint top = g->visibleTopLeft();
+    EXPECT_GT(top.y, 0);
+
+    const auto dot = d.f.home() / "dot.bmp";
+    writeFile(dot, bmpFile(1, 1, 32, [](int, int) { return qRgb(255, 0, 0); }));
+    ASSERT_TRUE(g->importBmp(QString::fromStdString(dot.string())));
+    EXPECT_EQ(*g->session().selection(), (Rect{top.x, top.y, 1, 1}));
+    EXPECT_EQ(g->session().shownAt(top.x, top.y), kPixelRed);
+}
+
+TEST(GraphicEditor, ClosingTheWindowOrItsDocumentEndsTheEditor) {
+    Drawing d;
+    ui::CGraphicFrame* g = d.open();
+    ASSERT_NE(g, nullptr);
+    g->toolAction(kToolPencil)->trigger();
+    click(g->view(), {3, 3});
+    // Closing the window keeps what was drawn.
+    g->close();
+    EXPECT_EQ(ui::graphicEditor(d.f.frame()), nullptr);
+    EXPECT_EQ(d.f.frame().modes().mode(), kModeText);
+    EXPECT_EQ(d.doc().work().findGraphic("PIC")->pixel(3, 3), kPixelRed);
+
+    // Closing the document closes its graphic editor too.
+    ASSERT_NE(d.open(), nullptr);
+    d.f.frame().setSaveQuestion([](const QString&) { return QMessageBox::Discard; });
+    EXPECT_TRUE(d.f.frame().closeAll());
+    QApplication::processEvents();
+    EXPECT_EQ(ui::graphicEditor(d.f.frame()), nullptr);
+    EXPECT_EQ(d.f.frame().modes().mode(), kModeText);
 }
 
 TEST(GraphicEditor, TheMenuBarIsTranslatedFromTwoHundred) {

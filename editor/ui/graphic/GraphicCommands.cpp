@@ -1,5 +1,6 @@
 #include "ui/graphic/GraphicCommands.h"
 
+#include <QAction>
 #include <QEvent>
 #include <QMdiArea>
 #include <QPointer>
@@ -79,7 +80,9 @@ class GraphicController : public QObject {
         editor_->setCommandRunner([this](int command) { frame_.runCommand(command); });
         child.installEventFilter(this);
         ownerGone_ = connect(&child, &QObject::destroyed, this, [this] {
-            // Told after the document went; the window closes without storing.
+            // The document went: the window stands for nothing any more and
+            // closes without storing.
+            if (editor_) editor_->setProperty(kOwnerDocumentProperty, QVariant());
             QTimer::singleShot(0, this, [this] { finish(); });
         });
         frame_.modes().openGraphicEditor();
@@ -106,6 +109,7 @@ class GraphicController : public QObject {
             owner_->removeEventFilter(this);
         }
         disconnect(ownerGone_);
+        editor->setProperty(kOwnerDocumentProperty, QVariant());
         editor_ = nullptr;
         editor->close();
         frame_.modes().closeGraphicEditor();
@@ -167,6 +171,16 @@ void installGraphicCommands(CMainFrame& frame) {
             if (CGraphicFrame* e = c->editor()) (e->*fn)();
         };
     };
+    // The graphic menu's own keys. Cut, Copy and Paste keep theirs on the
+    // main toolbar's buttons, which stay on screen.
+    const std::pair<int, QList<QKeySequence>> keys[] = {
+        {cmd::kGraphicUndo,
+         {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)}},
+        {cmd::kGraphicRedo, {QKeySequence(Qt::CTRL | Qt::Key_Y)}},
+        {cmd::kGraphicDelete, {QKeySequence(Qt::Key_Delete)}},
+    };
+    for (const auto& [command, sequence] : keys)
+        if (QAction* a = frame.action(command)) a->setShortcuts(sequence);
     frame.setCommandHandler(cmd::kGraphicUndo, on(&CGraphicFrame::undo));
     frame.setCommandHandler(cmd::kGraphicRedo, on(&CGraphicFrame::redo));
     frame.setCommandHandler(cmd::kGraphicCopy, on(&CGraphicFrame::copy));

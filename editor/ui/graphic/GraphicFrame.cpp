@@ -196,9 +196,13 @@ void CGraphicView::updateCursor(DotPoint dot) {
             setCursor(session_.insideSelection(dot) ? Qt::SizeAllCursor : Qt::CrossCursor);
             break;
         case kToolPencil:
-        case kToolFill:
-            setCursor(Qt::PointingHandCursor);
+        case kToolFill: {
+            // The tool's own picture, its tip on the dot.
+            static const QCursor pencil(toolIcon(kToolPencil).pixmap(20, 20), 3, 18);
+            static const QCursor fill(toolIcon(kToolFill).pixmap(20, 20), 10, 16);
+            setCursor(session_.tools().tool == kToolPencil ? pencil : fill);
             break;
+        }
         default:
             setCursor(Qt::CrossCursor);
             break;
@@ -468,7 +472,7 @@ bool CGraphicFrame::exportBmp(const QString& path) {
 
 void CGraphicFrame::closeEvent(QCloseEvent* event) {
     emit closing();
-    event->accept();
+    QMdiSubWindow::closeEvent(event);
 }
 
 }  // namespace lumavox::ui
