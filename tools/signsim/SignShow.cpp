@@ -190,10 +190,13 @@ WorkArea decodeNvsContent(const NvsSignState& sign, const ShowSettings& s, uint8
     context.defaultFont = defaultFont;
     context.graphics = &work.graphics;
     context.stamp = TimeStamp::from(now);
+    // The window files made for the areas take names no text file has.
     std::set<std::string> used;
-    for (const auto& [name, f] : sign.files)
-        if (f.text && f.written)
-            used.insert(std::string(Name9(f.body.substr(1, f.body.find('$', 1) - 1)).str()));
+    for (const auto& [name, f] : sign.files) {
+        const size_t close = f.body.find('$', 1);
+        if (f.text && f.written && close != std::string::npos)
+            used.insert(Name9(std::string_view(f.body).substr(1, close - 1)).str());
+    }
     for (const auto& [name, f] : sign.files) {
         if (!f.text || !f.written) continue;
         NvsDecodedText d;
