@@ -12,6 +12,7 @@
 #include "SignShowSupport.h"
 #include "app/Demo.h"
 #include "render/DocumentPicture.h"
+#include "render/Png.h"
 
 namespace lumavox {
 namespace {
@@ -93,13 +94,33 @@ TEST(LiveSign, SignsimShowRunsItsWindowsBesideTheLineAndEndsCleanly) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     const std::string doc = (dir / "demo.glm").string();
     ASSERT_EQ(test::runCli(dir, "demo " + doc), 0);
-    test::SignProcess sign(dir, {"--show", "--address", "1,2", "--clock", "2026-03-02 09:00"});
+    const auto shot = dir / "windows.png";
+    test::SignProcess sign(dir, {"--show", "--address", "1,2", "--clock", "2026-03-02 09:00",
+                                 "--screenshot", shot.string()});
     ASSERT_FALSE(sign.link().empty()) << test::slurp(dir / "sign.err");
     test::signCommand(dir, sign, "send-all " + doc);
     test::signCommand(dir, sign, "test-display");
-    test::signCommand(dir, sign, "sign-off");
+    // The first sign takes address 3 and keeps its window, which goes dark
+    // when that address is turned off.
+    std::string out;
+    ASSERT_EQ(test::runCli(dir, "change-address 1 3 " + sign.link() + " --yes", &out), 0) << out;
+    std::string three = sign.link();
+    three.replace(three.find("--address 1"), 11, "--address 3");
+    ASSERT_EQ(test::runCli(dir, "sign-off " + three + " --yes", &out), 0) << out;
+    ASSERT_EQ(test::runCli(dir, "read-default " + three, &out), 0) << out;
     EXPECT_EQ(sign.stop(), 0) << test::slurp(dir / "sign.err");
     ::unsetenv("QT_QPA_PLATFORM");
+    RgbImage windows;
+    std::string error;
+    ASSERT_TRUE(readPng(shot, windows, error)) << error;
+    EXPECT_EQ(windows.height(), 2 * (16 * 4 + 12));  // two windows, one below the other
+    int lit = 0;
+    for (int y = 0; y < windows.height(); ++y)
+        for (int x = 0; x < windows.width(); ++x) {
+            const Rgb c = windows.at(x, y);
+            lit += c.r > 40 || c.g > 40 || c.b > 40;
+        }
+    EXPECT_EQ(lit, 0);
 
     // Without any display it says so instead of failing inside the window system.
     std::string err;

@@ -165,6 +165,53 @@ TEST(NvsShow, BmpPicturesComeBackAsTheGraphicsTheyWereMadeOf) {
     EXPECT_FALSE(decodeGraphicBmp(huge, back, error));
 }
 
+TEST(NvsShow, WhatCannotBeDecodedIsLeftOutWithAReasonAndTheRestIsKept) {
+    sim::NvsSignState sign;
+    auto text = [&](const std::string& key, const std::string& body) {
+        sim::NvsFile f;
+        f.body = body;
+        f.allocated = body.size();
+        f.written = true;
+        sign.files[key] = f;
+    };
+    auto disk = [&](const std::string& key, std::vector<uint8_t> bytes) {
+        sim::NvsFile f;
+        f.text = false;
+        f.decoded = std::move(bytes);
+        f.written = true;
+        sign.files[key] = f;
+    };
+    text("main", "$Main$^O$RED$HELLO^S$logo.bmp$");
+    text("empty", "");          // allocated with no room for its body
+    text("cut", "$Cut$^F$SS");  // cut short by its allocation
+    text("unsent", "$Unsent$X");
+    sign.files["unsent"].written = false;
+    GraphicFile logo;
+    logo.width = 2;
+    logo.height = 2;
+    logo.pixels = {kPixelRed, kPixelGreen, kPixelOff, kPixelYellow};
+    disk("logo.bmp", encodeGraphicBmp(logo));
+    disk("broken.bmp", {'B', 'M', 1, 2, 3});
+    disk("photo.png", {0x89, 'P', 'N', 'G'});
+    std::vector<std::string> problems;
+    const WorkArea work =
+        sim::decodeNvsContent(sign, sim::ShowSettings{}, 1, test::fixedTime(), problems);
+    ASSERT_EQ(work.textFiles.size(), 1u);
+    EXPECT_EQ(work.textFiles[0].name.str(), "Main");
+    ASSERT_EQ(work.graphics.size(), 1u);
+    EXPECT_EQ(work.graphics[0].name.str(), "logo");
+    EXPECT_EQ(work.graphics[0].pixels, logo.pixels);
+    EXPECT_EQ(work.textFiles[0].items[5].params().valueC, 2);  // the picture's size
+    std::string all;
+    for (const auto& p : problems)
+        all += p + "\n";
+    EXPECT_EQ(problems.size(), 4u) << all;
+    for (const char* named : {"'empty'", "'cut'", "'broken.bmp'", "'photo.png'"})
+        EXPECT_NE(all.find(named), std::string::npos) << named << "\n" << all;
+    EXPECT_EQ(sim::filesToRun(work, "", {"MAIN", "gone"}, test::fixedTime()),
+              std::vector<std::string>{"Main"});
+}
+
 // lumavox-cli's NVS route to a signsim --nvs.
 void nvsCommand(const TempDir& dir, const SignProcess& sign, const std::string& command) {
     std::string out;

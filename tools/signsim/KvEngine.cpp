@@ -224,7 +224,8 @@ void KvEngine::applyPending(SimSign& sign, bool answer, uint64_t now) {
         if (r.reply && answer) startReply(sign.state.address, *r.reply, now);
     }
     if (changed) saveSign(sign, now);
-    if (changed && display_) display_->update(sign.state, now);
+    if (changed && display_)
+        display_->update(sign.state, now, static_cast<size_t>(&sign - signs_.data()));
 }
 
 void KvEngine::saveSign(SimSign& sign, uint64_t now) {

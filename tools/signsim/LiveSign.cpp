@@ -20,7 +20,7 @@ class LiveSign::Host final : public PreviewHost, public Clock {
         if (passed) waitedMs_ += static_cast<uint64_t>(std::max(ms, 0));
         return passed;
     }
-    void frameReady(const RgbImage& displayed) override { sign_.buffer_.publish(displayed); }
+    void frameReady(const RgbImage& displayed) override { sign_.publish(displayed); }
     CalendarTime localNow() const override {
         return scene_.clockRuns ? addSeconds(scene_.now, static_cast<int64_t>(waitedMs_ / 1000))
                                 : scene_.now;
@@ -55,9 +55,15 @@ void LiveSign::show(std::shared_ptr<const SignScene> scene) {
     {
         std::lock_guard guard(lock_);
         pending_ = std::move(scene);
+        handed_.fetch_add(1);
         flags_.stop = true;
     }
     wake_.notify_all();
+}
+
+void LiveSign::publish(const RgbImage& picture) {
+    buffer_.publish(picture);
+    pictured_ = playing_;
 }
 
 void LiveSign::run() {
@@ -68,6 +74,7 @@ void LiveSign::run() {
             wake_.wait(guard, [&] { return quit_ || pending_; });
             if (quit_) return;
             scene = std::move(pending_);
+            playing_ = handed_.load();
             flags_.stop = false;
         }
         started_.fetch_add(1);
@@ -86,12 +93,12 @@ void LiveSign::play(const SignScene& scene) {
         const Rgb tri[] = {colours::kRed, colours::kGreen, colours::kYellow};
         const int count = scene.work.colourType == 1 ? 1 : 3;
         for (int i = 0;; ++i) {
-            buffer_.publish(RgbImage(width_, height_, tri[i % count]));
+            publish(RgbImage(width_, height_, tri[i % count]));
             if (!host.Wait(1000)) return;
         }
     }
     if (scene.show != SignScene::Show::Files || !scene.fonts || !drawable) {
-        buffer_.publish(RgbImage(width_, height_));
+        publish(RgbImage(width_, height_));
         return;
     }
     SeededRandom random(seed_);
@@ -105,7 +112,7 @@ void LiveSign::play(const SignScene& scene) {
     while (!flags_.stop) {
         const auto files = scene.filesAt(host.localNow());
         const uint64_t roundStart = host.tickMs();
-        if (files.empty()) buffer_.publish(RgbImage(width_, height_));
+        if (files.empty()) publish(RgbImage(width_, height_));
         for (const auto& name : files) {
             if (flags_.stop) return;
             PreviewPlayer player(scene.work, *scene.fonts, settings, host, flags_, random);

@@ -41,9 +41,12 @@ class LiveSign {
     uint64_t pictures() const { return buffer_.sequence(); }
     // Scenes the player has taken up so far.
     uint64_t scenesStarted() const { return started_.load(); }
+    // True once the newest picture is one of the last scene handed over.
+    bool showsLatestScene() const { return pictured_.load() == handed_.load(); }
 
   private:
     class Host;
+    void publish(const RgbImage& picture);
     void run();
     void play(const SignScene& scene);
 
@@ -58,6 +61,9 @@ class LiveSign {
     std::shared_ptr<const SignScene> pending_;
     bool quit_ = false;
     std::atomic<uint64_t> started_{0};
+    std::atomic<uint64_t> handed_{0};    // scenes handed over, numbered from 1
+    std::atomic<uint64_t> pictured_{0};  // the scene number of the newest picture
+    uint64_t playing_ = 0;               // the number of the scene playing (player thread)
     std::thread worker_;
 };
 

@@ -176,7 +176,7 @@ static void resolveTargets(const std::string& text, const std::vector<NvsSignSta
 void NvsEngine::endConversation(uint64_t nowMs) {
     stage_ = Stage::Idle;
     for (size_t i = 0; i < changed_.size() && i < signs_.size(); ++i)
-        if (changed_[i] && display_) display_->update(signs_[i], nowMs);
+        if (changed_[i] && display_) display_->update(signs_[i], nowMs, i);
     changed_.assign(signs_.size(), false);
     if (!replyDue_) {
         note(nowMs, "end of conversation (no reply)");

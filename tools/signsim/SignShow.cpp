@@ -190,10 +190,13 @@ WorkArea decodeNvsContent(const NvsSignState& sign, const ShowSettings& s, uint8
     context.defaultFont = defaultFont;
     context.graphics = &work.graphics;
     context.stamp = TimeStamp::from(now);
+    // The window files made for the areas take names no text file has.
     std::set<std::string> used;
-    for (const auto& [name, f] : sign.files)
-        if (f.text && f.written)
-            used.insert(std::string(Name9(f.body.substr(1, f.body.find('$', 1) - 1)).str()));
+    for (const auto& [name, f] : sign.files) {
+        const size_t close = f.body.find('$', 1);
+        if (f.text && f.written && close != std::string::npos)
+            used.insert(Name9(std::string_view(f.body).substr(1, close - 1)).str());
+    }
     for (const auto& [name, f] : sign.files) {
         if (!f.text || !f.written) continue;
         NvsDecodedText d;
@@ -357,25 +360,28 @@ void SignDisplay::report(uint64_t nowMs, const std::string& text) {
     if (reported_.insert(text).second) std::fprintf(stderr, "signsim: %s\n", text.c_str());
 }
 
-void SignDisplay::update(const SignState& state, uint64_t nowMs) {
+void SignDisplay::update(const SignState& state, uint64_t nowMs, size_t position) {
     std::vector<std::string> problems;
-    show(makeScene(state, settings_, fonts_, clock_.now(state, nowMs), problems), problems, nowMs);
+    show(makeScene(state, settings_, fonts_, clock_.now(state, nowMs), problems), position,
+         problems, nowMs);
 }
 
-void SignDisplay::update(const NvsSignState& sign, uint64_t nowMs) {
+void SignDisplay::update(const NvsSignState& sign, uint64_t nowMs, size_t position) {
     std::vector<std::string> problems;
-    show(makeScene(sign, settings_, fonts_, clock_.now(sign, nowMs), problems), problems, nowMs);
+    show(makeScene(sign, settings_, fonts_, clock_.now(sign, nowMs), problems), position, problems,
+         nowMs);
 }
 
-void SignDisplay::show(const SignScene& made, const std::vector<std::string>& problems,
+void SignDisplay::show(SignScene made, size_t position, const std::vector<std::string>& problems,
                        uint64_t nowMs) {
     const std::string who = "sign " + std::to_string(made.address) + ": ";
     for (const auto& p : problems)
         report(nowMs, who + "shows nothing of " + p);
     if (made.show == SignScene::Show::Files && !made.fonts)
         report(nowMs, who + "display: " + fontError_);
-    auto scene = std::make_shared<SignScene>(made);
-    scene->clockRuns = clock_.runs();
+    made.position = position;
+    made.clockRuns = clock_.runs();
+    auto scene = std::make_shared<SignScene>(std::move(made));
     if (!dir_.empty()) {
         std::vector<uint8_t> bytes;
         std::string error;

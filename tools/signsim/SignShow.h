@@ -44,6 +44,7 @@ struct ShowSettings {
 struct SignScene {
     enum class Show { Dark, TestPattern, Files };
     uint8_t address = 1;
+    size_t position = 0;  // the sign's place on the line, from 0
     Show show = Show::Dark;
     SignMode mode = SignMode::KV2;
     WorkArea work;  // at the sign's size, with its schedule tasks
@@ -139,12 +140,14 @@ class SignDisplay {
                 std::optional<CalendarTime> fixedClock, ConversationLog& log);
     // Called on the line's thread with every new scene.
     void setSceneSink(SceneSink sink) { sink_ = std::move(sink); }
-    void update(const SignState& state, uint64_t nowMs);
-    void update(const NvsSignState& sign, uint64_t nowMs);
+    // `position`: the sign's place on the line, which its window keeps.
+    void update(const SignState& state, uint64_t nowMs, size_t position = 0);
+    void update(const NvsSignState& sign, uint64_t nowMs, size_t position = 0);
     std::filesystem::path gifPath(uint8_t address) const;
 
   private:
-    void show(const SignScene& scene, const std::vector<std::string>& problems, uint64_t nowMs);
+    void show(SignScene scene, size_t position, const std::vector<std::string>& problems,
+              uint64_t nowMs);
     void report(uint64_t nowMs, const std::string& text);
 
     std::filesystem::path dir_;

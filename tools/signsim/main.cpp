@@ -64,13 +64,13 @@ int serve(int argc, char** argv, const SimOptions& options, Engine& engine, cons
             for (const auto& state : states)
                 live.push_back(
                     std::make_unique<LiveSign>(state.address, show.width, show.height, show.seed));
+            // By place on the line: a sign keeps its window when its address changes.
             display->setSceneSink([&live](std::shared_ptr<const SignScene> scene) {
-                for (auto& sign : live)
-                    if (sign->address() == scene->address) sign->show(scene);
+                if (scene->position < live.size()) live[scene->position]->show(scene);
             });
         }
-        for (const auto& state : states)
-            display->update(state, 0);
+        for (size_t i = 0; i < states.size(); ++i)
+            display->update(states[i], 0, i);
         engine.setDisplay(&*display);
     }
     if (!options.show) return runLine(options, engine);

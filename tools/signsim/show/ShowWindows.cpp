@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
@@ -32,10 +33,20 @@ class SignWindow final : public QWidget {
         setFixedSize(sign.width() * dot + 2 * kMargin, sign.height() * dot + 2 * kMargin);
         setAttribute(Qt::WA_OpaquePaintEvent);
         timer_.setInterval(kRefreshMs);
-        connect(&timer_, &QTimer::timeout, this, [this] {
-            if (sign_.takeIfNewer(picture_, seen_)) update();
-        });
+        connect(&timer_, &QTimer::timeout, this, [this] { refresh(); });
         timer_.start();
+    }
+
+    void refresh() {
+        if (sign_.takeIfNewer(picture_, seen_)) update();
+    }
+
+    // Waits (bounded) until the player shows the last scene handed over, and
+    // takes its picture: what the line last told the sign is on the picture.
+    void settle() {
+        for (int i = 0; i < 500 && !sign_.showsLatestScene(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        refresh();
     }
 
   protected:
@@ -75,6 +86,7 @@ bool keepPicture(const std::vector<std::unique_ptr<SignWindow>>& windows, const 
     QPainter p(&all);
     int y = 0;
     for (const auto& w : windows) {
+        w->settle();
         p.drawPixmap(0, y, w->grab());
         y += w->height();
     }
