@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTimer>
 #include <algorithm>
 #include <cctype>
@@ -25,6 +26,7 @@
 #include "app/Demo.h"
 #include "app/embedded/EmbeddedResources.h"
 #include "strings/CommandIds.h"
+#include "ui/dialogs/CommDialogs.h"
 #include "ui/dialogs/ControlUpdateDlg.h"
 #include "ui/dialogs/UpdateDlg.h"
 #include "ui/frame/LumavoxDoc.h"
@@ -298,6 +300,45 @@ TEST(ControlUpdateDialog, ClosingDuringASendAsksAndStopsFirst) {
     ASSERT_EQ(boxes.seen.size(), 3u);
     EXPECT_EQ(boxes.seen[0], boxes.seen[1]);  // the question, twice
     EXPECT_EQ(boxes.seen[2], "Cancelled by user");
+}
+
+TEST(ControlUpdateDialog, ChangeAddressAsksForTheAddressesThenSendsThem) {
+    test::TempDir logDir;
+    const std::string log = (logDir / "sign.jsonl").string();
+    test::Signsim sim({"--nvs", "--tcp", "0", "--log", log});
+    ASSERT_TRUE(sim.started());
+    NvsWindow w(&sim);
+    QString title;
+    QStringList lines;
+    int stage = 0;
+    Boxes boxes;
+    Driver driver = driveControlDialog(
+        [&](CControlUpdateDlg* d) {
+            if (stage == 0) {
+                title = d->windowTitle();
+                stage = 1;
+                d->updateButton()->click();
+                return false;
+            }
+            if (d->running()) return false;
+            lines = d->resultLines();
+            d->stopButton()->click();
+            return true;
+        },
+        boxes);
+    test::answerNextDialog([](QWidget* dialog) {
+        auto* change = qobject_cast<ui::CChangeAddressDlg*>(dialog);
+        ASSERT_NE(change, nullptr);
+        change->oldAddress()->setValue(1);
+        change->newAddress()->setValue(5);
+        change->accept();
+    });
+    ASSERT_TRUE(w.f.frame().runCommand(cmd::kChangeAddress));
+    EXPECT_EQ(title, "Change address");
+    EXPECT_TRUE(boxes.seen.empty()) << boxes.seen.front().toStdString();
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines.back(), "All are over!");
+    EXPECT_NE(slurp(log).find("nvs address 1 -> 5"), std::string::npos) << slurp(log);
 }
 
 TEST(ControlUpdateDialog, TheKv2FamilyKeepsTheOperationDialog) {
