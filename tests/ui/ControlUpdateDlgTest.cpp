@@ -302,6 +302,37 @@ TEST(ControlUpdateDialog, ClosingDuringASendAsksAndStopsFirst) {
     EXPECT_EQ(boxes.seen[2], "Cancelled by user");
 }
 
+TEST(ControlUpdateDialog, AFailedTargetIsShownAndTheNextOneIsSent) {
+    test::Signsim sim({"--nvs", "--tcp", "0"});
+    ASSERT_TRUE(sim.started());
+    NvsWindow w(&sim);
+    // Nothing listens on 127.0.0.2: the sign is bound to 127.0.0.1 only.
+    w.f.context().settings->tcpGroups = {{"G", "127.0.0.2,127.0.0.1"}};
+    QStringList lines;
+    int stage = 0;
+    Boxes boxes;
+    Driver driver = driveControlDialog(
+        [&](CControlUpdateDlg* d) {
+            if (stage == 0) {
+                stage = 1;
+                pressLater(d->updateButton());
+                return false;
+            }
+            if (d->running() || !d->updateButton()->isEnabled()) return false;
+            lines = d->resultLines();
+            d->stopButton()->click();
+            return true;
+        },
+        boxes);
+    ASSERT_TRUE(w.f.frame().runCommand(cmd::kSignOff));
+    ASSERT_EQ(boxes.seen.size(), 1u);
+    EXPECT_TRUE(boxes.seen[0].contains("127.0.0.2")) << boxes.seen[0].toStdString();
+    EXPECT_TRUE(lines.contains("All data had been sent to sign(1) in IP 127.0.0.1 successfully!"))
+        << lines.join('\n').toStdString();
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines.back(), "All are over!");
+}
+
 TEST(ControlUpdateDialog, ChangeAddressAsksForTheAddressesThenSendsThem) {
     test::TempDir logDir;
     const std::string log = (logDir / "sign.jsonl").string();
