@@ -336,10 +336,16 @@ void ControlRoute::operate() {
             break;
     }
     if (!sending) {
-        if (dispatching_)
+        if (dispatching_) {
             stepRequested_ = true;
-        else
-            nextStep();
+            return;
+        }
+        // A connection that failed before anything could be queued has
+        // reported it already; raise that before StopSend drops it.
+        dispatching_ = true;
+        control_.DispatchEvents(control_.control);
+        dispatching_ = false;
+        nextStep();
     }
 }
 
@@ -361,6 +367,9 @@ void ControlRoute::nextStep() {
 }
 
 void ControlRoute::dispatch() {
+    // A message box shown while events are raised runs its own loop; a host
+    // that dispatches from there must not enter the control again.
+    if (dispatching_) return;
     dispatching_ = true;
     control_.DispatchEvents(control_.control);
     dispatching_ = false;

@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTimer>
 #include <algorithm>
 #include <cctype>
@@ -25,6 +26,7 @@
 #include "app/Demo.h"
 #include "app/embedded/EmbeddedResources.h"
 #include "strings/CommandIds.h"
+#include "ui/dialogs/CommDialogs.h"
 #include "ui/dialogs/ControlUpdateDlg.h"
 #include "ui/dialogs/UpdateDlg.h"
 #include "ui/frame/LumavoxDoc.h"
@@ -298,6 +300,76 @@ TEST(ControlUpdateDialog, ClosingDuringASendAsksAndStopsFirst) {
     ASSERT_EQ(boxes.seen.size(), 3u);
     EXPECT_EQ(boxes.seen[0], boxes.seen[1]);  // the question, twice
     EXPECT_EQ(boxes.seen[2], "Cancelled by user");
+}
+
+TEST(ControlUpdateDialog, AFailedTargetIsShownAndTheNextOneIsSent) {
+    test::Signsim sim({"--nvs", "--tcp", "0"});
+    ASSERT_TRUE(sim.started());
+    NvsWindow w(&sim);
+    // Nothing listens on 127.0.0.2: the sign is bound to 127.0.0.1 only.
+    w.f.context().settings->tcpGroups = {{"G", "127.0.0.2,127.0.0.1"}};
+    QStringList lines;
+    int stage = 0;
+    Boxes boxes;
+    Driver driver = driveControlDialog(
+        [&](CControlUpdateDlg* d) {
+            if (stage == 0) {
+                stage = 1;
+                pressLater(d->updateButton());
+                return false;
+            }
+            if (d->running() || !d->updateButton()->isEnabled()) return false;
+            lines = d->resultLines();
+            d->stopButton()->click();
+            return true;
+        },
+        boxes);
+    ASSERT_TRUE(w.f.frame().runCommand(cmd::kSignOff));
+    ASSERT_EQ(boxes.seen.size(), 1u);
+    EXPECT_TRUE(boxes.seen[0].contains("127.0.0.2")) << boxes.seen[0].toStdString();
+    EXPECT_TRUE(lines.contains("All data had been sent to sign(1) in IP 127.0.0.1 successfully!"))
+        << lines.join('\n').toStdString();
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines.back(), "All are over!");
+}
+
+TEST(ControlUpdateDialog, ChangeAddressAsksForTheAddressesThenSendsThem) {
+    test::TempDir logDir;
+    const std::string log = (logDir / "sign.jsonl").string();
+    test::Signsim sim({"--nvs", "--tcp", "0", "--log", log});
+    ASSERT_TRUE(sim.started());
+    NvsWindow w(&sim);
+    QString title;
+    QStringList lines;
+    int stage = 0;
+    Boxes boxes;
+    Driver driver = driveControlDialog(
+        [&](CControlUpdateDlg* d) {
+            if (stage == 0) {
+                title = d->windowTitle();
+                stage = 1;
+                d->updateButton()->click();
+                return false;
+            }
+            if (d->running()) return false;
+            lines = d->resultLines();
+            d->stopButton()->click();
+            return true;
+        },
+        boxes);
+    test::answerNextDialog([](QWidget* dialog) {
+        auto* change = qobject_cast<ui::CChangeAddressDlg*>(dialog);
+        ASSERT_NE(change, nullptr);
+        change->oldAddress()->setValue(1);
+        change->newAddress()->setValue(5);
+        change->accept();
+    });
+    ASSERT_TRUE(w.f.frame().runCommand(cmd::kChangeAddress));
+    EXPECT_EQ(title, "Change address");
+    EXPECT_TRUE(boxes.seen.empty()) << boxes.seen.front().toStdString();
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines.back(), "All are over!");
+    EXPECT_NE(slurp(log).find("nvs address 1 -> 5"), std::string::npos) << slurp(log);
 }
 
 TEST(ControlUpdateDialog, TheKv2FamilyKeepsTheOperationDialog) {

@@ -109,10 +109,14 @@ QStringList CControlUpdateDlg::resultLines() const {
 
 void CControlUpdateDlg::onEvents() {
     if (!route_ || dispatching_) return;
+    callControl([this] { route_->dispatch(); });
+}
+
+void CControlUpdateDlg::callControl(const std::function<void()>& call) {
     dispatching_ = true;
     events_->setEnabled(false);
-    route_->dispatch();
-    if (events_) events_->setEnabled(true);
+    call();
+    events_->setEnabled(true);
     dispatching_ = false;
     if (closeWaiting_) {
         closeWaiting_ = false;
@@ -150,8 +154,9 @@ void CControlUpdateDlg::startRun() {
     }
     results_->clear();
     update_->setEnabled(false);
-    route_->start(kind_, config, document);
-    update_->setEnabled(!route_->running());
+    // Starting may raise a failed connection's events too.
+    callControl([&] { route_->start(kind_, config, document); });
+    if (!closing_) update_->setEnabled(!route_->running());
 }
 
 void CControlUpdateDlg::stopSend() {

@@ -13,6 +13,7 @@
 
 #include <QDialog>
 #include <QPointer>
+#include <functional>
 #include <memory>
 
 #include "app/ControlRoute.h"
@@ -76,6 +77,9 @@ class CControlUpdateDlg : public QDialog, public ControlRouteHost {
   private:
     // The control's events: raised here, on the window's thread.
     void onEvents();
+    // Runs a call that may raise the control's events, then what was asked
+    // for meanwhile (a stop, a close).
+    void callControl(const std::function<void()>& call);
     // Stops a send before the dialog closes, after asking; false when the
     // user keeps it running.
     bool mayClose();
