@@ -211,10 +211,42 @@ double handOverModel(int64_t total, size_t pieceBytes) {
     return seconds(t0, t1);
 }
 
+// The time spent waiting for the sign's answers: from the result that says
+// the control now checks the response to the prompt that reports it.
+struct ReplyWaits {
+    State* state = nullptr;
+    WallClock::time_point since{};
+    bool waiting = false;
+    double seconds = 0;
+    int count = 0;
+};
+
+void onTimedResult(void* u, int16_t id, int16_t r, const char* t) {
+    auto* w = static_cast<ReplyWaits*>(u);
+    if (id == 2 && r == 1) {
+        w->since = WallClock::now();
+        w->waiting = true;
+    }
+    onResult(w->state, id, r, t);
+}
+
+void onTimedPrompt(void* u, const char*) {
+    auto* w = static_cast<ReplyWaits*>(u);
+    if (!w->waiting) return;
+    w->seconds += seconds(w->since, WallClock::now());
+    w->waiting = false;
+    ++w->count;
+}
+
+void onTimedProgress(void* u, int16_t type, int32_t step) {
+    onProgress(static_cast<ReplyWaits*>(u)->state, type, step);
+}
+
 // The same content and send as main's run, with the pause after a confirmed
 // allocation or clearing shortened to nothing: the control's own work. Returns
-// the send's seconds and the bytes on the line, or a negative time on failure.
-double shortenedSend(int port, int64_t& total) {
+// the send's seconds and the bytes on the line, or a negative time on failure;
+// `waits` gets the time spent waiting for the sign's answers.
+double shortenedSend(int port, int64_t& total, ReplyWaits& waits) {
     ::setenv("NVSOCX_TEST_TIMINGS", "0,20000,15000", 1);
     auto dir = std::filesystem::temp_directory_path() /
                ("bench-control-short-" + std::to_string(::getpid()));
@@ -225,7 +257,9 @@ double shortenedSend(int port, int64_t& total) {
     NVSOCX_Handle h = NVSOCX_Create();
     ::unsetenv("NVSOCX_TEST_TIMINGS");
     State state;
-    NVSOCX_SetEventHandlers(h, onResult, nullptr, onProgress, &state);
+    waits = ReplyWaits{};
+    waits.state = &state;
+    NVSOCX_SetEventHandlers(h, onTimedResult, onTimedPrompt, onTimedProgress, &waits);
     NVSOCX_SetSignInfo(h, 256, 32, 1);
     std::string text(2000, 'A');
     for (int i = 0; i < 200; ++i) {
@@ -265,7 +299,8 @@ void reportAgainstHandOverModel(int port, double defaultSend) {
     std::vector<double> ratios, sends, models;
     for (int round = 0; round < kRounds; ++round) {
         int64_t total = 0;
-        double send = shortenedSend(port, total);
+        ReplyWaits waits;
+        double send = shortenedSend(port, total, waits);
         if (send < 0) {
             std::fprintf(stderr, "bench_control: the send with shortened pauses failed\n");
             return;
@@ -274,14 +309,16 @@ void reportAgainstHandOverModel(int port, double defaultSend) {
         sends.push_back(send);
         models.push_back(model);
         ratios.push_back(send / model);
-        std::printf("  round %d: control %.3f s, model %.3f s\n", round + 1, send, model);
+        std::printf(
+            "  round %d: control %.3f s (%.3f s of it waiting for %d answers of the "
+            "sign), model %.3f s\n",
+            round + 1, send, waits.seconds, waits.count, model);
     }
     std::sort(ratios.begin(), ratios.end());
     std::sort(sends.begin(), sends.end());
     std::sort(models.begin(), models.end());
     std::printf(
-        "control send, no pause:  median %.3f s over %d rounds (default timings: %.3f s, "
-        "the difference is the pause after the memory clearing)\n",
+        "control send, no pause:  median %.3f s over %d rounds (default timings, once: %.3f s)\n",
         sends[kRounds / 2], kRounds, defaultSend);
     std::printf("hand-over model, 128 B:  median %.3f s\n", models[kRounds / 2]);
     std::printf("control / model:         median %.2f, min %.2f, max %.2f (aim: at most 2, %s)\n",

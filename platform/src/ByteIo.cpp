@@ -11,6 +11,20 @@ ByteReader::ByteReader(ByteSource& source, size_t windowBytes)
     data_ = window_.data();
 }
 
+ByteReader& ByteReader::operator=(const ByteReader& o) {
+    if (this == &o) return *this;
+    pos_ = o.pos_;
+    end_ = o.end_;
+    base_ = o.base_;
+    total_ = o.total_;
+    ok_ = o.ok_;
+    source_ = o.source_;
+    window_ = o.window_;
+    // A streamed window is the reader's own; a span is shared.
+    data_ = o.source_ ? window_.data() : o.data_;
+    return *this;
+}
+
 void ByteReader::fail() {
     ok_ = false;
     end_ = pos_;  // every read from now on takes the slow path and fails

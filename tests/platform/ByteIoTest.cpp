@@ -90,7 +90,19 @@ TEST(ByteIo, AStreamedReaderReadsAcrossItsWindowAndFailsAtTheSourcesEnd) {
         ASSERT_EQ(r.u32(), i * 70000);
         ASSERT_EQ(r.position(), (i + 1) * 7);
     }
-    // A string longer than the window grows it.
+    // A string longer than the window grows it; a copy reads on from its
+    // own window.
+    ByteReader copy = r;
+    EXPECT_EQ(copy.counted(1000), std::string(100, 'x'));
+    r = copy;
+    EXPECT_TRUE(r.atEnd());
+    EXPECT_TRUE(r.ok());
+    EXPECT_EQ(r.u8(), 0);
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.u32(), 0u);
+    r = ByteReader(source, 16);
+    source.at = 0;
+    r.skip(40 * 7);
     EXPECT_EQ(r.counted(1000), std::string(100, 'x'));
     EXPECT_TRUE(r.atEnd());
     EXPECT_TRUE(r.ok());

@@ -43,6 +43,12 @@ class ByteReader {
     // Reads from `source` through a window of about `windowBytes`, so the whole
     // of a large file is never held at once. The source must outlive the reader.
     explicit ByteReader(ByteSource& source, size_t windowBytes = size_t{1} << 18);
+    // A copy reads on from the same place; a streamed copy shares the source,
+    // so only one of the two may go on reading.
+    ByteReader(const ByteReader& o) { *this = o; }
+    ByteReader& operator=(const ByteReader& o);
+    ByteReader(ByteReader&&) noexcept = default;
+    ByteReader& operator=(ByteReader&&) noexcept = default;
 
     bool ok() const { return ok_; }
     void fail();
