@@ -130,8 +130,6 @@ std::string firstWord(std::string_view s) {
     return std::string(s.substr(0, s.find(' ')));
 }
 
-
-
 }  // namespace
 
 std::span<const CommandHelp> commandHelp() {

@@ -1,8 +1,8 @@
 #include "strings/StringTable.h"
 #include "strings/ControlRouteTexts.h"
-#include "strings/ModemTexts.h"
 #include "strings/GprsTexts.h"
 #include "strings/GraphicTexts.h"
+#include "strings/ModemTexts.h"
 #include "strings/WindowTexts.h"
 
 #include <map>
