@@ -1,6 +1,8 @@
 #include "app/EditorDocument.h"
 
 #include <algorithm>
+#include <span>
+#include <string>
 #include <utility>
 
 #include "content/Vocabulary.h"
@@ -28,6 +30,83 @@ int firstFileIndex(const WorkArea& work) {
     for (size_t i = 0; i < work.textFiles.size(); ++i)
         if (work.textFiles[i].kind == kTextFile) return static_cast<int>(i);
     return work.textFiles.empty() ? -1 : 0;
+}
+
+// An edit-view snapshot: the length of the current file's clipboard block
+// (u32, little-endian), the block, then the dots of the graphics that the
+// step stores: per graphic its name (u8 length, bytes), width and height
+// (u16 each) and width x height pixels (u32 each).
+struct GraphicDots {
+    std::string name;
+    uint16_t width = 0;
+    uint16_t height = 0;
+    std::vector<uint32_t> pixels;
+};
+
+void putLe(std::vector<uint8_t>& out, uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+std::vector<uint8_t> packSnapshot(std::vector<uint8_t> block,
+                                  const std::vector<GraphicDots>& dots) {
+    std::vector<uint8_t> out;
+    putLe(out, static_cast<uint32_t>(block.size()), 4);
+    out.insert(out.end(), block.begin(), block.end());
+    for (const GraphicDots& d : dots) {
+        out.push_back(static_cast<uint8_t>(d.name.size()));
+        out.insert(out.end(), d.name.begin(), d.name.end());
+        putLe(out, d.width, 2);
+        putLe(out, d.height, 2);
+        for (uint32_t p : d.pixels)
+            putLe(out, p, 4);
+    }
+    return out;
+}
+
+// The snapshots are made by packSnapshot alone; a short one is refused whole.
+bool unpackSnapshot(std::span<const uint8_t> bytes, std::vector<uint8_t>& block,
+                    std::vector<GraphicDots>& dots) {
+    size_t at = 0;
+    auto get = [&](int n, uint32_t& v) {
+        if (bytes.size() - at < static_cast<size_t>(n)) return false;
+        v = 0;
+        for (int i = 0; i < n; ++i)
+            v |= static_cast<uint32_t>(bytes[at++]) << (8 * i);
+        return true;
+    };
+    uint32_t length = 0;
+    if (!get(4, length) || bytes.size() - at < length) return false;
+    block.assign(bytes.begin() + at, bytes.begin() + at + length);
+    at += length;
+    dots.clear();
+    while (at < bytes.size()) {
+        GraphicDots d;
+        uint32_t nameLength = 0, w = 0, h = 0;
+        if (!get(1, nameLength) || bytes.size() - at < nameLength) return false;
+        d.name.assign(bytes.begin() + at, bytes.begin() + at + nameLength);
+        at += nameLength;
+        if (!get(2, w) || !get(2, h)) return false;
+        d.width = static_cast<uint16_t>(w);
+        d.height = static_cast<uint16_t>(h);
+        size_t count = static_cast<size_t>(w) * h;
+        if ((bytes.size() - at) / 4 < count) return false;
+        d.pixels.resize(count);
+        for (uint32_t& p : d.pixels)
+            get(4, p);
+        dots.push_back(std::move(d));
+    }
+    return true;
+}
+
+// Whether two snapshots hold the same items (graphic dots aside).
+bool sameItems(std::span<const uint8_t> a, std::span<const uint8_t> b) {
+    auto items = [](std::span<const uint8_t> s) {
+        if (s.size() < 4) return s;
+        uint32_t length = s[0] | s[1] << 8 | s[2] << 16 | static_cast<uint32_t>(s[3]) << 24;
+        return s.subspan(0, std::min<size_t>(s.size(), size_t{4} + length));
+    };
+    return std::ranges::equal(items(a), items(b));
 }
 
 }  // namespace
@@ -105,7 +184,7 @@ const TextFile* EditorDocument::currentFile() const {
 
 std::vector<uint8_t> EditorDocument::snapshotOfCurrent() const {
     const TextFile* f = currentFile();
-    return f ? encodeClipboardItems(f->items) : std::vector<uint8_t>{};
+    return packSnapshot(f ? encodeClipboardItems(f->items) : std::vector<uint8_t>{}, {});
 }
 
 void EditorDocument::restartHistory() {
@@ -147,7 +226,7 @@ bool EditorDocument::changeCurrent(const std::function<bool(TextFile&)>& change)
     if (!change(file)) return false;
     ensureMarker(file, mode_, marker ? &*marker : nullptr);
     std::vector<uint8_t> state = snapshotOfCurrent();
-    if (history_.current() && history_.current()->bytes == state) return false;
+    if (history_.current() && sameItems(history_.current()->bytes, state)) return false;
     trackModified(kChangedItems, [&] { history_.record(std::move(state)); });
     return true;
 }
@@ -178,7 +257,7 @@ bool EditorDocument::changeWorkArea(const std::function<bool(WorkArea&)>& change
         }
         current_ = found;
         std::vector<uint8_t> state = snapshotOfCurrent();
-        if (!history_.current() || history_.current()->bytes != state) {
+        if (!history_.current() || !sameItems(history_.current()->bytes, state)) {
             history_.record(std::move(state));
             changes |= kChangedItems;
         }
@@ -188,25 +267,69 @@ bool EditorDocument::changeWorkArea(const std::function<bool(WorkArea&)>& change
     return true;
 }
 
+bool EditorDocument::changeGraphic(const GraphicFile& edited) {
+    GraphicFile* g = work_.findGraphic(edited.name.str());
+    if (!g || !currentFile() || !history_.current() || g->width != edited.width ||
+        g->height != edited.height || g->pixels.size() != edited.pixels.size() ||
+        g->pixels == edited.pixels)
+        return false;
+    trackModified(kChangedFiles, [&] {
+        // The state on screen learns the old dots, so undo brings them back;
+        // the new step carries the new ones for redo.
+        std::vector<uint8_t> items;
+        std::vector<GraphicDots> dots;
+        unpackSnapshot(history_.current()->bytes, items, dots);
+        std::erase_if(dots, [&](const GraphicDots& d) { return sameName(d.name, g->name.str()); });
+        dots.push_back({g->name.str(), g->width, g->height, g->pixels});
+        history_.amendCurrent(packSnapshot(items, dots));
+        g->pixels = edited.pixels;
+        history_.record(
+            packSnapshot(std::move(items), {{g->name.str(), g->width, g->height, g->pixels}}));
+    });
+    return true;
+}
+
 bool EditorDocument::restore(const UndoHistory::Snapshot& snapshot) {
+    std::vector<uint8_t> block;
+    std::vector<GraphicDots> dots;
     std::vector<TextItem> items;
     std::string error;
-    if (!decodeClipboardItems(snapshot.bytes, work_.signHeight, mode_, items, error)) return false;
+    if (!unpackSnapshot(snapshot.bytes, block, dots) ||
+        !decodeClipboardItems(block, work_.signHeight, mode_, items, error))
+        return false;
     TextFile& file = work_.textFiles[static_cast<size_t>(current_)];
     file.items = std::move(items);
     ensureMarker(file, mode_);
-    return true;
+    bool graphics = false;
+    for (GraphicDots& d : dots) {
+        // A graphic renamed, resized or deleted since is left as it is.
+        GraphicFile* g = work_.findGraphic(d.name);
+        if (!g || g->width != d.width || g->height != d.height ||
+            g->pixels.size() != d.pixels.size())
+            continue;
+        g->pixels = std::move(d.pixels);
+        graphics = true;
+    }
+    return graphics;
+}
+
+void EditorDocument::applyStep(const UndoHistory::Snapshot& to) {
+    bool before = modified();
+    unsigned changes = kChangedItems;
+    if (restore(to)) changes |= kChangedFiles;
+    if (modified() != before) changes |= kChangedModified;
+    notify(changes);
 }
 
 bool EditorDocument::undo() {
     if (!currentFile() || !history_.canUndo()) return false;
-    trackModified(kChangedItems, [&] { restore(*history_.undo()); });
+    applyStep(*history_.undo());
     return true;
 }
 
 bool EditorDocument::redo() {
     if (!currentFile() || !history_.canRedo()) return false;
-    trackModified(kChangedItems, [&] { restore(*history_.redo()); });
+    applyStep(*history_.redo());
     return true;
 }
 

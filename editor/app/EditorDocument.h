@@ -5,7 +5,9 @@
 // history, the modified flag and the views stay in step. A change of the
 // current text file's items is one undo step; the snapshot is the file's items
 // in the stored form of the clipboard block (item count, version 1202, items).
-// Changes elsewhere in the work area (file lists, names, graphics, schedule)
+// A graphic stored back from the graphic editor is one undo step too: its
+// snapshot carries the graphic's dots, and the state before it carries the
+// old dots. Other changes of the work area (file lists, names, schedule)
 // cannot be undone and keep the document modified until it is saved.
 //
 // Opening and saving go through the document layer: a failed open changes
@@ -99,6 +101,12 @@ class EditorDocument {
     // the current file's items changed, that is recorded as an undo step too.
     bool changeWorkArea(const std::function<bool(WorkArea&)>& change);
 
+    // Replaces the dots of the graphic of the same name and size with
+    // `edited`'s, as one undo step of the edit view (undo brings the old dots
+    // back). Listeners hear kChangedFiles. False when there is no such graphic
+    // or nothing changed.
+    bool changeGraphic(const GraphicFile& edited);
+
     // ---- Undo and redo of the current text file ----
 
     bool canUndo() const { return history_.canUndo(); }
@@ -116,7 +124,11 @@ class EditorDocument {
 
   private:
     std::vector<uint8_t> snapshotOfCurrent() const;
+    // Restores the items (and any graphic dots) of `snapshot`; true when it
+    // carried graphic dots.
     bool restore(const UndoHistory::Snapshot& snapshot);
+    // Restores `to` after an undo or redo and tells the listeners.
+    void applyStep(const UndoHistory::Snapshot& to);
     void restartHistory();
     void notify(unsigned changes);
     // Runs `fn` and notifies kChangedModified when the flag changed.

@@ -628,14 +628,7 @@ std::string importUnreadableMessage(const std::string& path) {
 }
 
 bool storeGraphic(EditorDocument& document, const GraphicFile& edited) {
-    return document.changeWorkArea([&](WorkArea& wa) {
-        GraphicFile* g = wa.findGraphic(edited.name.str());
-        if (!g || g->width != edited.width || g->height != edited.height ||
-            g->pixels == edited.pixels)
-            return false;
-        g->pixels = edited.pixels;
-        return true;
-    });
+    return document.changeGraphic(edited);
 }
 
 }  // namespace lumavox

@@ -253,7 +253,7 @@ std::string importCutMessage(int pictureWidth, int pictureHeight, int width, int
 std::string importUnreadableMessage(const std::string& path);
 
 // Puts the edited dots back into the document's graphic of that name, as one
-// change of the document. False when the document has no such graphic any
+// undo step of the edit view. False when the document has no such graphic any
 // more, its size changed, or nothing changed.
 bool storeGraphic(EditorDocument& document, const GraphicFile& edited);
 

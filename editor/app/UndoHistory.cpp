@@ -22,6 +22,13 @@ void UndoHistory::record(std::vector<uint8_t> state) {
     pushUndo({std::move(state), nextSerial_++});
 }
 
+void UndoHistory::amendCurrent(std::vector<uint8_t> state) {
+    if (undo_.empty())
+        reset(std::move(state));
+    else
+        undo_.front().bytes = std::move(state);
+}
+
 const UndoHistory::Snapshot* UndoHistory::undo() {
     if (!canUndo()) return nullptr;
     redo_.push_front(std::move(undo_.front()));

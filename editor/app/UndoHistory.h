@@ -33,6 +33,10 @@ class UndoHistory {
     // beyond the limit is dropped and the redo list is emptied.
     void record(std::vector<uint8_t> state);
 
+    // Replaces the bytes of the current state, keeping its serial number: the
+    // owner adds to the state on screen what a later step will change.
+    void amendCurrent(std::vector<uint8_t> state);
+
     // Snapshots in the lists (the undo list includes the current state).
     size_t undoSnapshots() const { return undo_.size(); }
     size_t redoSnapshots() const { return redo_.size(); }

@@ -312,6 +312,26 @@ TEST(GraphicStore, DocumentTakesTheDotsAsOneChange) {
         direct.pixel(x, 1) = kPixelRed;
     EXPECT_EQ(encodeGraphicBody(*doc.work().findGraphic("ARROW"), clock),
               encodeGraphicBody(direct, clock));
+
+    // The store is one undo step of the edit view, between text edits: undo
+    // walks back through the text edit, then the dots; redo forward again.
+    const std::vector<uint32_t> drawn = direct.pixels;
+    ASSERT_TRUE(doc.changeCurrent([](TextFile& f) {
+        f.items.insert(f.items.begin(), f.items.back());
+        return true;
+    }));
+    size_t itemsAfter = doc.currentFile()->items.size();
+    ASSERT_TRUE(doc.undo());
+    EXPECT_EQ(doc.work().findGraphic("ARROW")->pixels, drawn);
+    ASSERT_TRUE(doc.undo());
+    EXPECT_EQ(doc.work().findGraphic("ARROW")->pixels, std::vector<uint32_t>(15, kPixelOff));
+    EXPECT_FALSE(doc.modified());
+    EXPECT_FALSE(doc.canUndo());
+    ASSERT_TRUE(doc.redo());
+    EXPECT_EQ(doc.work().findGraphic("ARROW")->pixels, drawn);
+    ASSERT_TRUE(doc.redo());
+    EXPECT_EQ(doc.currentFile()->items.size(), itemsAfter);
+    EXPECT_EQ(doc.work().findGraphic("ARROW")->pixels, drawn);
 }
 
 TEST(GraphicExport, UnwritablePathGivesTheSystemReason) {
