@@ -88,6 +88,12 @@ std::string escapeLanguageText(std::string_view s) {
         else
             out += c;
     }
+    // A profile reader trims blanks around a value and takes off one pair of
+    // quotes around it: a text with blanks at either end ("Signal strength: ")
+    // or in quotes of its own is written in quotes so it reads back whole.
+    bool quoted =
+        out.size() >= 2 && (out.front() == '"' || out.front() == '\'') && out.back() == out.front();
+    if (!out.empty() && (out.front() == ' ' || out.back() == ' ' || quoted)) out = '"' + out + '"';
     return out;
 }
 

@@ -5,6 +5,7 @@
 #include "app/LanguageCheck.h"
 #include "app/LanguageManager.h"
 #include "app/MenuTree.h"
+#include "platform/Profile.h"
 #include "strings/DateNames.h"
 #include "strings/StringTable.h"
 #include "strings/TextFormat.h"
@@ -34,8 +35,23 @@ TEST(LanguageText, EscapesAndPlaceholders) {
     EXPECT_EQ(unescapeLanguageText("two\\nlines\\tand\\r\\x\\"), "two\nlines\tand\r\\x\\");
     EXPECT_EQ(escapeLanguageText("two\nlines\tand\r"), "two\\nlines\\tand\\r");
     EXPECT_EQ(escapeLanguageText(unescapeLanguageText("a\\nb")), "a\\nb");
+    // Blanks at either end, and quotes of the text's own, survive a profile.
+    EXPECT_EQ(escapeLanguageText("Signal strength: "), "\"Signal strength: \"");
+    EXPECT_EQ(escapeLanguageText("\"on\""), "\"\"on\"\"");
     EXPECT_EQ(placeholderSignature("%s has %d and 100%% and %02d"), "sdd");
     EXPECT_EQ(placeholderSignature("none"), "");
+}
+
+TEST(LanguageText, EveryBuiltInTextReadsBackWholeFromTheEnglishFile) {
+    Profile file = Profile::parse(builtInEnglishLanguageFile());
+    for (int id : builtInTextIds()) {
+        const std::string& text = builtInText(id);
+        if (text.size() > Profile::kMaxValueLength / 2) continue;  // longer than a profile keeps
+        EXPECT_EQ(unescapeLanguageText(
+                      file.getString("String Table", "IDS_STRINGTABLE_" + std::to_string(id))),
+                  text)
+            << id;
+    }
 }
 
 TEST(LanguageMenus, AreNumberedDepthFirstWithoutSeparatorsOrRecentFiles) {
