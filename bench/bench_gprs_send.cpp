@@ -16,6 +16,7 @@
 #include "BenchHome.h"
 #include "DtusimProcess.h"
 #include "LargeDocument.h"
+#include "QuietHost.h"
 #include "SignsimProcess.h"
 #include "app/GprsRoute.h"
 #include "app/embedded/EmbeddedResources.h"
@@ -25,18 +26,6 @@ using namespace lumavox;
 using WallClock = std::chrono::steady_clock;
 
 namespace {
-
-class QuietHost : public SessionHost {
-  public:
-    void status(const std::string&) override {}
-    void progressRange(int, int) override {}
-    void progressPosition(int) override {}
-    void message(const std::string& t, Icon) override { std::fprintf(stderr, "%s\n", t.c_str()); }
-    bool askYesNo(const std::string&, Icon) override { return false; }
-    void fileList(const std::vector<FileEntry>&) override {}
-    void pump() override {}
-    bool cancelRequested() const override { return false; }
-};
 
 int freePort() {
     int s = ::socket(AF_INET, SOCK_STREAM, 0);

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "LargeDocument.h"
+#include "QuietHost.h"
 #include "SignsimProcess.h"
 #include "cli/Cli.h"
 #include "content/Document.h"
@@ -34,18 +35,6 @@ using WallClock = std::chrono::steady_clock;
 namespace {
 
 constexpr int kRounds = 15;
-
-class QuietHost : public SessionHost {
-  public:
-    void status(const std::string&) override {}
-    void progressRange(int, int) override {}
-    void progressPosition(int) override {}
-    void message(const std::string& t, Icon) override { std::fprintf(stderr, "%s\n", t.c_str()); }
-    bool askYesNo(const std::string&, Icon) override { return false; }
-    void fileList(const std::vector<FileEntry>&) override {}
-    void pump() override {}
-    bool cancelRequested() const override { return false; }
-};
 
 // The payloads send-all makes for one address, in order.
 std::vector<std::vector<uint8_t>> sendAllPayloads(const WorkArea& w) {
