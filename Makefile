@@ -94,10 +94,10 @@ fuzz: deps
 	    $$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $$work $$corpus || exit 1; \
 	done
 
-# The gateway and control tests (with the simulators they start) under
-# ThreadSanitizer, in a build folder of their own. Every report, from a test or
+# The gateway and control tests and the GPRS route's session tests (with the
+# simulators they start) under ThreadSanitizer, in a build folder of their own. Every report, from a test or
 # from a simulator it started, lands in build-tsan/tsan-reports and fails the run.
-TSAN_TARGETS := gateway_tests gateway_library_tests nvsocx_tests
+TSAN_TARGETS := gateway_tests gateway_library_tests nvsocx_tests lumavox_session_tests
 TSAN_REPORTS = $(abspath $(BUILD))-tsan/tsan-reports
 tsan: deps
 	cmake -S . -B $(BUILD)-tsan -G $(GENERATOR) -DLUMAVOX_TSAN=ON -DLUMAVOX_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -105,6 +105,8 @@ tsan: deps
 	@rm -rf $(TSAN_REPORTS) && mkdir -p $(TSAN_REPORTS)
 	@cd $(BUILD)-tsan && TSAN_OPTIONS="second_deadlock_stack=1 log_path=$(TSAN_REPORTS)/report $(TSAN_OPTIONS)" \
 	    ctest --output-on-failure -j2 -L 'gateway|control'; status=$$?; \
+	TSAN_OPTIONS="second_deadlock_stack=1 log_path=$(TSAN_REPORTS)/report $(TSAN_OPTIONS)" \
+	    ctest --output-on-failure -j2 -R '^(TwoSigns|GprsSession)' || status=1; \
 	if [ -n "$$(ls -A $(TSAN_REPORTS))" ]; then \
 	    cat $(TSAN_REPORTS)/*; echo "ThreadSanitizer reports in $(TSAN_REPORTS)"; exit 1; \
 	fi; \
