@@ -104,17 +104,17 @@ std::vector<std::string> gprsConflictTexts(const GprsMonitor& monitor) {
     return lines;
 }
 
-GprsTargets gprsTargetsFor(const std::vector<GprsGroup>& groups, const std::string& spec) {
+GprsTargets gprsTargetsFor(const std::vector<GprsGroup>& groups, const std::string& target) {
     GprsTargets t;
     std::vector<std::string> names;
-    if (const GprsGroup* g = findGprsGroup(groups, spec)) {
+    if (const GprsGroup* g = findGprsGroup(groups, target)) {
         t.groupName = g->name;
         names = g->devices;
     } else {
         size_t pos = 0;
         for (;;) {
-            size_t comma = spec.find(',', pos);
-            names.push_back(spec.substr(pos, comma == std::string::npos ? comma : comma - pos));
+            size_t comma = target.find(',', pos);
+            names.push_back(target.substr(pos, comma == std::string::npos ? comma : comma - pos));
             if (comma == std::string::npos) break;
             pos = comma + 1;
         }

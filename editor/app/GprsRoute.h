@@ -65,9 +65,9 @@ struct GprsTargets {
     std::string groupName;             // empty when the names were listed
     std::vector<std::string> devices;  // in order, repeats dropped
 };
-// `spec` is a stored group's name (letter case ignored) or comma-separated
+// `target` is a stored group's name (letter case ignored) or comma-separated
 // device names.
-GprsTargets gprsTargetsFor(const std::vector<GprsGroup>& groups, const std::string& spec);
+GprsTargets gprsTargetsFor(const std::vector<GprsGroup>& groups, const std::string& target);
 
 // Waits until every named device is registered, `timeoutMs` has passed on
 // `clock` or `cancelled` says so; returns the names still missing.
