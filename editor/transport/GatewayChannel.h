@@ -47,7 +47,8 @@ class GatewayChannel final : public LinkChannel {
 
     bool send(std::span<const uint8_t> bytes, std::string& error) override;
     // The gateway receives on its own thread; the wait looks at what it holds
-    // every 50 microseconds until something is there or waitMs has passed.
+    // (every 50 microseconds at first, less often as the wait goes on) until
+    // something is there or waitMs has passed.
     bool poll(unsigned waitMs, std::vector<uint8_t>& out, std::string& error) override;
     void close() override {
         closed_ = !name_.empty();

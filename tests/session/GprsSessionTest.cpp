@@ -26,6 +26,7 @@
 #include "cli/Cli.h"
 #include "content/Document.h"
 #include "platform/Clock.h"
+#include "transport/GatewayChannel.h"
 #include "strings/GprsTexts.h"
 #include "strings/StringTable.h"
 #include "strings/TextFormat.h"
@@ -218,6 +219,47 @@ TEST_F(TwoSigns, SendAllReachesEveryDeviceOfTheGroup) {
                      0),
         0u);
     EXPECT_EQ(gprsDetailText(gateway.monitor(), "X"), "The connection from device X not found!");
+}
+
+// The gateway's devices as the monitor has them, counting how often a wait
+// looks at what the gateway holds.
+class CountingDevices final : public GprsDevices {
+  public:
+    explicit CountingDevices(GprsDevices& real) : real_(real) {}
+    bool isRegistered(const std::string& name) const override { return real_.isRegistered(name); }
+    bool send(const std::string& name, std::span<const uint8_t> bytes,
+              std::string& error) override {
+        return real_.send(name, bytes, error);
+    }
+    bool receive(const std::string& name, std::vector<uint8_t>& out,
+                 std::string& error) override {
+        ++looks;
+        return real_.receive(name, out, error);
+    }
+    void dropPending(const std::string& name) override { real_.dropPending(name); }
+    int looks = 0;
+
+  private:
+    GprsDevices& real_;
+};
+
+TEST_F(TwoSigns, AWaitOnASilentDeviceLastsItsTimeWithoutKeepingAProcessorBusy) {
+    Dtu a(port, "SIGNA", "0000000001", signA.port());
+    ASSERT_TRUE(registered({"SIGNA"}));
+    CountingDevices devices(gateway.monitor());
+    GatewayChannel channel;
+    channel.setDevices(&devices);
+    ASSERT_TRUE(channel.select("SIGNA"));
+    std::vector<uint8_t> out;
+    std::string error;
+    auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(channel.poll(400, out, error)) << error;
+    auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_TRUE(out.empty());
+    EXPECT_GE(waited, std::chrono::milliseconds(400));
+    // Looking every 50 microseconds throughout would be some 8,000 looks; after
+    // its first 5 ms the wait looks at most every 2 ms.
+    EXPECT_LT(devices.looks, 600);
 }
 
 TEST_F(TwoSigns, AnAbsentDeviceFailsAndTheOthersStillGetTheFiles) {
