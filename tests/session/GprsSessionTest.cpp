@@ -26,10 +26,10 @@
 #include "cli/Cli.h"
 #include "content/Document.h"
 #include "platform/Clock.h"
-#include "transport/GatewayChannel.h"
 #include "strings/GprsTexts.h"
 #include "strings/StringTable.h"
 #include "strings/TextFormat.h"
+#include "transport/GatewayChannel.h"
 
 namespace lumavox {
 namespace {
@@ -231,8 +231,7 @@ class CountingDevices final : public GprsDevices {
               std::string& error) override {
         return real_.send(name, bytes, error);
     }
-    bool receive(const std::string& name, std::vector<uint8_t>& out,
-                 std::string& error) override {
+    bool receive(const std::string& name, std::vector<uint8_t>& out, std::string& error) override {
         ++looks;
         return real_.receive(name, out, error);
     }
