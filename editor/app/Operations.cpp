@@ -204,11 +204,23 @@ SessionConfig sessionConfigFrom(const Settings& s) {
     return c;
 }
 
-std::string describeConnection(const Settings& settings, const OperationRequest& request) {
+SessionConfig sessionConfigFor(const Settings& settings, const OperationRequest& request) {
     SessionConfig c = sessionConfigFrom(settings);
     applyOverrides(request, c);
+    return c;
+}
+
+std::string describeConnection(const Settings& settings, const OperationRequest& request) {
+    const SessionConfig c = sessionConfigFor(settings, request);
     std::string s;
-    if (c.route == Route::Tcp) {
+    if (c.route == Route::Gprs) {
+        s = "GPRS";
+        if (!c.groupName.empty()) s += " group \"" + c.groupName + "\"";
+        std::string devices;
+        for (const std::string& d : c.gprsDevices.value_or(std::vector<std::string>{}))
+            devices += (devices.empty() ? "" : ", ") + d;
+        s += " (" + (devices.empty() ? std::string("no device") : devices) + ")";
+    } else if (c.route == Route::Tcp) {
         s = "TCP/IP";
         if (!c.groupName.empty()) s += " group \"" + c.groupName + "\"";
         s += " (" + (c.groupAddresses.empty() ? std::string("no address") : c.groupAddresses) +
@@ -271,8 +283,7 @@ OperationOutcome runOperation(const SignOperation& op, CSignLink& link, SessionH
         return out;
     }
 
-    SessionConfig config = sessionConfigFrom(settings);
-    applyOverrides(request, config);
+    SessionConfig config = sessionConfigFor(settings, request);
     OperationModemLine modemLine(link, host);
     if (request.link && !request.link->modemNumber.empty() &&
         !modemLine.bringUp(

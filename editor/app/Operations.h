@@ -145,6 +145,10 @@ struct OperationOutcome {
     std::string saveError;  // the document could not be saved
 };
 
+// The session configuration of one run: the stored settings with what
+// `request` overrides.
+SessionConfig sessionConfigFor(const Settings& settings, const OperationRequest& request);
+
 // The connection and sign addresses a run of `request` uses, in words, for
 // telling the user before anything is sent, e.g.
 // "serial COM1 (/dev/ttyS0) at 9600 baud, sign address 1".

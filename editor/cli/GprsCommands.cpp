@@ -119,7 +119,8 @@ int runGprsCommand(const std::vector<std::string>& args, std::ostream& out, std:
 }
 
 CliGprsRoute::CliGprsRoute(const std::optional<std::string>& home, const Settings& settings,
-                           const LinkOverride& link, int port, int waitSeconds,
+                           const std::vector<std::string>& devices, int port,
+                           int waitSeconds,
                            const std::function<bool()>& cancelled, std::ostream& out)
     : gateway_(std::make_unique<GprsGateway>(embeddedResources(),
                                              ApplicationEnvironment::fromSystem(home))) {
@@ -127,7 +128,7 @@ CliGprsRoute::CliGprsRoute(const std::optional<std::string>& home, const Setting
     GprsMonitor& m = gateway_->monitor();
     m.Start(port);
     std::vector<std::string> missing =
-        waitForGprsDevices(m, link.devices, waitSeconds * 1000, SystemClock::instance(), cancelled);
+        waitForGprsDevices(m, devices, waitSeconds * 1000, SystemClock::instance(), cancelled);
     for (const std::string& line : gprsConflictTexts(m))
         out << line << "\n";
     if (!missing.empty()) {

@@ -26,10 +26,10 @@ int runGprsCommand(const std::vector<std::string>& args, std::ostream& out, std:
 class CliGprsRoute {
   public:
     // Starts the gateway's server on `port` (0: the stored server port) and
-    // waits up to `waitSeconds` for the devices of `link`; prints who is
-    // missing and every refused registration.
+    // waits up to `waitSeconds` for `devices`; prints who is missing and every
+    // refused registration.
     CliGprsRoute(const std::optional<std::string>& home, const Settings& settings,
-                 const LinkOverride& link, int port, int waitSeconds,
+                 const std::vector<std::string>& devices, int port, int waitSeconds,
                  const std::function<bool()>& cancelled, std::ostream& out);
     GprsMonitor& monitor() { return gateway_->monitor(); }
 

@@ -106,7 +106,8 @@ constexpr CommandHelp kCommands[] = {
     {kSettings, "gprs", "list [--server-port N] [--seconds S]",
      "run the GPRS gateway and print the devices that connect",
      "  name, address, ID, type and phone of each device, for S seconds; sending to\n"
-     "  GPRS devices is --link gprs:GROUP|NAME[,NAME...] on the sending commands\n"},
+     "  GPRS devices is --link gprs:GROUP|NAME[,NAME...] on the sending commands, or\n"
+     "  the stored GPRS group when the stored settings send through GPRS\n"},
     {kSettings, "modem", "add|list|remove|select|check ...",
      "install, list and choose the modems the modem route dials with",
      "  modem add --model NAME --port N|COMn|DEVICE [--speed BAUD]\n"

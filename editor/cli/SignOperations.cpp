@@ -265,10 +265,6 @@ int usage(const std::vector<std::string>& positional, std::ostream& err) {
 int requestFrom(const SignOptions& o, const Settings& settings, OperationRequest& request,
                 std::ostream& err) {
     std::string detail;
-    if (!o.link && checkRequest(settings, request, detail) == OperationProblem::GprsRoute) {
-        err << "lumavox-cli: " << detail << "; use --link\n";
-        return 1;
-    }
     if (o.link && !parseLink(*o.link, settings, request.link.emplace(), err)) return 2;
     request.address = o.address;
     if (checkRequest(settings, request, detail) == OperationProblem::BadAddressList) {
@@ -457,11 +453,14 @@ int runSignCommand(const std::vector<std::string>& args, std::ostream& out, std:
     gInterrupted = 0;
     auto previous = std::signal(SIGINT, onInterrupt);
     CSignLink link(comPortsFrom(settings));
+    // The GPRS route, named by --link or stored (the group last chosen in the
+    // window), runs the gateway for this one operation.
     std::optional<CliGprsRoute> gprs;
-    if (request.link && request.link->route == Route::Gprs) {
+    const SessionConfig route = sessionConfigFor(settings, request);
+    if (route.route == Route::Gprs) {
         gprs.emplace(
-            o.home, settings, *request.link, o.serverPort, o.waitDevices,
-            [] { return gInterrupted != 0; }, out);
+            o.home, settings, route.gprsDevices.value_or(std::vector<std::string>{}),
+            o.serverPort, o.waitDevices, [] { return gInterrupted != 0; }, out);
         link.setGprsDevices(&gprs->monitor());
     }
     OperationOutcome r =

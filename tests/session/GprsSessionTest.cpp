@@ -15,6 +15,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -22,6 +23,7 @@
 #include "SessionTestSupport.h"
 #include "app/GprsRoute.h"
 #include "app/Operations.h"
+#include "app/Settings.h"
 #include "app/embedded/EmbeddedResources.h"
 #include "cli/Cli.h"
 #include "content/Document.h"
@@ -430,6 +432,70 @@ TEST_F(TwoSigns, TheCommandLineSendsToTheListedDevicesAndListsThem) {
     std::ostringstream bad, badErr;
     EXPECT_EQ(runCli({"send-all", docPath.string(), "--link", "gprs:,"}, bad, badErr), 2);
     EXPECT_NE(badErr.str().find("--link gprs:"), std::string::npos);
+}
+
+// The per-user store in a folder of the test's own while it lives.
+class UserStoreIn {
+  public:
+    explicit UserStoreIn(const fs::path& dir) {
+        if (const char* old = std::getenv("LUMAVOX_CONFIG_DIR")) old_ = old;
+        ::setenv("LUMAVOX_CONFIG_DIR", dir.c_str(), 1);
+    }
+    ~UserStoreIn() {
+        if (old_)
+            ::setenv("LUMAVOX_CONFIG_DIR", old_->c_str(), 1);
+        else
+            ::unsetenv("LUMAVOX_CONFIG_DIR");
+    }
+
+  private:
+    std::optional<std::string> old_;
+};
+
+TEST_F(TwoSigns, TheCommandLineTakesTheStoredGprsGroupAndSaysSo) {
+    gateway.monitor().Stop();
+    fs::path home = dir / "home", user = dir / "user";
+    fs::create_directories(home);
+    fs::create_directories(user);
+    UserStoreIn store(user);
+    Settings settings;
+    settings.sendType = SendType::Gprs;
+    settings.gprsServerPort = port;
+    settings.gprsGroups = {{"North", {"SIGNA", "SIGNB"}}, {"Empty", {}}};
+    settings.lastGprsGroupName = "North";
+    settings.address = "1";
+    std::string error;
+    SettingsStore stored(home, userStorePath());
+    ASSERT_TRUE(stored.SaveSettings(settings, error)) << error;
+    fs::path docPath = dir / "demo.glm";
+    WorkArea doc = demoDocument();
+    ASSERT_TRUE(saveDocument(docPath, doc, SignMode::KV2, SystemClock::instance(), error));
+    Dtu a(port, "SIGNA", "0000000001", signA.port());
+    Dtu b(port, "SIGNB", "0000000002", signB.port());
+    std::ostringstream out, err;
+    int status = runCli({"send-text", docPath.string(), "Main", "--home", home.string(),
+                         "--wait-devices", "20", "--family", "kv2"},
+                        out, err);
+    EXPECT_EQ(status, 0) << out.str() << err.str();
+    EXPECT_EQ(out.str().rfind("Using GPRS group \"North\" (SIGNA, SIGNB), sign address 1 (stored "
+                              "settings; --link and --address choose others)\n",
+                              0),
+              0u)
+        << out.str();
+    EXPECT_EQ(storedTexts(dir / "a"), 1u);
+    EXPECT_EQ(storedTexts(dir / "b"), 1u);
+
+    // A stored group without devices is refused as the window refuses it.
+    settings.lastGprsGroupName = "Empty";
+    ASSERT_TRUE(stored.SaveSettings(settings, error)) << error;
+    std::ostringstream emptyOut, emptyErr;
+    EXPECT_EQ(runCli({"send-text", docPath.string(), "Main", "--home", home.string(),
+                      "--wait-devices", "1", "--family", "kv2", "--yes"},
+                     emptyOut, emptyErr),
+              1);
+    EXPECT_NE((emptyOut.str() + emptyErr.str()).find("has no GPRS Modem!"), std::string::npos)
+        << emptyOut.str() << emptyErr.str();
+    EXPECT_EQ(storedTexts(dir / "a"), 1u);
 }
 
 }  // namespace
