@@ -337,6 +337,7 @@ void GraphicEditSession::snapshot() {
     std::vector<uint8_t> state = serialise();
     if (history_.current() && history_.current()->bytes == state) return;
     history_.record(std::move(state));
+    lastStepNudge_ = false;
 }
 
 bool GraphicEditSession::restore(const UndoHistory::Snapshot& s) {
@@ -348,6 +349,7 @@ bool GraphicEditSession::restore(const UndoHistory::Snapshot& s) {
     stroke_ = Stroke::None;
     polygon_.clear();
     base_ = dotsOf(g);
+    lastStepNudge_ = false;
     return true;
 }
 
@@ -399,6 +401,20 @@ void GraphicEditSession::commitSelection() {
         floating_.reset();
     }
     selected_.reset();
+}
+
+Rect GraphicEditSession::nudgeSelection(int dx, int dy) {
+    if (stroke_ != Stroke::None || !selection() || (dx == 0 && dy == 0)) return {};
+    const Rect before = *selection();
+    if (!floating_) liftSelection();
+    floating_->at = {floating_->at.x + dx, floating_->at.y + dy};
+    if (lastStepNudge_) {
+        history_.amendCurrent(serialise());
+    } else {
+        snapshot();
+        lastStepNudge_ = true;
+    }
+    return intersect(unite(before, floatingRect()), canvasRect());
 }
 
 Rect GraphicEditSession::redrawShape(DotPoint cursor) {

@@ -204,6 +204,11 @@ class GraphicEditSession {
     // Puts a floating selection down on the canvas (a snapshot when that
     // changed what is shown, which it does not by itself).
     void commitSelection();
+    // Moves the selection by whole dots, lifting it off the canvas first as a
+    // drag does (arrow keys). A run of moves with nothing else between them is
+    // one undo step. Nothing happens during a stroke or without a selection.
+    // Returns the dots whose look may have changed.
+    Rect nudgeSelection(int dx, int dy);
 
     // The graphic's own serialisation of the state shown (version 1202).
     std::vector<uint8_t> serialise() const;
@@ -236,6 +241,7 @@ class GraphicEditSession {
     DotPoint moveOrigin_;
     std::vector<DotPoint> polygon_;
     UndoHistory history_;
+    bool lastStepNudge_ = false;  // the newest undo step is a run of nudges
 };
 
 // ---- The graphic and the outside world ----

@@ -242,6 +242,44 @@ TEST(GraphicSession, SnapshotRulesOfClicksAndSelections) {
     EXPECT_EQ(art(shown(s))[1], ".G....");
 }
 
+TEST(GraphicSession, ArrowKeysMoveTheSelectionAsOneUndoStep) {
+    GraphicToolState tools;
+    GraphicFile g = blankGraphic(6, 3);
+    g.pixel(1, 1) = kPixelGreen;
+    g.pixel(5, 0) = kPixelRed;
+    GraphicEditSession s(g, 0, tools);
+    tools.tool = kToolSelect;
+    // Without a selection the keys change nothing.
+    EXPECT_EQ(s.nudgeSelection(1, 0).width, 0);
+    EXPECT_EQ(s.undoSnapshots(), 1u);
+    s.press({1, 1}, MouseButton::Left);
+    s.release({2, 2}, MouseButton::Left);
+    ASSERT_TRUE(s.selection());
+    // The first move lifts the selection (its place turns off); three moves
+    // with nothing between them are one step.
+    Rect dirty = s.nudgeSelection(1, 0);
+    EXPECT_EQ(dirty, (Rect{1, 1, 3, 2}));
+    s.nudgeSelection(1, 0);
+    s.nudgeSelection(0, -1);
+    EXPECT_TRUE(s.floating());
+    EXPECT_EQ(art(shown(s)), (std::vector<std::string>{"...G.R", "......", "......"}));
+    EXPECT_EQ(s.undoSnapshots(), 2u);
+    // Off the canvas and back: what went past the edge comes back whole.
+    s.nudgeSelection(8, 0);
+    s.nudgeSelection(-8, 0);
+    EXPECT_EQ(art(shown(s))[0], "...G.R");
+    // Another change ends the run: the next moves are a step of their own.
+    s.deleteSelection();
+    EXPECT_EQ(s.undoSnapshots(), 3u);
+    EXPECT_TRUE(s.undo());
+    EXPECT_TRUE(s.undo());
+    EXPECT_EQ(art(shown(s)), (std::vector<std::string>{".....R", ".G....", "......"}));
+    EXPECT_FALSE(s.selection());
+    EXPECT_EQ(s.nudgeSelection(0, 1).width, 0);
+    EXPECT_TRUE(s.redo());
+    EXPECT_EQ(art(shown(s))[0], "...G.R");
+}
+
 TEST(GraphicSession, ClipboardCommandsAndImportClipping) {
     GraphicToolState tools;
     GraphicEditSession s(blankGraphic(4, 3), 0, tools);

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -303,6 +304,37 @@ TEST(GraphicEditor, UndoRedoAndTheClipboard) {
     EXPECT_EQ(entries,
               (QStringList{"Undo", "Redo", "-", "Copy", "Cut", "Paste", "-", "Save and return"}));
     g->contextMenu()->hide();
+}
+
+// A key press sent straight to the canvas.
+void key(ui::CGraphicView& view, int k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QKeyEvent e(QEvent::KeyPress, k, modifiers);
+    QApplication::sendEvent(&view, &e);
+}
+
+TEST(GraphicEditor, ArrowKeysMoveTheSelection) {
+    Drawing d;
+    ui::CGraphicFrame* g = d.open();
+    ASSERT_NE(g, nullptr);
+    g->toolAction(kToolPencil)->trigger();
+    click(g->view(), {0, 0});
+    g->toolAction(kToolSelect)->trigger();
+    // No selection: the arrows are left to the scroll area.
+    const size_t before = g->session().undoSnapshots();
+    key(g->view(), Qt::Key_Right);
+    EXPECT_EQ(rows(*g)[0], "R.......");
+    EXPECT_EQ(g->session().undoSnapshots(), before);
+    drag(g->view(), {{0, 0}, {1, 1}});
+    key(g->view(), Qt::Key_Right);
+    key(g->view(), Qt::Key_Down);
+    EXPECT_EQ(rows(*g)[0], "........");
+    EXPECT_EQ(rows(*g)[1], ".R......");
+    key(g->view(), Qt::Key_Right, Qt::ShiftModifier);  // eight dots at a time
+    key(g->view(), Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_EQ(rows(*g)[1], ".R......");
+    EXPECT_EQ(g->session().undoSnapshots(), before + 1);
+    d.f.frame().runCommand(cmd::kGraphicUndo);
+    EXPECT_EQ(rows(*g)[0], "R.......");
 }
 
 TEST(GraphicEditor, ExportThenImportGivesTheSameDots) {

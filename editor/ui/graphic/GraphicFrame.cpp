@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -238,6 +239,36 @@ void CGraphicView::mouseMoveEvent(QMouseEvent* event) {
 void CGraphicView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     repaintDots(session_.release(dotAt(event->position().toPoint()), MouseButton::Left));
+    update();
+    emit edited();
+}
+
+void CGraphicView::keyPressEvent(QKeyEvent* event) {
+    const int step = event->modifiers() & Qt::ShiftModifier ? 8 : 1;
+    int dx = 0, dy = 0;
+    switch (event->key()) {
+        case Qt::Key_Left:
+            dx = -step;
+            break;
+        case Qt::Key_Right:
+            dx = step;
+            break;
+        case Qt::Key_Up:
+            dy = -step;
+            break;
+        case Qt::Key_Down:
+            dy = step;
+            break;
+        default:
+            QWidget::keyPressEvent(event);
+            return;
+    }
+    if (!session_.selection() || session_.strokeActive()) {
+        // Without a selection the keys scroll the canvas as usual.
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    repaintDots(session_.nudgeSelection(dx, dy));
     update();
     emit edited();
 }

@@ -50,6 +50,8 @@ class CGraphicView : public QWidget {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // The arrow keys move the selection a dot (with Shift eight dots).
+    void keyPressEvent(QKeyEvent* event) override;
     void leaveEvent(QEvent* event) override;
     QSize sizeHint() const override;
 
