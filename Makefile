@@ -62,6 +62,11 @@ screenshot: build
 	LUMAVOX_GRAPHIC_PNG=$(CURDIR)/docs/graphic-editor.png QT_QPA_PLATFORM=offscreen \
 	  LUMAVOX_HOME=$(CURDIR)/$(BUILD)/bin $(BUILD)/bin/lumavox_ui_tests \
 	  --gtest_filter='GraphicEditor.DrawsASmallPicture'
+	LUMAVOX_GPRS_OPTION_PNG=$(CURDIR)/docs/gprs-option-dialog.png \
+	  LUMAVOX_DIAL_MODEM_PNG=$(CURDIR)/docs/dial-modem.png QT_QPA_PLATFORM=offscreen \
+	  LUMAVOX_HOME=$(CURDIR)/$(BUILD)/bin LUMAVOX_CONFIG_DIR=$(CURDIR)/$(BUILD)/test-config-ui \
+	  $(BUILD)/bin/lumavox_ui_tests \
+	  --gtest_filter='GprsDialogs.CommunicationOption*:ModemWindow.CheckDialAndHangUp'
 	QT_QPA_PLATFORM=offscreen LUMAVOX_HOME=$(CURDIR)/$(BUILD)/bin \
 	  bash tools/signsim/show-screenshot.sh $(BUILD)/bin $(BUILD)/demo/welcome.glm docs/signsim-show.png
 

@@ -2,12 +2,15 @@
 // "Connection" dialog, offscreen; the monitor runs over the gateway library
 // with a dtusim DTU.
 #include <gtest/gtest.h>
+
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <cstdlib>
 
 #include <QApplication>
 #include <QLineEdit>
@@ -84,6 +87,12 @@ TEST(GprsDialogs, CommunicationOptionKeepsGprsGroupsAndServerPort) {
     EXPECT_EQ(seen, "Are you sure to delete group 'East'?");
     ASSERT_EQ(dialog.gprsGroups().size(), 1u);
     EXPECT_EQ(dialog.groupList()->currentRow(), 0);
+    // `make screenshot` keeps a picture of the GPRS half of the dialog.
+    if (const char* shot = std::getenv("LUMAVOX_GPRS_OPTION_PNG")) {
+        dialog.show();
+        QApplication::processEvents();
+        dialog.grab().save(shot);
+    }
 
     dialog.accept();
     const Settings stored = f.context().store->LoadSettings();

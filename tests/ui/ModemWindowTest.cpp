@@ -3,6 +3,8 @@
 // line, the "Pin Code" dialog, and the refusal without a modem.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -99,6 +101,11 @@ TEST(ModemWindow, CheckDialAndHangUp) {
     EXPECT_EQ(f.context().settings->lastPhoneNo, "5551234");
     EXPECT_EQ(f.context().store->LoadSettings().phones, (std::vector<std::string>{"5551234"}));
     EXPECT_TRUE(w->statusLabel()->text().startsWith("Connect Status:\nConnect successfully!"));
+    // `make screenshot` keeps a picture of the window connected.
+    if (const char* shot = std::getenv("LUMAVOX_DIAL_MODEM_PNG")) {
+        QApplication::processEvents();
+        w->grab().save(shot);
+    }
 
     w->hangUpCheck()->setChecked(true);
     EXPECT_TRUE(f.context().store->LoadSettings().hangUpModemWhenSendOver);
