@@ -101,20 +101,27 @@ bool pump(NVSOCX_Handle h, State& s, int limitMs) {
     return s.finalId != 0;
 }
 
+// A listening socket on a free loopback port, for one connection; `port` gets
+// the port.
+int listenLoopback(int& port) {
+    int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t len = sizeof a;
+    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
+    ::listen(s, 1);
+    port = ntohs(a.sin_port);
+    return s;
+}
+
 // A loopback listener on a free port whose one connection is read and thrown
 // away by a thread of its own.
 class DiscardingPeer {
   public:
     DiscardingPeer() {
-        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        socklen_t len = sizeof a;
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len);
-        ::listen(listener_, 1);
-        port_ = ntohs(a.sin_port);
+        listener_ = listenLoopback(port_);
         reader_ = std::thread([this] {
             int c = ::accept(listener_, nullptr, nullptr);
             char buf[65536];
@@ -285,15 +292,7 @@ double handOverToDiscard(int64_t total, size_t pieceBytes) {
 class RecordingRelay {
   public:
     explicit RecordingRelay(int signPort) : signPort_(signPort) {
-        peerListener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(peerListener_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        socklen_t len = sizeof a;
-        ::getsockname(peerListener_, reinterpret_cast<sockaddr*>(&a), &len);
-        ::listen(peerListener_, 1);
-        port_ = ntohs(a.sin_port);
+        peerListener_ = listenLoopback(port_);
         thread_ = std::thread([this] { relay(); });
     }
     ~RecordingRelay() {
