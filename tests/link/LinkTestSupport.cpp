@@ -23,33 +23,41 @@ uint64_t nowMs() {
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-pid_t spawn(const std::vector<std::string>& args, int& outFd, int& errFd) {
-    int out[2], err[2];
+}  // namespace
+
+pid_t spawnChild(const std::string& exe, const std::vector<std::string>& args, int& outFd,
+                 int* errFd) {
+    int out[2], err[2] = {-1, -1};
     if (::pipe2(out, O_CLOEXEC) != 0) return -1;
-    if (::pipe2(err, O_CLOEXEC) != 0) return -1;
+    if (errFd && ::pipe2(err, O_CLOEXEC) != 0) {
+        ::close(out[0]);
+        ::close(out[1]);
+        return -1;
+    }
     pid_t pid = ::fork();
     if (pid == 0) {
         ::dup2(out[1], 1);
-        ::dup2(err[1], 2);
-        std::vector<char*> argv;
-        std::string exe = Signsim::path();
-        argv.push_back(exe.data());
+        int errTo = errFd ? err[1] : ::open("/dev/null", O_WRONLY);
+        if (errTo >= 0) ::dup2(errTo, 2);
+        std::string path = exe;
         std::vector<std::string> copy = args;
+        std::vector<char*> argv{path.data()};
         for (auto& a : copy)
             argv.push_back(a.data());
         argv.push_back(nullptr);
-        ::execv(exe.c_str(), argv.data());
+        ::execv(path.c_str(), argv.data());
         ::_exit(127);
     }
     ::close(out[1]);
-    ::close(err[1]);
     outFd = out[0];
-    errFd = err[0];
+    if (errFd) {
+        ::close(err[1]);
+        *errFd = err[0];
+    }
     return pid;
 }
 
-// Waits for the child to end within waitMs; its status, or -2 when still running.
-int reap(pid_t pid, int waitMs) {
+int reapChild(pid_t pid, int waitMs) {
     uint64_t end = nowMs() + static_cast<uint64_t>(waitMs);
     for (;;) {
         int status = 0;
@@ -61,7 +69,36 @@ int reap(pid_t pid, int waitMs) {
     }
 }
 
-}  // namespace
+int stopChild(pid_t pid) {
+    ::kill(pid, SIGTERM);
+    int status = reapChild(pid, 3000);
+    if (status != -2) return status;
+    ::kill(pid, SIGKILL);
+    reapChild(pid, 3000);
+    return -1;
+}
+
+int finishChild(pid_t pid) {
+    int status = reapChild(pid, 5000);
+    if (status == -2) {
+        ::kill(pid, SIGKILL);
+        reapChild(pid, 3000);
+    }
+    return status;
+}
+
+std::string firstLine(int fd) {
+    std::string line;
+    uint64_t end = nowMs() + 10000;
+    while (nowMs() < end) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, 100) <= 0) continue;
+        char c;
+        if (::read(fd, &c, 1) != 1 || c == '\n') break;
+        line += c;
+    }
+    return line;
+}
 
 PtyPair::PtyPair() {
     master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -97,23 +134,10 @@ std::string Signsim::path() {
 }
 
 Signsim::Signsim(std::vector<std::string> args) {
-    int err = -1;
-    pid_ = spawn(args, out_, err);
-    if (err >= 0) ::close(err);  // standard error is not needed here
+    pid_ = spawnChild(path(), args, out_, nullptr);
     if (pid_ < 0) return;
-    std::string line;
-    uint64_t end = nowMs() + 10000;
-    while (nowMs() < end) {
-        pollfd p{out_, POLLIN, 0};
-        if (::poll(&p, 1, 100) <= 0) continue;
-        char c;
-        if (::read(out_, &c, 1) != 1) break;
-        if (c == '\n') {
-            if (line.rfind("LISTEN ", 0) == 0) listen_ = line;
-            break;
-        }
-        line += c;
-    }
+    std::string line = firstLine(out_);
+    if (line.rfind("LISTEN ", 0) == 0) listen_ = line;
 }
 
 Signsim::~Signsim() {
@@ -122,16 +146,8 @@ Signsim::~Signsim() {
 
 int Signsim::stop() {
     int status = -1;
-    if (pid_ > 0) {
-        ::kill(pid_, SIGTERM);
-        status = reap(pid_, 3000);
-        if (status == -2) {
-            ::kill(pid_, SIGKILL);
-            reap(pid_, 3000);
-            status = -1;
-        }
-        pid_ = -1;
-    }
+    if (pid_ > 0) status = stopChild(pid_);
+    pid_ = -1;
     if (out_ >= 0) ::close(out_);
     out_ = -1;
     return status;
@@ -149,13 +165,9 @@ std::string Signsim::ptyPath() const {
 
 int runSignsim(const std::vector<std::string>& args, std::string& err) {
     int out = -1, errFd = -1;
-    pid_t pid = spawn(args, out, errFd);
+    pid_t pid = spawnChild(Signsim::path(), args, out, &errFd);
     if (pid < 0) return -1;
-    int status = reap(pid, 5000);
-    if (status == -2) {
-        ::kill(pid, SIGKILL);
-        reap(pid, 3000);
-    }
+    int status = finishChild(pid);
     char buf[4096];
     ssize_t n;
     while ((n = ::read(errFd, buf, sizeof buf)) > 0)

@@ -27,6 +27,22 @@ struct PtyPair {
     std::vector<uint8_t> read(size_t max, int waitMs) const;
 };
 
+// A simulator as a child process. Starts `exe` with `args`; its standard
+// output is read from `outFd`, its standard error from `*errFd` (thrown away
+// when errFd is null). -1 when it could not start.
+pid_t spawnChild(const std::string& exe, const std::vector<std::string>& args, int& outFd,
+                 int* errFd);
+// Waits up to waitMs for the child to end: its exit status, -1 when it did not
+// exit by itself, -2 when it still runs.
+int reapChild(pid_t pid, int waitMs);
+// Ends the child: asked (SIGTERM) and reaped, killed when it has not ended
+// within 3 s. Its exit status, -1 when it had to be killed.
+int stopChild(pid_t pid);
+// Lets the child run to its end, killing it after 5 s; its exit status.
+int finishChild(pid_t pid);
+// The first line the child writes to `fd`, without its end, within 10 s.
+std::string firstLine(int fd);
+
 // A running signsim. Killed and reaped when it goes out of scope.
 class Signsim {
   public:
