@@ -37,10 +37,14 @@
 #include <thread>
 #include <vector>
 
+#include "Loopback.h"
 #include "NVSOCX.h"
 #include "SignsimProcess.h"
 
 using WallClock = std::chrono::steady_clock;
+
+using lumavox::bench::connectLoopback;
+using lumavox::bench::listenLoopback;
 
 namespace {
 
@@ -101,21 +105,6 @@ bool pump(NVSOCX_Handle h, State& s, int limitMs) {
     return s.finalId != 0;
 }
 
-// A listening socket on a free loopback port, for one connection; `port` gets
-// the port.
-int listenLoopback(int& port) {
-    int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-    ::listen(s, 1);
-    port = ntohs(a.sin_port);
-    return s;
-}
-
 // A loopback listener on a free port whose one connection is read and thrown
 // away by a thread of its own.
 class DiscardingPeer {
@@ -142,21 +131,6 @@ class DiscardingPeer {
     int port_ = 0;
     std::thread reader_;
 };
-
-int connectLoopback(int port) {
-    int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    int one = 1;
-    ::setsockopt(s, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    if (::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-        ::close(s);
-        return -1;
-    }
-    return s;
-}
 
 // Pushes `total` bytes in writes of `chunk` to a reader that discards them.
 double bareSocket(int64_t total, size_t chunk) {

@@ -46,6 +46,7 @@
 
 #include "DtusimProcess.h"
 #include "Gprslink.h"
+#include "Loopback.h"
 
 namespace {
 
@@ -67,18 +68,6 @@ long statusKb(const char* field) {
     while (std::getline(in, line))
         if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field));
     return -1;
-}
-
-int freePort() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(fd);
-    return ntohs(a.sin_port);
 }
 
 struct Stats {
@@ -164,21 +153,6 @@ class BareEchoServer {
     pid_t pid_ = -1;
     int port_ = 0;
 };
-
-int connectTo(int port) {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    int one = 1;
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    return fd;
-}
 
 // One 64-byte round trip on a plain socket, polling; microseconds or -1.
 double plainRoundTrip(int fd, const unsigned char* msg) {
@@ -339,7 +313,7 @@ int main(int argc, char** argv) {
         std::printf("descriptors allow only %d DTUs in this process\n", count);
     }
 
-    const int port = freePort();
+    const int port = lumavox::bench::freePort();
     DTU_HANDLE server = DTU_AddNetServer("127.0.0.1", port, nullptr);
     if (DTU_Init(server) != 1) {
         std::fprintf(stderr, "the gateway cannot listen on %d\n", port);
@@ -401,7 +375,7 @@ int main(int argc, char** argv) {
         // bare server, one more dtusim DTU connected straight to the benchmark
         // shows what the simulator's own echo costs.
         BareEchoServer bare;
-        const int bareFd = connectTo(bare.port());
+        const int bareFd = lumavox::bench::connectLoopback(bare.port());
         const int directFd = directDtu();
         const int relayedFd = directDtu();
         if (bareFd < 0 || directFd < 0 || relayedFd < 0) return 1;

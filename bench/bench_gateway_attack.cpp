@@ -31,6 +31,7 @@
 
 #include "DtusimProcess.h"
 #include "Gprslink.h"
+#include "Loopback.h"
 #include "TestHooks.h"
 
 namespace {
@@ -62,18 +63,6 @@ std::string openDescriptors() {
     return std::to_string(n);
 }
 
-int freePort() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(fd);
-    return ntohs(a.sin_port);
-}
-
 DTU_HANDLE listen(int port) {
     DTU_HANDLE server = DTU_AddNetServer("127.0.0.1", port, nullptr);
     if (DTU_Init(server) != 1) {
@@ -90,7 +79,7 @@ std::vector<std::string> dtus(int port, int count, const char* name) {
 }
 
 void junkRounds(int rounds, int count, int junkKib) {
-    const int port = freePort();
+    const int port = lumavox::bench::freePort();
     DTU_HANDLE server = listen(port);
     const long baseKb = statusKb("VmRSS:");
     std::printf("junk: %d rounds of %d DTUs sending %d KiB each and leaving\n", rounds, count,
@@ -122,7 +111,7 @@ void descriptorFlood(int flood, rlim_t limit) {
     const rlim_t before = rl.rlim_cur;
     rl.rlim_cur = std::min(limit, rl.rlim_max);
     ::setrlimit(RLIMIT_NOFILE, &rl);
-    const int port = freePort();
+    const int port = lumavox::bench::freePort();
     DTU_HANDLE server = listen(port);
     std::printf("\ndescriptors: limit %llu, %d DTUs that send a full record and stay\n",
                 static_cast<unsigned long long>(rl.rlim_cur), flood);

@@ -16,6 +16,7 @@
 #include "BenchHome.h"
 #include "DtusimProcess.h"
 #include "LargeDocument.h"
+#include "Loopback.h"
 #include "QuietHost.h"
 #include "SignsimProcess.h"
 #include "app/GprsRoute.h"
@@ -26,18 +27,6 @@ using namespace lumavox;
 using WallClock = std::chrono::steady_clock;
 
 namespace {
-
-int freePort() {
-    int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t n = sizeof a;
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &n);
-    ::close(s);
-    return ntohs(a.sin_port);
-}
 
 double run(CSignLink& link, const SessionConfig& c, const WorkArea& work) {
     QuietHost host;
@@ -61,7 +50,7 @@ int main() {
         return 1;
     }
     GprsGateway gateway(embeddedResources(), {home, home / "store.ini", home});
-    const int port = freePort();
+    const int port = lumavox::bench::freePort();
     gateway.monitor().Start(port);
     bench::DtusimProcess dtu(LUMAVOX_DTUSIM_PATH,
                              {"--gateway", "127.0.0.1:" + std::to_string(port), "--name", "BENCH",

@@ -27,6 +27,9 @@ struct PtyPair {
     std::vector<uint8_t> read(size_t max, int waitMs) const;
 };
 
+// A loopback port nobody listens on now: bound, read back, released.
+int freeLoopbackPort();
+
 // A simulator as a child process. Starts `exe` with `args`; its standard
 // output is read from `outFd`, its standard error from `*errFd` (thrown away
 // when errFd is null). -1 when it could not start.

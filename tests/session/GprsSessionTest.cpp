@@ -3,11 +3,9 @@
 // bridge to signsim signs, and the send session over them. Also lumavox-cli's
 // `--link gprs:` and `gprs list`.
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -38,6 +36,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::demoDocument;
+using test::freeLoopbackPort;
 using test::RecordingHost;
 using test::Signsim;
 
@@ -58,19 +57,6 @@ class TempDir {
   private:
     fs::path path_;
 };
-
-// A free loopback port: bound, read back, released.
-int freePort() {
-    int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t n = sizeof a;
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &n);
-    ::close(s);
-    return ntohs(a.sin_port);
-}
 
 // Polls `done` every 10 ms for up to limitMs (a bound only a failing test meets).
 bool waitFor(const std::function<bool()>& done, int limitMs = 15000) {
@@ -179,7 +165,7 @@ struct TwoSigns : ::testing::Test {
     Signsim signA{{"--tcp", "0", "--store", (dir / "a").string()}};
     Signsim signB{{"--tcp", "0", "--store", (dir / "b").string()}};
     GprsGateway gateway{embeddedResources(), environmentIn(dir)};
-    int port = freePort();
+    int port = freeLoopbackPort();
 
     void SetUp() override {
         ASSERT_TRUE(signA.started() && signB.started());
@@ -347,7 +333,7 @@ TEST_F(TwoSigns, APortChangeRestartsTheMonitorAndLosesItsDevices) {
     GprsMonitor& m = gateway.monitor();
     Dtu a(port, "SIGNA", "0000000001", signA.port());
     ASSERT_TRUE(registered({"SIGNA"}));
-    int newPort = freePort();
+    int newPort = freeLoopbackPort();
     GprsModeChange change = gprsModeChange(SendType::Gprs, port, SendType::Gprs, newPort);
     EXPECT_EQ(change.action, GprsMonitorAction::Restart);
     EXPECT_NE(change.notice.find(formatText("(Old is %d, now is %d)", {port, newPort})),
@@ -377,7 +363,7 @@ TEST(GprsSession, MissingGroupsAndAGatewayWithoutItsExportsFailWithTheirTexts) {
     GprsGateway gateway(table, environmentIn(dir));
     EXPECT_LT(gateway.binding().boundCount(), 10);
     GprsMonitor& m = gateway.monitor();
-    m.Start(freePort());
+    m.Start(freeLoopbackPort());
     m.awaitRound();
     EXPECT_TRUE(m.Names().empty());
 

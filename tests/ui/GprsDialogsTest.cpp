@@ -3,10 +3,8 @@
 // with a dtusim DTU.
 #include <gtest/gtest.h>
 
-#include <netinet/in.h>
 #include <signal.h>
 #include <sys/prctl.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,6 +20,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "LinkTestSupport.h"
 #include "UiTestSupport.h"
 #include "app/GprsRoute.h"
 #include "strings/CommandIds.h"
@@ -33,6 +32,7 @@ namespace {
 
 using test::answerNextDialog;
 using test::FrameFixture;
+using test::freeLoopbackPort;
 using test::pressInNextBox;
 
 // Answers the next name prompt with `name`; a refusal's text goes to `refusal`
@@ -132,18 +132,6 @@ TEST(GprsDialogs, GroupEditChecksDeviceNames) {
     EXPECT_EQ(dialog.devices()->count(), 1);
 }
 
-int freePort() {
-    int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t n = sizeof a;
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &n);
-    ::close(s);
-    return ntohs(a.sin_port);
-}
-
 TEST(GprsDialogs, ConnectionListsRegisteredDevicesAndTheirDetail) {
     FrameFixture f;
     std::ifstream in(GPRSLINK_FILE, std::ios::binary);
@@ -151,7 +139,7 @@ TEST(GprsDialogs, ConnectionListsRegisteredDevicesAndTheirDetail) {
     ResourceTable table;
     table.add(res::kGateway, library);
     GprsGateway gateway(table, {f.home(), f.home() / "store.ini", f.home()});
-    const int port = freePort();
+    const int port = freeLoopbackPort();
     gateway.monitor().Start(port);
 
     ui::CGprsConnectionDlg dialog(gateway.monitor());
@@ -193,7 +181,7 @@ TEST(GprsDialogs, ChoosingGprsStartsTheMonitorAndLeavingItStopsIt) {
     GprsGateway gateway(table, {f.home(), f.home() / "store.ini", f.home()});
     f.context().gprs = &gateway.monitor();
     ASSERT_NE(f.frame().newDocument(160, 16, 0), nullptr);
-    const int port = freePort();
+    const int port = freeLoopbackPort();
 
     QString seen;
     answerNextDialog([&](QWidget* w) {
