@@ -1,18 +1,16 @@
 #include "LinkTestSupport.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstring>
 
+#include "../../bench/Loopback.h"
 #include "platform/ByteIo.h"
 #include "protocol/Frame.h"
 
@@ -29,15 +27,7 @@ uint64_t nowMs() {
 }  // namespace
 
 int freeLoopbackPort() {
-    int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t n = sizeof a;
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &n);
-    ::close(s);
-    return ntohs(a.sin_port);
+    return bench::freePort();
 }
 
 pid_t spawnChild(const std::string& exe, const std::vector<std::string>& args, int& outFd,
