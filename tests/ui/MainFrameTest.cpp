@@ -11,8 +11,10 @@
 #include <fstream>
 
 #include "UiTestSupport.h"
+#include "app/Demo.h"
 #include "app/MenuTree.h"
 #include "content/Document.h"
+#include "platform/Clock.h"
 #include "ui/frame/ChildFrame.h"
 #include "ui/frame/LumavoxDoc.h"
 #include "ui/propertybar/PropertyBar.h"
@@ -217,6 +219,27 @@ TEST(MainFrame, ThePropertyBarShowsAndChangesTheAttributesAtTheCaret) {
     EXPECT_EQ(bar->list().rows[2].value, "");
     bar->table()->setCurrentCell(2, 0);
     EXPECT_FALSE(bar->hint().isEmpty());
+}
+
+TEST(MainFrame, ThePropertyBarNamesTheFontOnceTheViewHasLoadedIt) {
+    // As at start-up: the document named on the command line is opened, then
+    // the window shown.
+    FrameFixture f;
+    f.frame().hide();
+    const std::filesystem::path path = f.file("demo.glm");
+    WorkArea work = makeDemoWorkArea(SystemClock::instance());
+    std::string error;
+    ASSERT_TRUE(saveDocument(path, work, SignMode::KV2, SystemClock::instance(), error)) << error;
+    ui::CChildFrame* child = f.frame().openDocument(QString::fromStdString(path.string()));
+    ASSERT_NE(child, nullptr);
+    f.frame().show();
+    QApplication::processEvents();
+    ASSERT_TRUE(child->view().fonts().IsLoaded());
+    // Nothing typed, no caret moved: the fonts arriving is enough.
+    const PropertyList& list = f.frame().propertyBar()->list();
+    ASSERT_GE(list.rows.size(), 2u);
+    EXPECT_EQ(list.rows[1].options.size(), static_cast<size_t>(child->view().fonts().FontCount()));
+    EXPECT_FALSE(list.rows[1].value.empty());
 }
 
 }  // namespace

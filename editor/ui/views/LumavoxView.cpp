@@ -74,6 +74,8 @@ void CLumavoxView::ensureFonts() {
         prompter.message(fontFileCheckMessage(check), Icon::Exclamation);
     editor_.setFonts(fonts_.IsLoaded() ? &fonts_ : nullptr);
     rebuild();
+    // The property bar lists the fonts now that they are there.
+    emit stateChanged();
 }
 
 void CLumavoxView::showEvent(QShowEvent* event) {
