@@ -396,6 +396,7 @@ void GraphicEditSession::liftSelection() {
 }
 
 void GraphicEditSession::commitSelection() {
+    lastStepNudge_ = false;
     if (floating_) {
         base_.blit(floating_->image, floating_->at.x, floating_->at.y);
         floating_.reset();
@@ -443,6 +444,7 @@ Rect GraphicEditSession::redrawShape(DotPoint cursor) {
 
 Rect GraphicEditSession::press(DotPoint p, MouseButton button) {
     p = clampPoint(p, width(), height());
+    lastStepNudge_ = false;  // the mouse ends a run of key moves
     if (button == MouseButton::Right) {
         if (stroke_ != Stroke::Polygon) return {};
         // The right button ends the polygon: drawn through its points only.

@@ -119,8 +119,7 @@ int runGprsCommand(const std::vector<std::string>& args, std::ostream& out, std:
 }
 
 CliGprsRoute::CliGprsRoute(const std::optional<std::string>& home, const Settings& settings,
-                           const std::vector<std::string>& devices, int port,
-                           int waitSeconds,
+                           const std::vector<std::string>& devices, int port, int waitSeconds,
                            const std::function<bool()>& cancelled, std::ostream& out)
     : gateway_(std::make_unique<GprsGateway>(embeddedResources(),
                                              ApplicationEnvironment::fromSystem(home))) {

@@ -459,8 +459,8 @@ int runSignCommand(const std::vector<std::string>& args, std::ostream& out, std:
     const SessionConfig route = sessionConfigFor(settings, request);
     if (route.route == Route::Gprs) {
         gprs.emplace(
-            o.home, settings, route.gprsDevices.value_or(std::vector<std::string>{}),
-            o.serverPort, o.waitDevices, [] { return gInterrupted != 0; }, out);
+            o.home, settings, route.gprsDevices.value_or(std::vector<std::string>{}), o.serverPort,
+            o.waitDevices, [] { return gInterrupted != 0; }, out);
         link.setGprsDevices(&gprs->monitor());
     }
     OperationOutcome r =

@@ -268,10 +268,18 @@ TEST(GraphicSession, ArrowKeysMoveTheSelectionAsOneUndoStep) {
     s.nudgeSelection(8, 0);
     s.nudgeSelection(-8, 0);
     EXPECT_EQ(art(shown(s))[0], "...G.R");
-    // Another change ends the run: the next moves are a step of their own.
-    s.deleteSelection();
+    // The mouse ends the run: moving another selection is a step of its own.
+    s.press({0, 2}, MouseButton::Left);
+    s.release({0, 2}, MouseButton::Left);  // puts the selection down
+    s.press({5, 0}, MouseButton::Left);
+    s.release({5, 0}, MouseButton::Left);  // a click selects nothing
+    s.press({5, 0}, MouseButton::Left);
+    s.release({5, 1}, MouseButton::Left);
+    s.nudgeSelection(0, 1);
+    EXPECT_EQ(art(shown(s)), (std::vector<std::string>{"...G..", ".....R", "......"}));
     EXPECT_EQ(s.undoSnapshots(), 3u);
     EXPECT_TRUE(s.undo());
+    EXPECT_EQ(art(shown(s))[0], "...G.R");
     EXPECT_TRUE(s.undo());
     EXPECT_EQ(art(shown(s)), (std::vector<std::string>{".....R", ".G....", "......"}));
     EXPECT_FALSE(s.selection());
