@@ -24,6 +24,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -112,6 +113,8 @@ class DiscardingPeer {
     DiscardingPeer() {
         listener_ = listenLoopback(port_);
         reader_ = std::thread([this] {
+            pollfd p{listener_, POLLIN, 0};
+            if (::poll(&p, 1, 30000) <= 0) return;  // nobody came
             int c = ::accept(listener_, nullptr, nullptr);
             char buf[65536];
             while (::read(c, buf, sizeof buf) > 0) {
@@ -175,7 +178,8 @@ bool readAnswers(int s, int lines) {
 // the connected socket `s` and queues "written", waking the host through an
 // eventfd when the queue was empty; the host, on its dispatch, hands the next
 // piece. At the end the host reads `answers` answer lines. Times from the first
-// piece to the last answer; failed when the answers did not come.
+// piece to the last answer; failed when a write failed or the answers did not
+// come.
 Timed handOverModel(int s, const std::string& stream, size_t pieceBytes, int answers) {
     const int efd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     std::mutex pieceLock, queueLock;
@@ -183,6 +187,7 @@ Timed handOverModel(int s, const std::string& stream, size_t pieceBytes, int ans
     std::optional<std::string> pending;
     std::deque<size_t> written;
     bool stop = false;
+    std::atomic<bool> failed{false};
     std::thread sender([&] {
         for (;;) {
             std::string piece;
@@ -193,7 +198,12 @@ Timed handOverModel(int s, const std::string& stream, size_t pieceBytes, int ans
                 piece = std::move(*pending);
                 pending.reset();
             }
-            if (::send(s, piece.data(), piece.size(), MSG_NOSIGNAL) <= 0) return;
+            if (::send(s, piece.data(), piece.size(), MSG_NOSIGNAL) <= 0) {
+                failed = true;
+                uint64_t n = 1;
+                (void)!::write(efd, &n, sizeof n);
+                return;
+            }
             bool wake;
             {
                 std::lock_guard<std::mutex> lock(queueLock);
@@ -219,7 +229,7 @@ Timed handOverModel(int s, const std::string& stream, size_t pieceBytes, int ans
     };
     Stopwatch watch;
     hand();
-    while (done < total) {
+    while (done < total && !failed) {
         pollfd p{efd, POLLIN, 0};
         ::poll(&p, 1, 10);
         uint64_t n = 0;
@@ -234,7 +244,7 @@ Timed handOverModel(int s, const std::string& stream, size_t pieceBytes, int ans
             if (handed < total) hand();
         }
     }
-    Timed timed = watch.stop(readAnswers(s, answers));
+    Timed timed = watch.stop(!failed && readAnswers(s, answers));
     {
         std::lock_guard<std::mutex> lock(pieceLock);
         stop = true;
