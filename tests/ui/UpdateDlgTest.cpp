@@ -20,8 +20,10 @@
 #include "UiTestSupport.h"
 #include "app/Demo.h"
 #include "app/UpdateDialog.h"
+#include "content/Schedule.h"
 #include "strings/CommandIds.h"
 #include "ui/dialogs/CommDialogs.h"
+#include "ui/dialogs/ScheduleDlg.h"
 #include "ui/dialogs/UpdateDlg.h"
 #include "ui/frame/LumavoxDoc.h"
 
@@ -304,6 +306,55 @@ TEST(UpdateDialogSign, SendAllThenReadTheFilesBackAndMerge) {
     EXPECT_EQ(questions[0],
               "Text file 'Main' has exist in current active TEXT WORK AREA.Are you "
               "overwrite it?");
+    EXPECT_TRUE(child->doc().document().modified());
+    EXPECT_TRUE(boxes.empty()) << boxes.front().toStdString();
+}
+
+TEST(UpdateDialogSign, AScheduleReadBackIsShownThenKeptWhenTheUserSaysYes) {
+    test::Signsim sim({"--tcp", "0", "--address", "1"});
+    ASSERT_TRUE(sim.started());
+    FrameFixture f;
+    useSign(f, sim);
+    ui::CChildFrame* child = openDemo(f);
+    const std::vector<ScheduleTask> sent = child->doc().document().work().tasks;
+    ASSERT_FALSE(sent.empty());
+    auto closeWhenDone = [](CUpdateDlg* d) {
+        if (d->finishedRuns() < 1) return false;
+        d->pressClose();
+        return true;
+    };
+    std::vector<QString> boxes;
+    driveUpdateDialog(closeWhenDone, &boxes);
+    ASSERT_TRUE(f.frame().runCommand(cmd::kSendAll));  // the schedule goes with the files
+    ASSERT_TRUE(child->doc().document().changeWorkArea([](WorkArea& w) {
+        w.tasks.clear();
+        return true;
+    }));
+
+    // After the operation dialog: the tasks received are shown in the
+    // read-back form, confirmed, and the question that follows answered Yes.
+    size_t shown = 0;
+    QString question;
+    auto* answer = new QTimer;
+    answer->setInterval(5);
+    QObject::connect(answer, &QTimer::timeout, [&, answer] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (auto* form = qobject_cast<ui::CScheduleDlg*>(w)) {
+            shown = form->tasks().size();
+            form->accept();
+        } else if (auto* box = qobject_cast<QMessageBox*>(w); box && shown > 0) {
+            question = box->text();
+            box->button(QMessageBox::Yes)->click();
+            answer->stop();
+            answer->deleteLater();
+        }
+    });
+    answer->start();
+    driveUpdateDialog(closeWhenDone, &boxes);
+    ASSERT_TRUE(f.frame().runCommand(cmd::kReadSchedule));
+    EXPECT_EQ(shown, sent.size());
+    EXPECT_EQ(question.toStdString(), receivedScheduleQuestion());
+    EXPECT_EQ(child->doc().document().work().tasks, sent);
     EXPECT_TRUE(child->doc().document().modified());
     EXPECT_TRUE(boxes.empty()) << boxes.front().toStdString();
 }
