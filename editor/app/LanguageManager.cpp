@@ -185,19 +185,26 @@ std::vector<fs::path> LanguageManager::languageFiles() const {
     return files;
 }
 
-void LanguageManager::SelectLanguage(std::string_view name) {
-    std::string wanted = name.empty() ? StoredLanguageName() : std::string(name);
-    bool found = false;
+std::optional<fs::path> LanguageManager::findLanguageFile(const std::string& name) const {
     for (const fs::path& p : languageFiles()) {
         Profile profile = Profile::load(p);
-        if (profile.getString(kSettingSection, kLanguageKey) == wanted &&
-            profile.getInt("Version Set", "Version", 0) == kLanguageFileVersion) {
-            use(p, profile);
-            found = true;
-            break;
-        }
+        if (profile.getString(kSettingSection, kLanguageKey) == name &&
+            profile.getInt("Version Set", "Version", 0) == kLanguageFileVersion)
+            return p;
     }
-    if (!found) {
+    return std::nullopt;
+}
+
+void LanguageManager::SelectLanguage(std::string_view name) {
+    const std::string wanted = name.empty() ? StoredLanguageName() : std::string(name);
+    std::optional<fs::path> file = findLanguageFile(wanted);
+    // A language whose file has gone falls back to an English file that is
+    // there (its texts may have been edited), rather than writing the built-in
+    // English file over it.
+    if (!file && wanted != kDefaultLanguage) file = findLanguageFile(kDefaultLanguage);
+    if (file) {
+        use(*file, Profile::load(*file));
+    } else {
         fs::path english = languageDir() / kEnglishFile;
         std::error_code ec;
         fs::create_directories(languageDir(), ec);

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,7 +53,8 @@ class LanguageManager {
     // and routes every text of the program through this layer.
     void startUp();
     // Chooses the language file for `name` (empty: the stored choice, default
-    // "English"); falls back to writing and using the built-in English file.
+    // "English"); without one, an English file that is there, else the built-in
+    // English file, written and used.
     void SelectLanguage(std::string_view name);
 
     // The translated string-table text, else the built-in one; trimmed of
@@ -79,6 +81,8 @@ class LanguageManager {
   private:
     // The language files in the folder, in name order.
     std::vector<std::filesystem::path> languageFiles() const;
+    // The first language file of that name and the current version.
+    std::optional<std::filesystem::path> findLanguageFile(const std::string& name) const;
     void use(const std::filesystem::path& file, const Profile& profile);
     // The translation of a string-table id when it is usable, else empty.
     std::string translated(int id) const;

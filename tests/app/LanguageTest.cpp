@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 
 #include "app/LanguageCheck.h"
 #include "app/LanguageManager.h"
@@ -149,6 +150,30 @@ TEST_F(LanguageTest, AChosenLanguageReplacesTextsThroughTheWholeProgram) {
     EXPECT_EQ(text(msg::kNameEmpty), builtInText(msg::kNameEmpty));
     EXPECT_EQ(Profile::load(home / "LanguageSetting.ini").getString("Setting", "Language"),
               "English");
+}
+
+TEST_F(LanguageTest, ALanguageWhoseFileHasGoneFallsBackToTheEnglishFileThatIsThere) {
+    // The user's own wording in the English file survives a choice that has
+    // no file any more.
+    const std::string edited = languageFile(
+        "English", 1203,
+        "[String Table]\nIDS_STRINGTABLE_" + std::to_string(msg::kNameEmpty) + "=Give a name\n");
+    write("Multi_eng.ini", edited);
+    std::ofstream(home / "LanguageSetting.ini") << "[Setting]\nLanguage=Deutsch\n";
+    LanguageManager lm(home.path());
+    lm.startUp();
+    EXPECT_EQ(lm.languageName(), "English");
+    EXPECT_EQ(text(msg::kNameEmpty), "Give a name");
+    std::ifstream in(home / "Language" / "Multi_eng.ini", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), edited);
+    EXPECT_EQ(Profile::load(home / "LanguageSetting.ini").getString("Setting", "Language"),
+              "English");
+    // An English file of another version does not count: the built-in one is
+    // written as before.
+    write("Multi_eng.ini", languageFile("English", 1202, ""));
+    lm.SelectLanguage("Deutsch");
+    EXPECT_EQ(text(msg::kNameEmpty), builtInText(msg::kNameEmpty));
+    EXPECT_TRUE(checkLanguageFile(Profile::load(home / "Language" / "Multi_eng.ini")).empty());
 }
 
 TEST_F(LanguageTest, HostileLanguageFilesChangeNothingTheyShouldNot) {
