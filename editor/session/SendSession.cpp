@@ -382,6 +382,14 @@ bool SendSession::connect(const std::string& target, bool endsRunOnFailure) {
                   ? link_.open(this, config_.link.comPort, baud)
                   : link_.openDevice(this, config_.serialDevice, config_.link.comPort, baud);
     if (!ok) {
+        // The system's reason (no such device, no permission, in use) goes on
+        // the status line before the message, which cannot tell them apart.
+        const std::string device = config_.serialDevice.empty()
+                                       ? link_.comPorts().devicePath(config_.link.comPort)
+                                       : config_.serialDevice;
+        const std::string& why = link_.openError();
+        if (!why.empty())
+            host_.status(why.find(device) != std::string::npos ? why : device + ": " + why);
         setResult(text(msg::kInitComportError));
         error(result_);
         return false;

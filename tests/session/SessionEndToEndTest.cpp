@@ -234,6 +234,25 @@ TEST(SessionTcp, RepliesSplitIntoSmallFramesAreNotCutShort) {
               "Version\t:3");
 }
 
+TEST(SessionPty, APortThatCannotBeOpenedSaysTheSystemsReason) {
+    // COM 7 stands for a device that is not there.
+    CSignLink link(ComPortMap({{7, "/dev/lumavox-no-such-port"}}));
+    RecordingHost host;
+    SessionConfig c;
+    c.link.comPort = 7;
+    c.link.address = "1";
+    c.alwaysDisplay = false;
+    c.settleMs = 0;
+    WorkArea doc = demoDocument();
+    SendSession s(link, host, c, &doc);
+    EXPECT_FALSE(s.run(UpdateKind::SendAll));
+    // The reason first, then the message, which cannot tell a missing port
+    // from one another program holds.
+    EXPECT_TRUE(host.sawStatus("/dev/lumavox-no-such-port: open port: No such file or directory"));
+    ASSERT_FALSE(host.boxes.empty());
+    EXPECT_NE(host.boxes.back().find("Init comport error"), std::string::npos);
+}
+
 TEST(SessionPty, SendAndReadOverASerialLine) {
     Signsim sim({"--pty", "--address", "2"});
     ASSERT_TRUE(sim.started());
