@@ -325,6 +325,27 @@ class RecordingRelay {
     int answers_ = 0;
 };
 
+// The benchmark's content on `h`: 200 text files of 2,000 characters and 20
+// disk images of 100 KiB, written into `dir`.
+void composeContent(NVSOCX_Handle h, const std::filesystem::path& dir) {
+    std::vector<char> image(100 * 1024);
+    for (size_t i = 0; i < image.size(); ++i)
+        image[i] = static_cast<char>(i * 31 + 7);
+    NVSOCX_SetSignInfo(h, 256, 32, 1);
+    std::string text(2000, 'A');
+    for (int i = 0; i < 200; ++i) {
+        NVSOCX_AddRichFile(h, ("T" + std::to_string(i)).c_str());
+        NVSOCX_SetColorIndex(h, static_cast<int16_t>(i % 26));
+        NVSOCX_AddMessage(h, text.c_str());
+    }
+    for (int i = 0; i < 20; ++i) {
+        auto p = dir / ("img" + std::to_string(i) + ".bmp");
+        std::ofstream(p, std::ios::binary)
+            .write(image.data(), static_cast<std::streamsize>(image.size()));
+        NVSOCX_AddDiskFile(h, p.c_str(), "");
+    }
+}
+
 // The time spent waiting for the sign's answers: from the result that says
 // the control now checks the response to the prompt that reports it.
 struct ReplyWaits {
@@ -365,28 +386,13 @@ Timed shortenedSend(int port, int64_t& total, ReplyWaits& waits) {
     auto dir = std::filesystem::temp_directory_path() /
                ("bench-control-short-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
-    std::vector<char> image(100 * 1024);
-    for (size_t i = 0; i < image.size(); ++i)
-        image[i] = static_cast<char>(i * 31 + 7);
     NVSOCX_Handle h = NVSOCX_Create();
     ::unsetenv("NVSOCX_TEST_TIMINGS");
     State state;
     waits = ReplyWaits{};
     waits.state = &state;
     NVSOCX_SetEventHandlers(h, onTimedResult, onTimedPrompt, onTimedProgress, &waits);
-    NVSOCX_SetSignInfo(h, 256, 32, 1);
-    std::string text(2000, 'A');
-    for (int i = 0; i < 200; ++i) {
-        NVSOCX_AddRichFile(h, ("T" + std::to_string(i)).c_str());
-        NVSOCX_SetColorIndex(h, static_cast<int16_t>(i % 26));
-        NVSOCX_AddMessage(h, text.c_str());
-    }
-    for (int i = 0; i < 20; ++i) {
-        auto p = dir / ("img" + std::to_string(i) + ".bmp");
-        std::ofstream(p, std::ios::binary)
-            .write(image.data(), static_cast<std::streamsize>(image.size()));
-        NVSOCX_AddDiskFile(h, p.c_str(), "");
-    }
+    composeContent(h, dir);
     NVSOCX_SetCommuMode(h, 2);
     NVSOCX_SetIPAndPort(h, "127.0.0.1", port);
     NVSOCX_StartSend(h, -1);
@@ -533,27 +539,12 @@ int main() {
     auto dir =
         std::filesystem::temp_directory_path() / ("bench-control-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
-    std::vector<char> image(100 * 1024);
-    for (size_t i = 0; i < image.size(); ++i)
-        image[i] = static_cast<char>(i * 31 + 7);
 
     auto t0 = WallClock::now();
     NVSOCX_Handle h = NVSOCX_Create();
     State state;
     NVSOCX_SetEventHandlers(h, onResult, nullptr, onProgress, &state);
-    NVSOCX_SetSignInfo(h, 256, 32, 1);
-    std::string text(2000, 'A');
-    for (int i = 0; i < 200; ++i) {
-        NVSOCX_AddRichFile(h, ("T" + std::to_string(i)).c_str());
-        NVSOCX_SetColorIndex(h, static_cast<int16_t>(i % 26));
-        NVSOCX_AddMessage(h, text.c_str());
-    }
-    for (int i = 0; i < 20; ++i) {
-        auto p = dir / ("img" + std::to_string(i) + ".bmp");
-        std::ofstream(p, std::ios::binary)
-            .write(image.data(), static_cast<std::streamsize>(image.size()));
-        NVSOCX_AddDiskFile(h, p.c_str(), "");
-    }
+    composeContent(h, dir);
     auto t1 = WallClock::now();
     NVSOCX_SetCommuMode(h, 2);
     NVSOCX_SetIPAndPort(h, "127.0.0.1", sim.port());
