@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -16,6 +15,7 @@
 
 #include "ConfigDialogue.h"
 #include "Signals.h"
+#include "platform/PseudoTerminal.h"
 
 namespace lumavox::dtusim {
 
@@ -48,28 +48,16 @@ bool writeAll(int fd, const std::string& s) {
 
 int runSerialConfig(const Options& options) {
     const std::string link = *options.serialConfig;
-    int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
-        std::fprintf(stderr, "dtusim: cannot make a pseudo-terminal: %s\n", std::strerror(errno));
-        return 1;
-    }
-    char slavePath[128];
-    if (::ptsname_r(master, slavePath, sizeof slavePath) != 0) {
-        std::fprintf(stderr, "dtusim: ptsname: %s\n", std::strerror(errno));
-        return 1;
-    }
     // Holding the other side open keeps the terminal alive while the host opens
-    // and closes it, and lets us make it raw before anyone else uses it.
-    int slave = ::open(slavePath, O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (slave < 0) {
-        std::fprintf(stderr, "dtusim: open %s: %s\n", slavePath, std::strerror(errno));
+    // and closes it.
+    RawPseudoTerminal pty;
+    std::string error;
+    if (!openRawPseudoTerminal(pty, true, error)) {
+        std::fprintf(stderr, "dtusim: cannot make a pseudo-terminal: %s\n", error.c_str());
         return 1;
     }
-    termios t{};
-    if (::tcgetattr(slave, &t) == 0) {
-        ::cfmakeraw(&t);
-        ::tcsetattr(slave, TCSANOW, &t);
-    }
+    const int master = pty.master, slave = pty.slave;
+    const char* slavePath = pty.path.c_str();
     ::unlink(link.c_str());
     if (::symlink(slavePath, link.c_str()) != 0) {
         std::fprintf(stderr, "dtusim: link %s: %s\n", link.c_str(), std::strerror(errno));

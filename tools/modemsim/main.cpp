@@ -8,7 +8,6 @@
 #include <poll.h>
 #include <stdlib.h>
 #include <sys/socket.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -20,6 +19,7 @@
 
 #include "HayesEngine.h"
 #include "ModemOptions.h"
+#include "platform/PseudoTerminal.h"
 
 using namespace lumavox::modemsim;
 
@@ -34,11 +34,6 @@ uint64_t nowMs() {
     using namespace std::chrono;
     return static_cast<uint64_t>(
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
-int fail(const std::string& what) {
-    std::fprintf(stderr, "modemsim: %s: %s\n", what.c_str(), std::strerror(errno));
-    return 1;
 }
 
 void setNonBlocking(int fd) {
@@ -106,23 +101,17 @@ bool readSome(int fd, std::string& out) {
 }
 
 int run(const ModemOptions& o) {
-    int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master < 0) return fail("posix_openpt");
-    if (::grantpt(master) != 0 || ::unlockpt(master) != 0) return fail("grantpt");
-    const char* name = ::ptsname(master);
-    if (!name) return fail("ptsname");
-    std::string path = name;
-    // Raw mode keeps the bytes as they are. The other end is not held open:
-    // when the PC closes the line the master side hangs up, which is how this
-    // modem sees the PC drop its line (as a real one sees DTR fall).
-    int slave = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (slave < 0) return fail("open " + path);
-    termios t{};
-    if (::tcgetattr(slave, &t) == 0) {
-        ::cfmakeraw(&t);
-        ::tcsetattr(slave, TCSANOW, &t);
+    // The other end is not held open: when the PC closes the line the master
+    // side hangs up, which is how this modem sees the PC drop its line (as a
+    // real one sees DTR fall).
+    lumavox::RawPseudoTerminal pty;
+    std::string error;
+    if (!lumavox::openRawPseudoTerminal(pty, false, error)) {
+        std::fprintf(stderr, "modemsim: %s\n", error.c_str());
+        return 1;
     }
-    ::close(slave);
+    const int master = pty.master;
+    const std::string& path = pty.path;
     setNonBlocking(master);
     std::printf("LISTEN pty %s\n", path.c_str());
     std::fflush(stdout);

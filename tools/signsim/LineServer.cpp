@@ -1,4 +1,5 @@
 #include "LineServer.h"
+#include "platform/PseudoTerminal.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -8,7 +9,6 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/socket.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -152,21 +152,16 @@ int runTcp(const SimOptions& o, SignProtocol& engine) {
 }
 
 int runPty(SignProtocol& engine) {
-    int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master < 0) return fail("posix_openpt");
-    if (::grantpt(master) != 0 || ::unlockpt(master) != 0) return fail("grantpt");
-    const char* name = ::ptsname(master);
-    if (!name) return fail("ptsname");
-    std::string path = name;
     // Holding the other end open keeps the line up between programs that open
-    // and close it, and raw mode keeps the bytes as they are before they do.
-    int slave = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (slave < 0) return fail("open " + path);
-    termios t{};
-    if (::tcgetattr(slave, &t) == 0) {
-        ::cfmakeraw(&t);
-        ::tcsetattr(slave, TCSANOW, &t);
+    // and close it.
+    RawPseudoTerminal pty;
+    std::string error;
+    if (!openRawPseudoTerminal(pty, true, error)) {
+        std::fprintf(stderr, "signsim: %s\n", error.c_str());
+        return 1;
     }
+    const int master = pty.master;
+    const std::string& path = pty.path;
     setNonBlocking(master);
     std::printf("LISTEN pty %s\n", path.c_str());
     std::fflush(stdout);
@@ -177,7 +172,7 @@ int runPty(SignProtocol& engine) {
             ::poll(nullptr, 0, 50);
         }
     }
-    ::close(slave);
+    ::close(pty.slave);
     ::close(master);
     return 0;
 }
