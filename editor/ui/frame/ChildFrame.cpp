@@ -9,11 +9,11 @@ namespace lumavox::ui {
 
 CChildFrame::CChildFrame(EditorContext& context, std::unique_ptr<CLumavoxDoc> doc, CloseCheck check,
                          QWidget* parent)
-    : QMdiSubWindow(parent), doc_(std::move(doc)), check_(std::move(check)) {
+    : QMdiSubWindow(parent), check_(std::move(check)) {
     setAttribute(Qt::WA_DeleteOnClose);
-    view_ = new CLumavoxView(context, *doc_, this);
+    view_ = new CLumavoxView(context, std::move(doc), this);
     setWidget(view_);
-    connect(doc_.get(), &CLumavoxDoc::changed, this, [this](unsigned changes) {
+    connect(&view_->doc(), &CLumavoxDoc::changed, this, [this](unsigned changes) {
         if (changes & (kChangedModified | kChangedPath | kChangedCurrentFile)) updateTitle();
     });
     updateTitle();
@@ -21,13 +21,17 @@ CChildFrame::CChildFrame(EditorContext& context, std::unique_ptr<CLumavoxDoc> do
 
 CChildFrame::~CChildFrame() = default;
 
+CLumavoxDoc& CChildFrame::doc() {
+    return view_->doc();
+}
+
 void CChildFrame::updateTitle() {
     // "[*]" shows the modified mark the platform's way.
-    QString title = doc_->title();
-    if (const TextFile* file = doc_->document().currentFile())
+    QString title = doc().title();
+    if (const TextFile* file = doc().document().currentFile())
         title += QStringLiteral(" - ") + QString::fromStdString(file->name.str());
     setWindowTitle(title + QStringLiteral("[*]"));
-    setWindowModified(doc_->document().modified());
+    setWindowModified(doc().document().modified());
 }
 
 void CChildFrame::closeEvent(QCloseEvent* event) {

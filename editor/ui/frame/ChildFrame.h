@@ -23,7 +23,7 @@ class CChildFrame : public QMdiSubWindow {
                 QWidget* parent = nullptr);
     ~CChildFrame() override;
 
-    CLumavoxDoc& doc() { return *doc_; }
+    CLumavoxDoc& doc();
     CLumavoxView& view() { return *view_; }
     void updateTitle();
 
@@ -31,7 +31,8 @@ class CChildFrame : public QMdiSubWindow {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    std::unique_ptr<CLumavoxDoc> doc_;
+    // The view owns the document: Qt deletes the child widgets only after the
+    // frame's own members, and the view listens to the document until then.
     CLumavoxView* view_;
     CloseCheck check_;
 };

@@ -119,13 +119,13 @@ DotImage imageToDots(const QImage& image, std::span<const uint32_t> palette) {
 
 // ---- The canvas ------------------------------------------------------------------
 
-CGraphicView::CGraphicView(GraphicEditSession& session, QWidget* parent)
-    : QWidget(parent), session_(session) {
+CGraphicView::CGraphicView(std::unique_ptr<GraphicEditSession> session, QWidget* parent)
+    : QWidget(parent), session_(std::move(session)) {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     // Small graphics get bigger dots; never smaller than the preview's.
-    const int longest = std::max({session.width(), session.height(), 1});
+    const int longest = std::max({session_->width(), session_->height(), 1});
     setDotSize(std::clamp(384 / longest, 4, 16));
 }
 
@@ -133,7 +133,7 @@ void CGraphicView::setDotSize(int dot) {
     dot_ = std::clamp(dot, 1, kMaxDotSize);
     // One grid line before every dot and one closing the last.
     picture_ =
-        QImage(session_.width() * dot_ + 1, session_.height() * dot_ + 1, QImage::Format_RGB32);
+        QImage(session_->width() * dot_ + 1, session_->height() * dot_ + 1, QImage::Format_RGB32);
     picture_.fill(dot_ > 3 ? kGrid : qRgb(0, 0, 0));
     setFixedSize(picture_.size());
     refresh();
@@ -149,7 +149,7 @@ QSize CGraphicView::sizeHint() const {
 }
 
 void CGraphicView::refresh(Rect dots) {
-    const Rect all{0, 0, session_.width(), session_.height()};
+    const Rect all{0, 0, session_->width(), session_->height()};
     dots = dots.width <= 0 || dots.height <= 0 ? all : intersect(dots, all);
     // With a grid the first pixel row and column of each dot belong to it.
     const int inset = dot_ > 3 ? 1 : 0;
@@ -157,7 +157,7 @@ void CGraphicView::refresh(Rect dots) {
         for (int row = inset; row < dot_; ++row) {
             auto* line = reinterpret_cast<QRgb*>(picture_.scanLine(y * dot_ + row));
             for (int x = dots.x; x < dots.right(); ++x) {
-                const QRgb c = screenColour(session_.shownAt(x, y));
+                const QRgb c = screenColour(session_->shownAt(x, y));
                 std::fill(line + x * dot_ + inset, line + x * dot_ + dot_, c);
             }
         }
@@ -168,7 +168,7 @@ void CGraphicView::refresh(Rect dots) {
 void CGraphicView::repaintDots(Rect dots) {
     if (dots.width > 0 && dots.height > 0) refresh(dots);
     // The selection marks move with the mouse; they are cheap to draw again.
-    if (session_.selection() || session_.selectionBand()) update();
+    if (session_->selection() || session_->selectionBand()) update();
 }
 
 void CGraphicView::paintEvent(QPaintEvent* event) {
@@ -183,25 +183,25 @@ void CGraphicView::paintEvent(QPaintEvent* event) {
         p.setPen(QPen(Qt::blue, 1, style));
         p.drawRect(pixels);
     };
-    if (auto band = session_.selectionBand()) outline(*band, Qt::DashLine);
-    if (auto selection = session_.selection()) outline(*selection, Qt::DotLine);
+    if (auto band = session_->selectionBand()) outline(*band, Qt::DashLine);
+    if (auto selection = session_->selection()) outline(*selection, Qt::DotLine);
 }
 
 void CGraphicView::updateCursor(DotPoint dot) {
-    if (dot.x < 0 || dot.y < 0 || dot.x >= session_.width() || dot.y >= session_.height()) {
+    if (dot.x < 0 || dot.y < 0 || dot.x >= session_->width() || dot.y >= session_->height()) {
         setCursor(Qt::ArrowCursor);
         return;
     }
-    switch (session_.tools().tool) {
+    switch (session_->tools().tool) {
         case kToolSelect:
-            setCursor(session_.insideSelection(dot) ? Qt::SizeAllCursor : Qt::CrossCursor);
+            setCursor(session_->insideSelection(dot) ? Qt::SizeAllCursor : Qt::CrossCursor);
             break;
         case kToolPencil:
         case kToolFill: {
             // The tool's own picture, its tip on the dot.
             static const QCursor pencil(toolIcon(kToolPencil).pixmap(20, 20), 3, 18);
             static const QCursor fill(toolIcon(kToolFill).pixmap(20, 20), 10, 16);
-            setCursor(session_.tools().tool == kToolPencil ? pencil : fill);
+            setCursor(session_->tools().tool == kToolPencil ? pencil : fill);
             break;
         }
         default:
@@ -213,8 +213,8 @@ void CGraphicView::updateCursor(DotPoint dot) {
 void CGraphicView::mousePressEvent(QMouseEvent* event) {
     const DotPoint dot = dotAt(event->position().toPoint());
     if (event->button() == Qt::RightButton) {
-        if (session_.polygonActive()) {
-            repaintDots(session_.press(dot, MouseButton::Right));
+        if (session_->polygonActive()) {
+            repaintDots(session_->press(dot, MouseButton::Right));
             emit edited();
         } else {
             emit contextMenuAt(event->globalPosition().toPoint());
@@ -222,23 +222,23 @@ void CGraphicView::mousePressEvent(QMouseEvent* event) {
         return;
     }
     if (event->button() != Qt::LeftButton) return;
-    repaintDots(session_.press(dot, MouseButton::Left));
+    repaintDots(session_->press(dot, MouseButton::Left));
     emit edited();
 }
 
 void CGraphicView::mouseMoveEvent(QMouseEvent* event) {
     const DotPoint dot = dotAt(event->position().toPoint());
     updateCursor(dot);
-    if (dot.x >= 0 && dot.y >= 0 && dot.x < session_.width() && dot.y < session_.height())
+    if (dot.x >= 0 && dot.y >= 0 && dot.x < session_->width() && dot.y < session_->height())
         emit cursorDot(dot);
     else
         emit cursorDot(std::nullopt);
-    if (session_.strokeActive()) repaintDots(session_.move(dot));
+    if (session_->strokeActive()) repaintDots(session_->move(dot));
 }
 
 void CGraphicView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
-    repaintDots(session_.release(dotAt(event->position().toPoint()), MouseButton::Left));
+    repaintDots(session_->release(dotAt(event->position().toPoint()), MouseButton::Left));
     update();
     emit edited();
 }
@@ -263,12 +263,12 @@ void CGraphicView::keyPressEvent(QKeyEvent* event) {
             QWidget::keyPressEvent(event);
             return;
     }
-    if (!session_.selection() || session_.strokeActive()) {
+    if (!session_->selection() || session_->strokeActive()) {
         // Without a selection the keys scroll the canvas as usual.
         QWidget::keyPressEvent(event);
         return;
     }
-    repaintDots(session_.nudgeSelection(dx, dy));
+    repaintDots(session_->nudgeSelection(dx, dy));
     update();
     emit edited();
 }
@@ -282,7 +282,6 @@ void CGraphicView::leaveEvent(QEvent*) {
 CGraphicFrame::CGraphicFrame(const GraphicFile& graphic, uint8_t colourType, QWidget* parent)
     : QMdiSubWindow(parent) {
     graphicTools().resetForNewEditor();
-    session_ = std::make_unique<GraphicEditSession>(graphic, colourType);
     setWindowTitle(qtext(msg::kDrawGraphicTitle));
     setAttribute(Qt::WA_DeleteOnClose);
 
@@ -295,7 +294,8 @@ CGraphicFrame::CGraphicFrame(const GraphicFile& graphic, uint8_t colourType, QWi
     layout->addWidget(toolBar_);
     scroll_ = new QScrollArea(body);
     scroll_->setBackgroundRole(QPalette::Dark);
-    view_ = new CGraphicView(*session_);
+    view_ = new CGraphicView(std::make_unique<GraphicEditSession>(graphic, colourType));
+    session_ = &view_->session();
     scroll_->setWidget(view_);
     layout->addWidget(scroll_, 1);
     setWidget(body);

@@ -26,7 +26,11 @@ namespace lumavox::ui {
 class CGraphicView : public QWidget {
     Q_OBJECT
   public:
-    CGraphicView(GraphicEditSession& session, QWidget* parent = nullptr);
+    // The canvas owns the session it draws: Qt deletes it with the window's
+    // other child widgets, after the window's own members.
+    explicit CGraphicView(std::unique_ptr<GraphicEditSession> session, QWidget* parent = nullptr);
+
+    GraphicEditSession& session() { return *session_; }
 
     int dotSize() const { return dot_; }
     void setDotSize(int dot);
@@ -59,7 +63,7 @@ class CGraphicView : public QWidget {
     void repaintDots(Rect dots);
     void updateCursor(DotPoint dot);
 
-    GraphicEditSession& session_;
+    std::unique_ptr<GraphicEditSession> session_;
     int dot_ = 4;
     QImage picture_;
 };
@@ -120,7 +124,8 @@ class CGraphicFrame : public QMdiSubWindow {
     void syncToolBar();
     void afterChange(Rect dots = {});
 
-    std::unique_ptr<GraphicEditSession> session_;
+    // The canvas's session.
+    GraphicEditSession* session_ = nullptr;
     CGraphicView* view_ = nullptr;
     QScrollArea* scroll_ = nullptr;
     QToolBar* toolBar_ = nullptr;

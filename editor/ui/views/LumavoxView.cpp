@@ -29,8 +29,12 @@ constexpr int kCaretBlinkMs = 500;
 constexpr QColor kBackground{212, 208, 200};
 }  // namespace
 
-CLumavoxView::CLumavoxView(EditorContext& context, CLumavoxDoc& doc, QWidget* parent)
-    : QAbstractScrollArea(parent), context_(context), doc_(doc), editor_(doc.document()) {
+CLumavoxView::CLumavoxView(EditorContext& context, std::unique_ptr<CLumavoxDoc> doc,
+                           QWidget* parent)
+    : QAbstractScrollArea(parent),
+      context_(context),
+      doc_(std::move(doc)),
+      editor_(doc_->document()) {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
     viewport()->setMouseTracking(true);
@@ -40,10 +44,10 @@ CLumavoxView::CLumavoxView(EditorContext& context, CLumavoxDoc& doc, QWidget* pa
         caretOn_ = !caretOn_;
         viewport()->update();
     });
-    docConnection_ = connect(&doc_, &CLumavoxDoc::changed, this,
+    docConnection_ = connect(doc_.get(), &CLumavoxDoc::changed, this,
                              [this](unsigned changes) { onDocumentChanged(changes); });
     // Big signs get smaller dots so that a screen stays on the desktop.
-    const int width = std::max(doc.document().work().signWidth, 1);
+    const int width = std::max(doc_->document().work().signWidth, 1);
     setDotSize(std::clamp(960 / width, 1, 4));
 }
 
@@ -67,7 +71,7 @@ void CLumavoxView::ensureFonts() {
     fontsTried_ = true;
     QtPrompter prompter(this);
     const FontFileCheck check =
-        checkFontFile(context_.programDir, doc_.document().work().signHeight, &prompter);
+        checkFontFile(context_.programDir, doc_->document().work().signHeight, &prompter);
     if (check.status == FontFileStatus::Ok)
         fonts_.Load(check.path, &prompter);
     else
@@ -90,7 +94,7 @@ void CLumavoxView::onDocumentChanged(unsigned changes) {
 }
 
 void CLumavoxView::rebuild() {
-    const EditorDocument& d = doc_.document();
+    const EditorDocument& d = doc_->document();
     const TextFile* file = d.currentFile();
     if (!file) {
         picture_ = EditPicture{};
@@ -121,8 +125,8 @@ void CLumavoxView::updateScrollBars() {
     int width = picture_.image().width() * dot_ + 2 * kMargin;
     int height = picture_.image().height() * dot_ + 2 * kMargin;
     if (showsAreas()) {
-        width = doc_.document().work().signWidth * dot_ + 2 * kMargin;
-        height = doc_.document().work().signHeight * dot_ + 2 * kMargin;
+        width = doc_->document().work().signWidth * dot_ + 2 * kMargin;
+        height = doc_->document().work().signHeight * dot_ + 2 * kMargin;
     }
     horizontalScrollBar()->setRange(0, std::max(0, width - area.width()));
     horizontalScrollBar()->setPageStep(area.width());
@@ -175,7 +179,7 @@ void CLumavoxView::setWindowSession(WindowEditSession* session) {
 // The window editor's picture: the dark sign with every area outlined, the
 // selected one filled, each labelled with its place in the display order.
 void CLumavoxView::paintAreas(QPainter& painter, QPoint origin) {
-    const WorkArea& work = doc_.document().work();
+    const WorkArea& work = doc_->document().work();
     const QRect sign(origin, QSize(work.signWidth * dot_, work.signHeight * dot_));
     painter.fillRect(sign, Qt::black);
     const WindowControl& control = window_->control();

@@ -25,10 +25,13 @@ class CLumavoxView : public QAbstractScrollArea {
     // Pixels of margin around the screens.
     static constexpr int kMargin = 8;
 
-    CLumavoxView(EditorContext& context, CLumavoxDoc& doc, QWidget* parent = nullptr);
+    // The view owns the document it shows: the document outlives the editor
+    // and everything else of the view that listens to it.
+    CLumavoxView(EditorContext& context, std::unique_ptr<CLumavoxDoc> doc,
+                 QWidget* parent = nullptr);
     ~CLumavoxView() override;
 
-    CLumavoxDoc& doc() { return doc_; }
+    CLumavoxDoc& doc() { return *doc_; }
     TextEditor& editor() { return editor_; }
     const FontSet& fonts() const { return fonts_; }
     const EditPicture& picture() const { return picture_; }
@@ -95,7 +98,9 @@ class CLumavoxView : public QAbstractScrollArea {
     void areaClick(QPoint viewportPoint);
 
     EditorContext& context_;
-    CLumavoxDoc& doc_;
+    // Before every member that refers to the document, so that it is
+    // destroyed after them.
+    std::unique_ptr<CLumavoxDoc> doc_;
     TextEditor editor_;
     FontSet fonts_;
     bool fontsTried_ = false;
