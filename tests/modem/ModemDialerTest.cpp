@@ -194,7 +194,8 @@ TEST(ModemDial, RefusalsBeforeDialling) {
     none.model.clear();
     EXPECT_FALSE(r.dialer.dial("1", none));
     EXPECT_EQ(r.host.boxes.back(), "Error: You must select a modem in 'Modem->Modem Info...'");
-    for (const char* bad : {"", "   ", "12\r34", "ATH", std::string(80, '1').c_str()}) {
+    const std::string tooLong(80, '1');
+    for (const char* bad : {"", "   ", "12\r34", "ATH", tooLong.c_str()}) {
         EXPECT_FALSE(r.dialer.dial(bad, test::comTwelve()));
         EXPECT_EQ(r.host.boxes.back(),
                   "Error: Connect Status:\rInvalid phone number or phone number empty!");

@@ -34,6 +34,7 @@
 namespace lumavox {
 namespace {
 
+using test::Driver;
 using test::FrameFixture;
 using ui::CControlUpdateDlg;
 
@@ -70,13 +71,6 @@ struct Boxes {
 // Message boxes are recorded and answered (questions by `boxes.answerYes`), so
 // a failing run cannot hang the test; the driver also runs inside the nested
 // loop of a box that a button of the dialog opened.
-// The driver's timer goes when the step is done or, at the latest, with the
-// returned guard.
-struct Driver {
-    QPointer<QTimer> timer;
-    ~Driver() { delete timer.data(); }
-};
-
 [[nodiscard]] Driver driveControlDialog(std::function<bool(CControlUpdateDlg*)> step,
                                         Boxes& boxes) {
     auto* timer = new QTimer;

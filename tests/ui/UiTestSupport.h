@@ -2,7 +2,9 @@
 // frame over a temporary program directory, and answers to modal dialogs.
 #pragma once
 
+#include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -34,6 +36,13 @@ class FrameFixture {
     Settings settings_;
     ui::EditorContext context_;
     std::unique_ptr<ui::CMainFrame> frame_;
+};
+
+// The timer of a dialog driver: it goes when the driver's work is done or, at
+// the latest, with this guard, so that no driver outlives its test.
+struct Driver {
+    QPointer<QTimer> timer;
+    ~Driver() { delete timer.data(); }
 };
 
 // Answers the next modal dialog that opens (a message box, a question) with

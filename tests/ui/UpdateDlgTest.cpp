@@ -30,6 +30,7 @@
 namespace lumavox {
 namespace {
 
+using test::Driver;
 using test::FrameFixture;
 using test::pressInNextBox;
 using ui::CUpdateDlg;
@@ -37,8 +38,11 @@ using ui::CUpdateDlg;
 // Calls `step` with the operation dialog every 5 ms until it returns true.
 // Questions are answered "Yes" and kept in `questions`; other message boxes
 // are kept in `boxes` and closed, so that a failing run cannot hang the test.
-void driveUpdateDialog(std::function<bool(CUpdateDlg*)> step, std::vector<QString>* boxes,
-                       std::vector<QString>* questions = nullptr) {
+// The timer goes when the step is done or, at the latest, with the returned
+// guard.
+[[nodiscard]] Driver driveUpdateDialog(std::function<bool(CUpdateDlg*)> step,
+                                       std::vector<QString>* boxes,
+                                       std::vector<QString>* questions = nullptr) {
     auto* timer = new QTimer;
     timer->setInterval(5);
     QObject::connect(timer, &QTimer::timeout, [timer, step, boxes, questions] {
@@ -60,6 +64,7 @@ void driveUpdateDialog(std::function<bool(CUpdateDlg*)> step, std::vector<QStrin
         }
     });
     timer->start();
+    return Driver{timer};
 }
 
 // The settings of a run against `sim`: the TCP/IP group "G" of 127.0.0.1.
@@ -250,7 +255,7 @@ TEST(UpdateDialogSign, SendAllThenReadTheFilesBackAndMerge) {
     std::vector<QString> boxes;
 
     QString sendStatus;
-    driveUpdateDialog(
+    Driver sending = driveUpdateDialog(
         [&](CUpdateDlg* d) {
             if (d->finishedRuns() < 1) return false;
             sendStatus = d->statusText();
@@ -266,7 +271,7 @@ TEST(UpdateDialogSign, SendAllThenReadTheFilesBackAndMerge) {
 
     // The sign holds every graphic of the document.
     std::vector<std::string> graphics;
-    driveUpdateDialog(
+    Driver readingGraphics = driveUpdateDialog(
         [&](CUpdateDlg* d) {
             if (d->finishedRuns() < 1) return false;
             for (int i = 0; i < d->fileListBox()->count(); ++i)
@@ -284,7 +289,7 @@ TEST(UpdateDialogSign, SendAllThenReadTheFilesBackAndMerge) {
     std::vector<std::string> texts;
     int state = 0;
     std::vector<QString> questions;
-    driveUpdateDialog(
+    Driver readingTexts = driveUpdateDialog(
         [&](CUpdateDlg* d) {
             if (state == 0 && d->finishedRuns() >= 1) {
                 for (int i = 0; i < d->fileListBox()->count(); ++i)
@@ -324,7 +329,7 @@ TEST(UpdateDialogSign, AScheduleReadBackIsShownThenKeptWhenTheUserSaysYes) {
         return true;
     };
     std::vector<QString> boxes;
-    driveUpdateDialog(closeWhenDone, &boxes);
+    Driver sending = driveUpdateDialog(closeWhenDone, &boxes);
     ASSERT_TRUE(f.frame().runCommand(cmd::kSendAll));  // the schedule goes with the files
     ASSERT_TRUE(child->doc().document().changeWorkArea([](WorkArea& w) {
         w.tasks.clear();
@@ -350,7 +355,8 @@ TEST(UpdateDialogSign, AScheduleReadBackIsShownThenKeptWhenTheUserSaysYes) {
         }
     });
     answer->start();
-    driveUpdateDialog(closeWhenDone, &boxes);
+    Driver answering{answer};
+    Driver readingSchedule = driveUpdateDialog(closeWhenDone, &boxes);
     ASSERT_TRUE(f.frame().runCommand(cmd::kReadSchedule));
     EXPECT_EQ(shown, sent.size());
     EXPECT_EQ(question.toStdString(), receivedScheduleQuestion());
@@ -366,7 +372,7 @@ TEST(UpdateDialogSign, ReadDisplaysShowTheirLines) {
     useSign(f, sim);
     openDemo(f);
     QString lines;
-    driveUpdateDialog(
+    Driver reading = driveUpdateDialog(
         [&](CUpdateDlg* d) {
             if (d->finishedRuns() < 1) return false;
             lines = d->resultLines();
@@ -390,7 +396,7 @@ TEST(UpdateDialogSign, CloseDuringAStalledTransferCancelsIt) {
     bool pressed = false;
     QString status;
     OperationOutcome outcome;
-    driveUpdateDialog(
+    Driver sending = driveUpdateDialog(
         [&](CUpdateDlg* d) {
             if (d->busy()) {
                 ++ticksWhileBusy;
