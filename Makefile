@@ -5,7 +5,7 @@ APT_PACKAGES := cmake ninja-build g++ make pkg-config libgtest-dev libserialport
 FUZZ_PACKAGES := clang
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps install-packages configure build test run screenshot bench fuzz tsan fonts format clean install
+.PHONY: deps install-packages configure build test run screenshot bench fuzz tsan asan fonts format clean install
 
 # Installs the Debian packages the build needs, only when some are missing.
 deps:
@@ -117,6 +117,25 @@ tsan: deps
 	fi; \
 	echo "ThreadSanitizer: no reports"; exit $$status
 
+# Every test, the widget tests (offscreen) and the simulators they start
+# included, under AddressSanitizer and UndefinedBehaviorSanitizer (gcc) in a
+# build folder of their own. Undefined behaviour stops a program like a memory
+# error does. Every report, from a test or from a program it started, lands in
+# build-asan/asan-reports and fails the run.
+ASAN_REPORTS = $(abspath $(BUILD))-asan/asan-reports
+asan: deps
+	CC=gcc CXX=g++ cmake -S . -B $(BUILD)-asan -G $(GENERATOR) -DLUMAVOX_ASAN=ON -DLUMAVOX_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD)-asan
+	@rm -rf $(ASAN_REPORTS) && mkdir -p $(ASAN_REPORTS)
+	@cd $(BUILD)-asan && QT_QPA_PLATFORM=offscreen \
+	    ASAN_OPTIONS="log_path=$(ASAN_REPORTS)/asan detect_leaks=1 $(ASAN_OPTIONS)" \
+	    UBSAN_OPTIONS="log_path=$(ASAN_REPORTS)/ubsan print_stacktrace=1 halt_on_error=1 $(UBSAN_OPTIONS)" \
+	    ctest --output-on-failure -j2; status=$$?; \
+	if [ -n "$$(ls -A $(ASAN_REPORTS))" ]; then \
+	    cat $(ASAN_REPORTS)/*; echo "Sanitizer reports in $(ASAN_REPORTS)"; exit 1; \
+	fi; \
+	echo "AddressSanitizer and UndefinedBehaviorSanitizer: no reports"; exit $$status
+
 # Regenerates the sign font files in data/ from the free fonts of Debian's
 # packages (see data/FONTS.md). Only this target needs FreeType and the fonts.
 FONT_PACKAGES := libfreetype-dev xfonts-base xfonts-terminus fonts-liberation2
@@ -130,4 +149,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-fuzz $(BUILD)-tsan
+	rm -rf $(BUILD) $(BUILD)-fuzz $(BUILD)-tsan $(BUILD)-asan
