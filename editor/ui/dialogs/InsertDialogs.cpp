@@ -121,8 +121,15 @@ CInsertWindowDlg::CInsertWindowDlg(const LanguageManager* language, QWidget* par
         count_->addItem(dialogText(language, kInsertWindowDialog, kComposeControl + 2 + i));
     layout_->setIconSize(kLayoutPictureSize);
     layout_->setSpacing(2);
-    // Room for the four layouts of three windows without scrolling.
+    // Room for the four layouts of three windows and the longest name
+    // without scrolling.
     layout_->setMinimumHeight(4 * (kLayoutPictureSize.height() + 8) + 4);
+    int widest = 0;
+    for (int type = 1; type < kUserDefinedLayout; ++type)
+        widest =
+            std::max(widest, layout_->fontMetrics().horizontalAdvance(dialogText(
+                                 language, kInsertWindowDialog, kLayoutNameControl + type - 1)));
+    layout_->setMinimumWidth(kLayoutPictureSize.width() + widest + 48);
     auto* form = new QFormLayout(this);
     form->addRow(dialogText(language, kInsertWindowDialog, kComposeControl), count_);
     form->addRow(dialogText(language, kInsertWindowDialog, kComposeControl + 1), layout_);
@@ -347,6 +354,8 @@ CMyPropertySheet::CMyPropertySheet(const LanguageManager* language, const FontSe
     setWindowTitle(dialogText(language, kCharacterSheetDialog, 0));
     tabs_->addTab(normal_, dialogText(language, kNormalCharsPage, 0));
     tabs_->addTab(european_, dialogText(language, kEuropeanCharsPage, 0));
+    // Both captions in full, side by side.
+    tabs_->setUsesScrollButtons(false);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
