@@ -45,7 +45,8 @@ run: build
 
 # Pictures of the editor's window with the demonstration document, of the
 # operation dialog after a send to the virtual sign, of the preview, of the
-# graphic editor and of the virtual sign's window showing what it received (no
+# graphic editor, of the window layout chooser, the window-file manager and the
+# character sheet, and of the virtual sign's window showing what it received (no
 # display needed).
 screenshot: build
 	@mkdir -p $(BUILD)/demo
@@ -62,6 +63,12 @@ screenshot: build
 	LUMAVOX_GRAPHIC_PNG=$(CURDIR)/docs/graphic-editor.png QT_QPA_PLATFORM=offscreen \
 	  LUMAVOX_HOME=$(CURDIR)/$(BUILD)/bin $(BUILD)/bin/lumavox_ui_tests \
 	  --gtest_filter='GraphicEditor.DrawsASmallPicture'
+	LUMAVOX_WINDOW_LAYOUT_PNG=$(CURDIR)/docs/window-layouts.png \
+	  LUMAVOX_WINDOW_FILES_PNG=$(CURDIR)/docs/window-files.png \
+	  LUMAVOX_CHARACTERS_PNG=$(CURDIR)/docs/european-characters.png QT_QPA_PLATFORM=offscreen \
+	  LUMAVOX_HOME=$(CURDIR)/$(BUILD)/bin LUMAVOX_CONFIG_DIR=$(CURDIR)/$(BUILD)/test-config-ui \
+	  $(BUILD)/bin/lumavox_ui_tests \
+	  --gtest_filter='InsertDialogs.WindowLayoutsAreNamedAndDrawn:InsertDialogs.CharacterSheet*:WindowFiles.TheCallRow*'
 	LUMAVOX_GPRS_OPTION_PNG=$(CURDIR)/docs/gprs-option-dialog.png \
 	  LUMAVOX_DIAL_MODEM_PNG=$(CURDIR)/docs/dial-modem.png QT_QPA_PLATFORM=offscreen \
 	  LUMAVOX_HOME=$(CURDIR)/$(BUILD)/bin LUMAVOX_CONFIG_DIR=$(CURDIR)/$(BUILD)/test-config-ui \

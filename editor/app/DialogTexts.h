@@ -38,9 +38,8 @@ enum ComposeDialog : int {
     kInsertIncludeDialog,
     kInsertCounterDialog,
     kCounterDateDialog,
-    kNormalCharsDialog,
-    kEuropeanCharsDialog,
-    kGraphicManageDialog,
+    kCharacterSheetDialog,  // the sheet holding the two pages below
+    kGraphicManageDialog = kCharacterSheetDialog + 2,
     kGraphicInfoDialog,
     kWindowFileManageDialog,
     kWindowFileNameDialog,
@@ -48,8 +47,15 @@ enum ComposeDialog : int {
     kSwitchTextFileDialog,
     kRemoveTextFileDialog,
     kRenameFileDialog,
+    kWindowFileCallDialog,
 };
 constexpr int kComposeControl = 1000;
+// The pages of the character sheet: their captions are the tab captions.
+constexpr int kNormalCharsPage = 172;
+constexpr int kEuropeanCharsPage = 31001;
+// "Please set window property": the name of preset layout t (1-8) is control
+// kLayoutNameControl + t - 1.
+constexpr int kLayoutNameControl = kComposeControl + 7;
 
 const std::vector<DialogTexts>& builtInDialogTexts();
 

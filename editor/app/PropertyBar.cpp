@@ -195,10 +195,17 @@ void buildTextRows(const PropertyContext& c, PropertyList& list) {
     const bool editable = c.editor && c.editor->editable();
 
     PropertyHeader& h = list.header;
-    for (const TextFile& f : doc.work().textFiles) {
-        if (f.kind != kTextFile) continue;
-        if (file && &f == file) h.selected = static_cast<int>(h.entries.size());
-        h.entries.push_back(f.name.str());
+    if (file && file->kind == kWindowFile) {
+        // A window file edited from an area is not one of the text files the
+        // selector switches between: it is named alone.
+        h.entries.push_back(file->name.str());
+        h.selected = 0;
+    } else {
+        for (const TextFile& f : doc.work().textFiles) {
+            if (f.kind != kTextFile) continue;
+            if (file && &f == file) h.selected = static_cast<int>(h.entries.size());
+            h.entries.push_back(f.name.str());
+        }
     }
     h.enabled = mode == kModeText;
     h.hint =

@@ -70,13 +70,15 @@ class WindowEditSession {
     // may close; a window file still being edited is ended first.
     bool tryLeave(Prompter& prompter);
 
+    // Takes the control from the document again when it changed there (undo,
+    // a renamed window file its areas call).
+    void refresh();
+
   private:
     WindowEditSession(EditorDocument& document, std::string owner, size_t item,
                       const WindowControl& control);
     // Writes the copy into the document's item.
     bool commit();
-    // Takes the control from the document again when it changed there (undo).
-    void refresh();
 
     EditorDocument& doc_;
     std::string owner_;

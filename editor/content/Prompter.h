@@ -18,6 +18,16 @@ class Prompter {
     virtual bool askYesNo(const std::string& text, Icon icon) = 0;
 };
 
+// Keeps the last message instead of showing it, for a caller that shows a
+// refusal over its own dialog (a name box that stays open); questions are
+// answered No.
+class KeptMessage : public Prompter {
+  public:
+    void message(const std::string& text, Icon) override { kept = text; }
+    bool askYesNo(const std::string&, Icon) override { return false; }
+    std::string kept;
+};
+
 // The title of a message or question with that icon: "Error" for the error
 // icon, "Prompt" for every other.
 std::string promptTitle(Icon icon);

@@ -7,6 +7,7 @@
 
 #include "app/AppTestSupport.h"
 #include "app/EditModes.h"
+#include "app/WindowFileManager.h"
 #include "content/WindowLayout.h"
 #include "strings/StringTable.h"
 #include "strings/TextFormat.h"
@@ -479,6 +480,10 @@ TEST(WindowEditorRows, CallEditAndReturn) {
     PropertyList list = f.list();
     EXPECT_EQ(list.rows[0].value, "WinB");
     EXPECT_EQ(list.rows.back().action, "RETURNTOWINFILE");
+    // The header names the window file being edited, not a text file.
+    EXPECT_EQ(list.header.entries, (std::vector<std::string>{"WinB"}));
+    EXPECT_EQ(list.header.selected, 0);
+    EXPECT_FALSE(list.header.enabled);
     f.editor.type('!');
 
     EXPECT_EQ(propertyAction(f.context, "RETURNTOWINFILE", p).request,
@@ -486,6 +491,56 @@ TEST(WindowEditorRows, CallEditAndReturn) {
     EXPECT_EQ(f.doc.currentFile()->name.str(), "Main");
     EXPECT_EQ(f.session->editMode(), kModeWindowEditor);
     EXPECT_EQ(test::plainText(*f.doc.work().findFile("WinB")), "!w");
+}
+
+TEST(WindowEditorRows, TheWindowFileManagerMakesRenamesDeletesAndChoosesTheCall) {
+    WindowFixture f(twoAreas());
+    test::ScriptedPrompter p;
+    WindowFileManager files(f.doc, 1, f.session.get());
+    ASSERT_TRUE(files.choosing());
+    EXPECT_EQ(files.names(), (std::vector<std::string>{"WinA", "WinB"}));
+    EXPECT_EQ(files.current(), "");
+
+    // New: the name rules of every file; the new file ends with its marker.
+    EXPECT_EQ(files.create("Main"), text(msg::kNameExists));
+    EXPECT_EQ(files.create("DEMO"), text(msg::kNameDemo));
+    EXPECT_EQ(files.create("WinC "), "");
+    EXPECT_EQ(files.names(), (std::vector<std::string>{"WinA", "WinB", "WinC"}));
+    EXPECT_EQ(f.doc.work().findFile("WinC")->items.size(), 1u);
+
+    // Choosing sets the selected area's call as one undo step.
+    const size_t steps = f.doc.undoSnapshots();
+    EXPECT_TRUE(files.choose("WinC", p));
+    EXPECT_EQ(f.stored().areas[0].name.str(), "WinC");
+    EXPECT_EQ(f.doc.undoSnapshots(), steps + 1);
+    EXPECT_EQ(files.current(), "WinC");
+    EXPECT_FALSE(files.choose("Main", p));  // a text file is no window file
+    ASSERT_TRUE(f.doc.undo());
+    EXPECT_EQ(files.current(), "");
+    ASSERT_TRUE(f.doc.redo());
+    EXPECT_EQ(files.current(), "WinC");
+
+    // Rename: the area calling the file follows, in the document and in the
+    // property bar; an existing name is refused and changes nothing.
+    EXPECT_EQ(files.rename("WinC", "WinA"), text(msg::kNameExists));
+    EXPECT_EQ(files.rename("WinC", "Front"), "");
+    EXPECT_EQ(f.stored().areas[0].name.str(), "Front");
+    EXPECT_EQ(f.list().rows[5].value, "Front");
+
+    // Delete asks; the area keeps the name.
+    p.answers = {false};
+    EXPECT_FALSE(files.remove("Front", p));
+    p.answers = {true};
+    EXPECT_TRUE(files.remove("Front", p));
+    EXPECT_EQ(files.names(), (std::vector<std::string>{"WinA", "WinB"}));
+    EXPECT_EQ(f.stored().areas[0].name.str(), "Front");
+    EXPECT_FALSE(files.remove("", p));
+    EXPECT_EQ(p.shown.back().text, text(msg::kSelectFileFirst));
+
+    // File Manage's own manager chooses nothing.
+    WindowFileManager manage(f.doc, 1);
+    EXPECT_FALSE(manage.choosing());
+    EXPECT_FALSE(manage.choose("WinA", p));
 }
 
 TEST(WindowEditorRows, LeavingRunsTheChecks) {

@@ -11,17 +11,23 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <fstream>
+#include <set>
 
 #include "UiTestSupport.h"
 #include "app/DialogTexts.h"
+#include "app/LanguageManager.h"
+#include "app/WindowFileManager.h"
 #include "content/EditRules.h"
 #include "content/GraphicRules.h"
 #include "content/Vocabulary.h"
 #include "ui/dialogs/FileManageDialogs.h"
 #include "ui/dialogs/InsertDialogs.h"
 #include "ui/frame/LumavoxDoc.h"
+#include "ui/propertybar/PropertyBar.h"
 #include "ui/views/LumavoxView.h"
 
 namespace lumavox::test {
@@ -248,7 +254,7 @@ TEST(InsertDialogs, WindowOpensTheWindowEditorOnTheNewControl) {
     answer<ui::CInsertWindowDlg>([](ui::CInsertWindowDlg* d) {
         d->windowCount()->setCurrentIndex(1);  // two windows
         EXPECT_EQ(d->layout()->count(), 2);
-        d->layout()->setCurrentIndex(0);
+        d->layout()->setCurrentRow(0);
         EXPECT_EQ(d->layoutType(), 2);
         d->accept();
     });
@@ -260,24 +266,100 @@ TEST(InsertDialogs, WindowOpensTheWindowEditorOnTheNewControl) {
     EXPECT_NE(c.f.frame().windowSession(), nullptr);
 }
 
-TEST(InsertDialogs, CharacterPickerInsertsTheClickedCode) {
+TEST(InsertDialogs, WindowLayoutsAreNamedAndDrawn) {
+    Composer c;
+    std::vector<std::vector<QString>> names;
+    answer<ui::CInsertWindowDlg>([&](ui::CInsertWindowDlg* d) {
+        for (int count = 0; count < d->windowCount()->count(); ++count) {
+            d->windowCount()->setCurrentIndex(count);
+            names.emplace_back();
+            for (int i = 0; i < d->layout()->count(); ++i) {
+                const QListWidgetItem* item = d->layout()->item(i);
+                names.back().push_back(item->text());
+                EXPECT_FALSE(item->icon().isNull()) << item->text().toStdString();
+            }
+        }
+        // Three windows: the four layouts side by side with their pictures.
+        d->windowCount()->setCurrentIndex(2);
+        d->layout()->setCurrentRow(1);
+        EXPECT_EQ(d->layoutType(), 5);
+        if (const char* shot = std::getenv("LUMAVOX_WINDOW_LAYOUT_PNG")) d->grab().save(shot);
+        d->reject();
+    });
+    c.f.frame().runCommand(cmd::kInsertWindow);
+    ASSERT_EQ(names.size(), 5u);
+    EXPECT_EQ(names[0], (std::vector<QString>{"Full screen"}));
+    EXPECT_EQ(names[1], (std::vector<QString>{"Top and bottom halves", "Left and right halves"}));
+    EXPECT_EQ(names[2].size(), 4u);
+    EXPECT_EQ(names[3], (std::vector<QString>{"Four quarters"}));
+    EXPECT_EQ(names[4], (std::vector<QString>{"user-defined"}));
+    std::set<QString> distinct;
+    for (const auto& count : names)
+        for (const QString& n : count) {
+            EXPECT_FALSE(n.contains('%')) << n.toStdString();
+            distinct.insert(n);
+        }
+    EXPECT_EQ(distinct.size(), 9u);
+}
+
+TEST(InsertDialogs, LayoutPicturesShowTheAreasOfTheLayout) {
+    const QSize size(73, 33);
+    // The colour inside each area, sampled away from the borders and numbers.
+    auto at = [](const QPixmap& p, int x, int y) { return p.toImage().pixelColor(x, y); };
+    const QPixmap halves = ui::layoutPicture(2, size);
+    const QPixmap sides = ui::layoutPicture(3, size);
+    const QPixmap quarters = ui::layoutPicture(8, size);
+    // Type 2 splits top from bottom, type 3 left from right.
+    EXPECT_NE(at(halves, 4, 4), at(halves, 4, 28));
+    EXPECT_EQ(at(halves, 4, 4), at(halves, 68, 4));
+    EXPECT_NE(at(sides, 4, 4), at(sides, 68, 4));
+    EXPECT_EQ(at(sides, 4, 4), at(sides, 4, 28));
+    // Type 8: the first area differs from the other three; the line between
+    // the quarters is drawn.
+    EXPECT_NE(at(quarters, 4, 4), at(quarters, 68, 28));
+    EXPECT_EQ(at(quarters, 68, 4), at(quarters, 4, 28));
+    EXPECT_EQ(at(quarters, 36, 4), QColor(Qt::black));
+    EXPECT_EQ(at(quarters, 4, 16), QColor(Qt::black));
+}
+
+TEST(InsertDialogs, CharacterSheetHasTwoPagesAndInsertsTheClickedCode) {
     Composer c;
     const size_t at = c.editor().caret();
-    // Cell 13 of the normal page (row 1, column 3) is code 45; the European
-    // page is one button away, its cell 2 is code 130.
-    answer<ui::CCInsertNormalCharsDlg>([](ui::CCInsertNormalCharsDlg* d) {
-        EXPECT_EQ(d->picker()->codeAt(QPoint(3 * 30 + 15, 30 + 15)), 45);
-        d->done(ui::CCharPickerDlg::kOtherPage);
-    });
-    answer<ui::CCInsertEuropCharsDlg>([](ui::CCInsertEuropCharsDlg* d) {
-        EXPECT_EQ(d->picker()->codeAt(QPoint(10 * 30 - 1, 7 * 30 - 1)), -1);  // past 194
-        QTest::mouseClick(d->picker(), Qt::LeftButton, {}, QPoint(2 * 30 + 15, 15));
+    // Cell 13 of the normal page (row 1, column 3) is code 45; on the European
+    // page cell 2 is code 130.
+    answer<ui::CMyPropertySheet>([](ui::CMyPropertySheet* d) {
+        ASSERT_EQ(d->tabs()->count(), 2);
+        EXPECT_EQ(d->tabs()->tabText(0), "Normal Characters");
+        EXPECT_EQ(d->tabs()->tabText(1), "Special European Characters");
+        EXPECT_EQ(d->normalPage()->picker()->codeAt(QPoint(3 * 30 + 15, 30 + 15)), 45);
+        d->tabs()->setCurrentIndex(1);
+        if (const char* shot = std::getenv("LUMAVOX_CHARACTERS_PNG")) d->grab().save(shot);
+        ui::CCharacterPicker* european = d->europeanPage()->picker();
+        EXPECT_EQ(european->codeAt(QPoint(10 * 30 - 1, 7 * 30 - 1)), -1);  // past 194
+        QTest::mouseClick(european, Qt::LeftButton, {}, QPoint(2 * 30 + 15, 15));
     });
     c.f.frame().runCommand(cmd::kInsertCharacters);
     const TextItem& item = c.file().items[at];
     ASSERT_TRUE(item.isChar());
     EXPECT_EQ(item.ch().character, 130);
     EXPECT_EQ(item.ch().font, c.editor().attributes().font);
+}
+
+TEST(InsertDialogs, TheCharacterSheetsTabsTakeTheirCaptionsFromTheLanguageFile) {
+    Composer c;
+    TempDir home;
+    std::filesystem::create_directories(home / "Language");
+    std::ofstream(home / "Language" / "de.ini")
+        << "[Version Set]\nVersion=1203\n[Setting]\nLanguage=Deutsch\n[Dialog String]\n"
+           "IDD172_Title=Normale Zeichen\nIDD31001_Title=Europaeische Zeichen\n";
+    LanguageManager language(home.path());
+    language.SelectLanguage("Deutsch");
+    ASSERT_TRUE(language.active());
+    c.child->view().ensureFonts();
+    ui::CMyPropertySheet sheet(&language, c.child->view().fonts(), 16,
+                               [](int) { return std::string(); });
+    EXPECT_EQ(sheet.tabs()->tabText(0), "Normale Zeichen");
+    EXPECT_EQ(sheet.tabs()->tabText(1), "Europaeische Zeichen");
 }
 
 // ---- File Manage ----------------------------------------------------------------
@@ -399,6 +481,115 @@ TEST(FileManage, WindowFilesAreCreatedRenamedAndDeleted) {
     c.f.frame().runCommand(cmd::kManageWindowFiles);
     EXPECT_EQ(duplicate, "Sorry,this file name has exist,Please re-enter!");
     EXPECT_EQ(c.doc().work().textFiles.size(), 1u);
+}
+
+TEST(FileManage, ARefusedRenameKeepsTheBoxOpenWithTheNameSelected) {
+    Composer c;
+    WindowFileManager files(c.doc(), 1);
+    ASSERT_EQ(files.create("WIN1"), "");
+    ASSERT_EQ(files.create("WIN2"), "");
+    QString seen;
+    bool open = false;
+    QString selected;
+    // File Manage > Window File: rename WIN1 to WIN2.
+    answer<ui::CFileListDlg>([&](ui::CFileListDlg* list) {
+        list->select("WIN1");
+        answer<ui::CFileNameDlg>([&](ui::CFileNameDlg* name) {
+            name->nameEdit()->setText("WIN2");
+            okBox(&seen);
+            name->accept();
+            open = name->isVisible();
+            selected = name->nameEdit()->selectedText();
+            name->reject();
+        });
+        pressButton(list, kComposeControl + 1);
+        list->reject();
+    });
+    c.f.frame().runCommand(cmd::kManageWindowFiles);
+    EXPECT_EQ(seen, "Sorry,this file name has exist,Please re-enter!");
+    EXPECT_TRUE(open);
+    EXPECT_EQ(selected, "WIN2");
+    EXPECT_EQ(files.names(), (std::vector<std::string>{"WIN1", "WIN2"}));
+
+    // The property bar's "ReName" row: the same box, titled and labelled.
+    seen.clear();
+    open = false;
+    answer<ui::CFileNameDlg>([&](ui::CFileNameDlg* name) {
+        EXPECT_EQ(name->windowTitle(), "Rename");
+        name->nameEdit()->setText("WIN1");
+        okBox(&seen);
+        name->accept();
+        open = name->isVisible();
+        selected = name->nameEdit()->selectedText();
+        name->nameEdit()->setText("Front");
+        name->accept();
+    });
+    ui::CPropertyBar* bar = c.f.frame().propertyBar();
+    bar->rebuild();
+    ASSERT_EQ(bar->list().rows[0].action, "RENAME");
+    bar->press(0);
+    EXPECT_EQ(seen, "Sorry,this file name has exist,Please re-enter!");
+    EXPECT_TRUE(open);
+    EXPECT_EQ(selected, "WIN1");
+    EXPECT_EQ(c.file().name.str(), "Front");
+}
+
+TEST(WindowFiles, TheCallRowChoosesTheAreasWindowFileInItsManager) {
+    Composer c;
+    ASSERT_EQ(WindowFileManager(c.doc(), 1).create("WINA"), "");
+    answer<ui::CInsertWindowDlg>([](ui::CInsertWindowDlg* d) {
+        d->windowCount()->setCurrentIndex(1);
+        d->layout()->setCurrentRow(0);
+        d->accept();
+    });
+    c.f.frame().runCommand(cmd::kInsertWindow);
+    WindowEditSession* session = c.f.frame().windowSession();
+    ASSERT_NE(session, nullptr);
+    ui::CPropertyBar* bar = c.f.frame().propertyBar();
+    bar->rebuild();
+    ASSERT_EQ(bar->list().rows[5].action, "WINFILECALL");
+
+    // New makes a file and selects it; OK makes it the area's call.
+    QString title;
+    answer<ui::CWindowFileDlg>([&](ui::CWindowFileDlg* d) {
+        title = d->windowTitle();
+        answer<ui::CFileNameDlg>([](ui::CFileNameDlg* name) {
+            name->nameEdit()->setText("WINB");
+            name->accept();
+        });
+        pressButton(d, kComposeControl);
+        ASSERT_EQ(d->list()->count(), 2);
+        ASSERT_NE(d->list()->currentItem(), nullptr);
+        EXPECT_EQ(d->list()->currentItem()->text(), "WINB");
+        pressButton(d, kControlOk);
+    });
+    bar->press(5);
+    EXPECT_EQ(title, "Insert a window file to a sub-window");
+    EXPECT_EQ(session->control().areas[0].name.str(), "WINB");
+    EXPECT_EQ(c.file().items[session->itemIndex()].window().areas[0].name.str(), "WINB");
+    EXPECT_EQ(bar->list().rows[5].value, "WINB");
+
+    // Opened again, the area's file is selected; choosing another is one undo step.
+    QString current;
+    const size_t steps = c.doc().undoSnapshots();
+    answer<ui::CWindowFileDlg>([&](ui::CWindowFileDlg* d) {
+        current = d->list()->currentItem() ? d->list()->currentItem()->text() : QString();
+        if (const char* shot = std::getenv("LUMAVOX_WINDOW_FILES_PNG")) d->grab().save(shot);
+        d->select("WINA");
+        pressButton(d, kControlOk);
+    });
+    bar->press(5);
+    EXPECT_EQ(current, "WINB");
+    EXPECT_EQ(session->control().areas[0].name.str(), "WINA");
+    EXPECT_EQ(c.doc().undoSnapshots(), steps + 1);
+    ASSERT_TRUE(c.doc().undo());
+    EXPECT_EQ(c.file().items[session->itemIndex()].window().areas[0].name.str(), "WINB");
+
+    // Editing the area's window file: the property bar's header names it.
+    bar->rebuild();
+    bar->press(6);
+    EXPECT_EQ(c.f.frame().modes().mode(), kModeWindowFile);
+    EXPECT_EQ(bar->header()->currentText(), "WINB");
 }
 
 TEST(FileManage, AddSwitchAndRemoveTextFiles) {

@@ -11,6 +11,9 @@
 #include <QVBoxLayout>
 
 #include "app/DialogTexts.h"
+#include "app/WindowFileManager.h"
+#include "content/Model.h"
+#include "strings/StringTable.h"
 #include "ui/bridge/QtBridge.h"
 #include "ui/dialogs/DialogText.h"
 
@@ -28,7 +31,12 @@ CFileNameDlg::CFileNameDlg(const LanguageManager* language, int templateId, cons
 }
 
 void CFileNameDlg::accept() {
-    if (passesRefusal(this, decide_(ss(name_->text())))) QDialog::accept();
+    if (passesRefusal(this, decide_(ss(name_->text())))) {
+        QDialog::accept();
+        return;
+    }
+    name_->setFocus();
+    name_->selectAll();
 }
 
 // ---- Graphic information ----------------------------------------------------------
@@ -60,8 +68,12 @@ CGraphicInfoDlg::CGraphicInfoDlg(const LanguageManager* language, const QString&
 }
 
 void CGraphicInfoDlg::accept() {
-    if (passesRefusal(this, decide_(ss(name_->text()), width_->value(), height_->value())))
+    if (passesRefusal(this, decide_(ss(name_->text()), width_->value(), height_->value()))) {
         QDialog::accept();
+        return;
+    }
+    name_->setFocus();
+    name_->selectAll();
 }
 
 // ---- File list ------------------------------------------------------------------------
@@ -109,6 +121,76 @@ void CFileListDlg::refresh() {
     list_->clear();
     list_->addItems(names_());
     if (!keep.isEmpty()) select(keep);
+}
+
+// ---- Window files -------------------------------------------------------------------
+
+namespace {
+
+QStringList toQStrings(const std::vector<std::string>& names) {
+    QStringList list;
+    for (const std::string& n : names)
+        list << qs(n);
+    return list;
+}
+
+}  // namespace
+
+CWindowFileDlg::CWindowFileDlg(const LanguageManager* language, WindowFileManager& files,
+                               QWidget* parent)
+    : CFileListDlg(
+          language, files.choosing() ? kWindowFileCallDialog : kWindowFileManageDialog,
+          [&files] { return toQStrings(files.names()); }, actions(language, files), parent) {
+    if (!files.choosing()) return;
+    select(qs(files.current()));
+    connect(list(), &QListWidget::itemDoubleClicked, this, [this] { button(kControlOk)->click(); });
+}
+
+std::vector<CFileListDlg::Action> CWindowFileDlg::actions(const LanguageManager* language,
+                                                          WindowFileManager& files) {
+    std::vector<Action> actions = {
+        {kComposeControl,
+         [this, language, &files](const std::string&) {
+             CFileNameDlg dialog(
+                 language, kWindowFileNameDialog, QString(),
+                 [&files](const std::string& name) { return files.create(name); }, this);
+             if (dialog.exec() == QDialog::Accepted) {
+                 refresh();
+                 select(dialog.nameEdit()->text().trimmed());
+             }
+             return false;
+         }},
+        {kComposeControl + 1,
+         [this, language, &files](const std::string& name) {
+             if (name.empty()) return false;
+             CFileNameDlg dialog(
+                 language, kRenameFileDialog, qs(name),
+                 [&files, name](const std::string& newName) { return files.rename(name, newName); },
+                 this);
+             if (dialog.exec() == QDialog::Accepted) {
+                 refresh();
+                 select(dialog.nameEdit()->text().trimmed());
+             }
+             return false;
+         }},
+        {kComposeControl + 2,
+         [this, &files](const std::string& name) {
+             QtPrompter prompter(this);
+             files.remove(name, prompter);
+             return false;
+         }},
+    };
+    if (!files.choosing()) return actions;
+    // Choosing closes the dialog once the area calls the selected file.
+    actions.push_back({kControlOk, [this, &files](const std::string& name) {
+                           QtPrompter prompter(this);
+                           if (name.empty()) {
+                               prompter.message(text(msg::kSelectFileFirst), Icon::Exclamation);
+                               return false;
+                           }
+                           return sameName(files.current(), name) || files.choose(name, prompter);
+                       }});
+    return actions;
 }
 
 }  // namespace lumavox::ui

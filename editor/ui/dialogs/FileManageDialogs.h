@@ -17,12 +17,13 @@ class QSpinBox;
 
 namespace lumavox {
 class LanguageManager;
-}
+class WindowFileManager;
+}  // namespace lumavox
 
 namespace lumavox::ui {
 
-// A file name. OK runs `decide` with the entered text; a refusal keeps the
-// dialog open.
+// A file name. OK runs `decide` with the entered text; a refusal is shown and
+// the dialog stays open with the name selected, ready to be typed over.
 class CFileNameDlg : public QDialog {
     Q_OBJECT
   public:
@@ -38,7 +39,7 @@ class CFileNameDlg : public QDialog {
 };
 
 // "Graphic information setting": "Graphic File Name" and "Size of Graphic".
-// Renaming hides the size fields.
+// Renaming hides the size fields. A refused name stays selected.
 class CGraphicInfoDlg : public QDialog {
     Q_OBJECT
   public:
@@ -79,6 +80,22 @@ class CFileListDlg : public QDialog {
     QListWidget* list_;
     std::function<QStringList()> names_;
     std::vector<std::pair<int, QPushButton*>> buttons_;
+};
+
+// The window file manager: the window files with "New", "Rename" and
+// "Delete". When the manager chooses an area's call the dialog is "Insert a
+// window file to a sub-window": the area's current file is selected, and OK
+// (or a double click) makes the selected file the area's call.
+class CWindowFileDlg : public CFileListDlg {
+    Q_OBJECT
+  public:
+    CWindowFileDlg(const LanguageManager* language, WindowFileManager& files,
+                   QWidget* parent = nullptr);
+
+  private:
+    // Built before the list dialog exists: they reach the dialog and the
+    // manager only when a button is pressed.
+    std::vector<Action> actions(const LanguageManager* language, WindowFileManager& files);
 };
 
 }  // namespace lumavox::ui

@@ -5,9 +5,11 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
@@ -35,6 +37,8 @@ const std::vector<std::vector<int>>& layoutsByCount() {
         {1}, {2, 3}, {4, 5, 6, 7}, {8}, {kUserDefinedLayout}};
     return layouts;
 }
+
+const QSize kLayoutPictureSize(72, 32);
 
 }  // namespace
 
@@ -79,33 +83,79 @@ void CInsertMoveDlg::accept() {
 
 // ---- Window --------------------------------------------------------------------------
 
+QPixmap layoutPicture(int type, QSize size) {
+    QPixmap picture(size);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    const int w = size.width() - 1;
+    const int h = size.height() - 1;
+    // A user-defined layout starts with one full-sign area; more are added in
+    // the window editor (drawn dashed).
+    std::vector<AreaRect> areas = presetLayout(type, w, h);
+    if (areas.empty()) areas = {{0, 0, w, h}};
+    QFont font = painter.font();
+    font.setPixelSize(std::max(8, h / 3));
+    painter.setFont(font);
+    for (size_t i = 0; i < areas.size(); ++i) {
+        const QRect r(areas[i].left, areas[i].top, areas[i].right - areas[i].left,
+                      areas[i].bottom - areas[i].top);
+        painter.fillRect(r, i == 0 ? QColor(255, 214, 150) : QColor(190, 220, 255));
+        painter.setPen(QPen(Qt::black, 1));
+        painter.drawRect(r);
+        painter.drawText(r, Qt::AlignCenter, QString::number(i + 1));
+    }
+    if (type == kUserDefinedLayout) {
+        painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
+        painter.drawRect(QRect(w / 2, h / 4, w / 3, h / 2));
+    }
+    return picture;
+}
+
 CInsertWindowDlg::CInsertWindowDlg(const LanguageManager* language, QWidget* parent)
     : QDialog(parent),
       language_(language),
       count_(new QComboBox(this)),
-      layout_(new QComboBox(this)) {
+      layout_(new QListWidget(this)) {
     setWindowTitle(dialogText(language, kInsertWindowDialog, 0));
     for (int i = 0; i < 5; ++i)
         count_->addItem(dialogText(language, kInsertWindowDialog, kComposeControl + 2 + i));
+    layout_->setIconSize(kLayoutPictureSize);
+    layout_->setSpacing(2);
+    // Room for the four layouts of three windows and the longest name
+    // without scrolling.
+    layout_->setMinimumHeight(4 * (kLayoutPictureSize.height() + 8) + 4);
+    int widest = 0;
+    for (int type = 1; type < kUserDefinedLayout; ++type)
+        widest =
+            std::max(widest, layout_->fontMetrics().horizontalAdvance(dialogText(
+                                 language, kInsertWindowDialog, kLayoutNameControl + type - 1)));
+    layout_->setMinimumWidth(kLayoutPictureSize.width() + widest + 48);
     auto* form = new QFormLayout(this);
     form->addRow(dialogText(language, kInsertWindowDialog, kComposeControl), count_);
     form->addRow(dialogText(language, kInsertWindowDialog, kComposeControl + 1), layout_);
     form->addRow(okCancelButtons(this, language, kInsertWindowDialog));
     connect(count_, &QComboBox::currentIndexChanged, this, [this] { fillLayouts(); });
+    connect(layout_, &QListWidget::itemDoubleClicked, this, [this] { accept(); });
     fillLayouts();
 }
 
 void CInsertWindowDlg::fillLayouts() {
     layout_->clear();
     const int count = std::max(count_->currentIndex(), 0);
-    const QString form = dialogText(language_, kInsertWindowDialog, kComposeControl + 7);
-    for (int type : layoutsByCount()[static_cast<size_t>(count)])
-        layout_->addItem(type == kUserDefinedLayout ? count_->currentText() : form.arg(type), type);
-    layout_->setEnabled(layout_->count() > 1);
+    for (int type : layoutsByCount()[static_cast<size_t>(count)]) {
+        const QString name = type == kUserDefinedLayout ? count_->currentText().trimmed()
+                                                        : dialogText(language_, kInsertWindowDialog,
+                                                                     kLayoutNameControl + type - 1);
+        auto* item =
+            new QListWidgetItem(QIcon(layoutPicture(type, kLayoutPictureSize)), name, layout_);
+        item->setData(Qt::UserRole, type);
+    }
+    layout_->setCurrentRow(0);
 }
 
 int CInsertWindowDlg::layoutType() const {
-    return layout_->currentData().isValid() ? layout_->currentData().toInt() : 1;
+    const QListWidgetItem* item = layout_->currentItem();
+    return item ? item->data(Qt::UserRole).toInt() : 1;
 }
 
 // ---- Counter date ------------------------------------------------------------------
@@ -278,42 +328,50 @@ void CCharacterPicker::mousePressEvent(QMouseEvent* event) {
     if (code >= 0) emit picked(code);
 }
 
-CCharPickerDlg::CCharPickerDlg(const LanguageManager* language, int templateId,
-                               const FontSet& fonts, int signHeight, const PickerPage& page,
-                               Insert insert, QWidget* parent)
-    : QDialog(parent),
-      picker_(new CCharacterPicker(fonts, page, this)),
-      insert_(std::move(insert)) {
-    setWindowTitle(dialogText(language, templateId, 0));
+CCharPickerPage::CCharPickerPage(const FontSet& fonts, int signHeight, const PickerPage& page,
+                                 QWidget* parent)
+    : QWidget(parent), picker_(new CCharacterPicker(fonts, page, this)) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(qs(pickerCaption(kPickerFontName, signHeight)), this));
     layout->addWidget(picker_);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
-    if (QString t = dialogText(language, templateId, kControlCancel); !t.isEmpty())
-        buttons->button(QDialogButtonBox::Cancel)->setText(t);
-    QPushButton* other = buttons->addButton(dialogText(language, templateId, kComposeControl),
-                                            QDialogButtonBox::ActionRole);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(other, &QPushButton::clicked, this, [this] { done(kOtherPage); });
-    connect(picker_, &CCharacterPicker::picked, this, [this](int code) { pick(code); });
+    layout->addStretch();
 }
 
-void CCharPickerDlg::pick(int code) {
+CCInsertNormalCharsDlg::CCInsertNormalCharsDlg(const FontSet& fonts, int signHeight,
+                                               QWidget* parent)
+    : CCharPickerPage(fonts, signHeight, kNormalCharacters, parent) {}
+
+CCInsertEuropCharsDlg::CCInsertEuropCharsDlg(const FontSet& fonts, int signHeight, QWidget* parent)
+    : CCharPickerPage(fonts, signHeight, kEuropeanCharacters, parent) {}
+
+CMyPropertySheet::CMyPropertySheet(const LanguageManager* language, const FontSet& fonts,
+                                   int signHeight, Insert insert, QWidget* parent)
+    : QDialog(parent),
+      tabs_(new QTabWidget(this)),
+      normal_(new CCInsertNormalCharsDlg(fonts, signHeight, tabs_)),
+      european_(new CCInsertEuropCharsDlg(fonts, signHeight, tabs_)),
+      insert_(std::move(insert)) {
+    setWindowTitle(dialogText(language, kCharacterSheetDialog, 0));
+    tabs_->addTab(normal_, dialogText(language, kNormalCharsPage, 0));
+    tabs_->addTab(european_, dialogText(language, kEuropeanCharsPage, 0));
+    // Both captions in full, side by side.
+    tabs_->setUsesScrollButtons(false);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs_);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+    if (QString t = dialogText(language, kCharacterSheetDialog, kControlCancel); !t.isEmpty())
+        buttons->button(QDialogButtonBox::Cancel)->setText(t);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    for (CCharPickerPage* page :
+         {static_cast<CCharPickerPage*>(normal_), static_cast<CCharPickerPage*>(european_)})
+        connect(page->picker(), &CCharacterPicker::picked, this, [this](int code) { pick(code); });
+}
+
+void CMyPropertySheet::pick(int code) {
     if (!passesRefusal(this, insert_(code))) return;
     picked_ = code;
     accept();
 }
-
-CCInsertNormalCharsDlg::CCInsertNormalCharsDlg(const LanguageManager* language,
-                                               const FontSet& fonts, int signHeight, Insert insert,
-                                               QWidget* parent)
-    : CCharPickerDlg(language, kNormalCharsDialog, fonts, signHeight, kNormalCharacters,
-                     std::move(insert), parent) {}
-
-CCInsertEuropCharsDlg::CCInsertEuropCharsDlg(const LanguageManager* language, const FontSet& fonts,
-                                             int signHeight, Insert insert, QWidget* parent)
-    : CCharPickerDlg(language, kEuropeanCharsDialog, fonts, signHeight, kEuropeanCharacters,
-                     std::move(insert), parent) {}
 
 }  // namespace lumavox::ui

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPixmap>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
@@ -18,6 +19,8 @@
 class QComboBox;
 class QDateEdit;
 class QLabel;
+class QListWidget;
+class QTabWidget;
 class QTimeEdit;
 
 namespace lumavox {
@@ -63,14 +66,18 @@ class CInsertMoveDlg : public QDialog {
     Decide decide_;
 };
 
+// A small picture of a layout's areas (1-8 presets, 9 user-defined), each
+// area with its display order counted from 1.
+QPixmap layoutPicture(int type, QSize size);
+
 // "Please set window property": how many windows, then which layout of that
-// count (1-8 presets, 9 user-defined).
+// count (1-8 presets, 9 user-defined), each named and drawn beside its name.
 class CInsertWindowDlg : public QDialog {
     Q_OBJECT
   public:
     CInsertWindowDlg(const LanguageManager* language, QWidget* parent = nullptr);
     QComboBox* windowCount() const { return count_; }
-    QComboBox* layout() const { return layout_; }
+    QListWidget* layout() const { return layout_; }
     // The chosen layout type.
     int layoutType() const;
 
@@ -78,7 +85,7 @@ class CInsertWindowDlg : public QDialog {
     void fillLayouts();
     const LanguageManager* language_;
     QComboBox* count_;
-    QComboBox* layout_;
+    QListWidget* layout_;
 };
 
 // The counter's date and time: the year must lie in 2000-2099, else the
@@ -152,41 +159,56 @@ class CCharacterPicker : public QWidget {
     int hover_ = -1;
 };
 
-// The picker dialogs. A click inserts the code (through `insert`) and closes
-// the dialog; the button below the cells changes to the other page (the
-// dialog ends with kOtherPage).
-class CCharPickerDlg : public QDialog {
+// One page of the character sheet: the caption naming the font and its file,
+// and the cells.
+class CCharPickerPage : public QWidget {
     Q_OBJECT
   public:
-    static constexpr int kOtherPage = 2;
-    // Returns the refusal text, or empty when the character was inserted.
-    using Insert = std::function<std::string(int code)>;
     CCharacterPicker* picker() const { return picker_; }
-    int pickedCode() const { return picked_; }
 
   protected:
-    CCharPickerDlg(const LanguageManager* language, int templateId, const FontSet& fonts,
-                   int signHeight, const PickerPage& page, Insert insert, QWidget* parent);
+    CCharPickerPage(const FontSet& fonts, int signHeight, const PickerPage& page, QWidget* parent);
+
+  private:
+    CCharacterPicker* picker_;
+};
+
+class CCInsertNormalCharsDlg : public CCharPickerPage {
+    Q_OBJECT
+  public:
+    CCInsertNormalCharsDlg(const FontSet& fonts, int signHeight, QWidget* parent = nullptr);
+};
+
+class CCInsertEuropCharsDlg : public CCharPickerPage {
+    Q_OBJECT
+  public:
+    CCInsertEuropCharsDlg(const FontSet& fonts, int signHeight, QWidget* parent = nullptr);
+};
+
+// The character sheet of Insert > "Normal/Special European Characters": the
+// two pages as tabs, captioned by their own dialog titles ("IDD172_Title",
+// "IDD31001_Title") so a language file names them. A click inserts the code
+// (through `insert`) and closes the sheet; a refusal is shown and the sheet
+// stays open.
+class CMyPropertySheet : public QDialog {
+    Q_OBJECT
+  public:
+    // Returns the refusal text, or empty when the character was inserted.
+    using Insert = std::function<std::string(int code)>;
+    CMyPropertySheet(const LanguageManager* language, const FontSet& fonts, int signHeight,
+                     Insert insert, QWidget* parent = nullptr);
+    QTabWidget* tabs() const { return tabs_; }
+    CCInsertNormalCharsDlg* normalPage() const { return normal_; }
+    CCInsertEuropCharsDlg* europeanPage() const { return european_; }
+    int pickedCode() const { return picked_; }
 
   private:
     void pick(int code);
-    CCharacterPicker* picker_;
+    QTabWidget* tabs_;
+    CCInsertNormalCharsDlg* normal_;
+    CCInsertEuropCharsDlg* european_;
     Insert insert_;
     int picked_ = -1;
-};
-
-class CCInsertNormalCharsDlg : public CCharPickerDlg {
-    Q_OBJECT
-  public:
-    CCInsertNormalCharsDlg(const LanguageManager* language, const FontSet& fonts, int signHeight,
-                           Insert insert, QWidget* parent = nullptr);
-};
-
-class CCInsertEuropCharsDlg : public CCharPickerDlg {
-    Q_OBJECT
-  public:
-    CCInsertEuropCharsDlg(const LanguageManager* language, const FontSet& fonts, int signHeight,
-                          Insert insert, QWidget* parent = nullptr);
 };
 
 }  // namespace lumavox::ui

@@ -5,6 +5,7 @@
 
 #include "app/DialogTexts.h"
 #include "app/InsertItems.h"
+#include "app/WindowFileManager.h"
 #include "content/EditRules.h"
 #include "content/GraphicRules.h"
 #include "content/Vocabulary.h"
@@ -51,13 +52,6 @@ void insertFromList(CMainFrame& frame, int templateId, const QStringList& choice
         frame.context().language, templateId, choices, 0,
         [view, &make](int index) { return insertInto(*view, make(index)); }, &frame);
     dialog.exec();
-}
-
-uint8_t defaultFont(CMainFrame& frame, CLumavoxView& view) {
-    view.ensureFonts();
-    return static_cast<uint8_t>(
-        view.fonts().IsLoaded() ? defaultFontIndex(view.fonts(), frame.context().defaultFontName)
-                                : 1);
 }
 
 // ---- Insert ---------------------------------------------------------------------
@@ -161,18 +155,8 @@ void insertCharacters(CMainFrame& frame) {
         return insertInto(
             *view, makeCharacterItem(static_cast<uint16_t>(code), view->editor().attributes()));
     };
-    bool european = false;
-    for (;;) {
-        std::unique_ptr<CCharPickerDlg> dialog;
-        if (european)
-            dialog = std::make_unique<CCInsertEuropCharsDlg>(frame.context().language,
-                                                             view->fonts(), height, insert, &frame);
-        else
-            dialog = std::make_unique<CCInsertNormalCharsDlg>(
-                frame.context().language, view->fonts(), height, insert, &frame);
-        if (dialog->exec() != CCharPickerDlg::kOtherPage) return;
-        european = !european;
-    }
+    CMyPropertySheet sheet(frame.context().language, view->fonts(), height, insert, &frame);
+    sheet.exec();
 }
 
 // ---- File Manage -------------------------------------------------------------------
@@ -266,59 +250,8 @@ void manageGraphics(CMainFrame& frame) {
 void manageWindowFiles(CMainFrame& frame) {
     CLumavoxView* view = activeView(frame);
     if (!view) return;
-    EditorDocument& doc = view->doc().document();
-    const LanguageManager* language = frame.context().language;
-    const SignMode mode = frame.context().mode();
-    const uint8_t font = defaultFont(frame, *view);
-    CFileListDlg* self = nullptr;
-    std::vector<CFileListDlg::Action> actions = {
-        {kComposeControl,
-         [&](const std::string&) {
-             CFileNameDlg dialog(
-                 language, kWindowFileNameDialog, QString(),
-                 [&](const std::string& name) {
-                     std::string refusal = checkTextFileName(doc.work(), name);
-                     if (!refusal.empty()) return refusal;
-                     QtPrompter prompter(self);
-                     doc.changeWorkArea([&](WorkArea& wa) {
-                         return createWindowFile(wa, name, font, mode, doc.clock(), prompter)
-                             .has_value();
-                     });
-                     return std::string();
-                 },
-                 self);
-             if (dialog.exec() == QDialog::Accepted)
-                 self->select(dialog.nameEdit()->text().trimmed());
-             return false;
-         }},
-        {kComposeControl + 1,
-         [&](const std::string& name) {
-             if (name.empty()) return false;
-             CFileNameDlg dialog(
-                 language, kRenameFileDialog, qs(name),
-                 [&](const std::string& newName) {
-                     std::string refusal;
-                     doc.changeWorkArea([&](WorkArea& wa) {
-                         refusal = renameTextFile(wa, name, newName);
-                         return refusal.empty();
-                     });
-                     return refusal;
-                 },
-                 self);
-             dialog.exec();
-             return false;
-         }},
-        {kComposeControl + 2,
-         [&](const std::string& name) {
-             QtPrompter prompter(self);
-             doc.changeWorkArea([&](WorkArea& wa) { return deleteWindowFile(wa, name, prompter); });
-             return false;
-         }},
-    };
-    CFileListDlg dialog(
-        language, kWindowFileManageDialog, [&doc] { return filesOfKind(doc, kWindowFile); },
-        std::move(actions), &frame);
-    self = &dialog;
+    WindowFileManager files(view->doc().document(), view->defaultFont());
+    CWindowFileDlg dialog(frame.context().language, files, &frame);
     dialog.exec();
 }
 
@@ -331,7 +264,7 @@ void addTextFileCommand(CMainFrame& frame) {
         return;
     }
     CharItem marker;
-    marker.font = defaultFont(frame, *view);
+    marker.font = view->defaultFont();
     marker.colour = defaultColour(frame.context().mode());
     std::string added;
     CFileNameDlg dialog(

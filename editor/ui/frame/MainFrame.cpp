@@ -7,7 +7,6 @@
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QInputDialog>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
@@ -22,6 +21,7 @@
 #include "app/NewDocument.h"
 #include "app/NvsMenu.h"
 #include "app/TextEditor.h"
+#include "app/WindowFileManager.h"
 #include "content/Document.h"
 #include "strings/StringTable.h"
 #include "strings/TextFormat.h"
@@ -30,6 +30,7 @@
 #include "ui/bridge/QtBridge.h"
 #include "ui/dialogs/AboutBox.h"
 #include "ui/dialogs/ControlUpdateDlg.h"
+#include "ui/dialogs/FileManageDialogs.h"
 #include "ui/dialogs/LanguageDialog.h"
 #include "ui/dialogs/NewDocumentDialog.h"
 #include "ui/frame/ChildFrame.h"
@@ -828,21 +829,14 @@ void CMainFrame::handlePropertyRequest(const PropertyResult& result) {
             modeChanged();
             break;
         case PropertyRequest::ChooseAreaFile: {
-            QStringList choices;
-            for (const std::string& c : result.choices)
-                choices << qs(c);
-            bool ok = false;
-            const QString chosen =
-                QInputDialog::getItem(this, QString(), QString(), choices, 0, false, &ok);
-            if (ok) {
-                PropertyContext context;
-                context.document = windowChild_ ? &windowChild_->doc().document() : nullptr;
-                context.editor = windowChild_ ? &windowChild_->view().editor() : nullptr;
-                context.editMode = modes_.mode();
-                context.window = window_.get();
-                setAreaCall(context, ss(chosen), prompter);
-                if (windowChild_) windowChild_->view().viewport()->update();
-            }
+            if (!windowChild_) break;
+            // "Insert a window file to a sub-window": the window file manager
+            // that also sets the selected area's call.
+            WindowFileManager files(windowChild_->doc().document(),
+                                    windowChild_->view().defaultFont(), window_.get());
+            CWindowFileDlg dialog(context_.language, files, this);
+            dialog.exec();
+            windowChild_->view().viewport()->update();
             break;
         }
         case PropertyRequest::OpenGraphicEditor:

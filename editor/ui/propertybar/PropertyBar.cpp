@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QHeaderView>
-#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -11,8 +10,10 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "app/DialogTexts.h"
 #include "strings/WindowTexts.h"
 #include "ui/bridge/QtBridge.h"
+#include "ui/dialogs/FileManageDialogs.h"
 #include "ui/dialogs/InsertDialogs.h"
 #include "ui/frame/ChildFrame.h"
 #include "ui/frame/LumavoxDoc.h"
@@ -181,14 +182,19 @@ void CPropertyBar::finish(const PropertyResult& result) {
     QtPrompter prompter(this);
     switch (result.request) {
         case PropertyRequest::RenamePrompt: {
+            // The rename box of File Manage: a refused name is shown and stays
+            // selected in the open box.
             const PropertyContext c = context();
             const TextFile* file = c.document ? c.document->currentFile() : nullptr;
-            bool ok = false;
-            const QString name = QInputDialog::getText(
-                this, list_.rows.empty() ? QString() : qs(list_.rows.front().caption),
-                qs(propertyHint(list_, 0)), QLineEdit::Normal,
-                file ? qs(file->name.str()) : QString(), &ok);
-            if (ok) renameCurrentFile(c, ss(name), prompter);
+            CFileNameDlg dialog(
+                frame_.context().language, kRenameFileDialog,
+                file ? qs(file->name.str()) : QString(),
+                [&c](const std::string& name) {
+                    KeptMessage refusal;
+                    return renameCurrentFile(c, name, refusal).error;
+                },
+                this);
+            dialog.exec();
             break;
         }
         case PropertyRequest::CounterDateDialog: {

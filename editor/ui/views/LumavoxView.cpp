@@ -66,6 +66,12 @@ void CLumavoxView::setDotSize(int dot) {
     viewport()->update();
 }
 
+uint8_t CLumavoxView::defaultFont() {
+    ensureFonts();
+    return static_cast<uint8_t>(
+        fonts_.IsLoaded() ? defaultFontIndex(fonts_, context_.defaultFontName) : 1);
+}
+
 void CLumavoxView::ensureFonts() {
     if (fontsTried_) return;
     fontsTried_ = true;

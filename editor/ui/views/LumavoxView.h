@@ -50,6 +50,9 @@ class CLumavoxView : public QAbstractScrollArea {
     void setDotSize(int dot);
     // Loads the font file the sign height needs (once; also done on first show).
     void ensureFonts();
+    // The program's default font in this view's font file (1 while none is
+    // loaded): the font of a new file's end-of-text marker.
+    uint8_t defaultFont();
     // The sign screen (from 1) under a point of the viewport, or nullopt.
     std::optional<int> screenAt(QPoint viewportPoint) const;
     // The caret index for a point of the viewport.
