@@ -196,8 +196,8 @@ TEST(SignShow, EveryWindowLayoutPlaysOnTheSignAsThePreviewShowsIt) {
         SCOPED_TRACE("layout " + std::to_string(c.layoutType));
         const std::string doc = (dir / "window.glm").string();
         std::string error;
-        ASSERT_TRUE(saveDocument(doc, windowDocument(c), SignMode::KV2,
-                                 FixedClock(test::fixedTime()), error))
+        WorkArea work = windowDocument(c);
+        ASSERT_TRUE(saveDocument(doc, work, SignMode::KV2, FixedClock(test::fixedTime()), error))
             << error;
         signCommand(dir, sign, "send-all " + doc);
         const GifMovie promised = preview(dir, doc, kMonday, "--file Main");
