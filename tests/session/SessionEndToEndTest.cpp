@@ -58,9 +58,14 @@ TEST(SessionTcp, ReadFilesAndMergeThem) {
     RecordingHost host;
     SendSession s(link, host, tcpConfig(sim, "1"), &doc);
     ASSERT_TRUE(s.run(UpdateKind::SendAll));
+    // The progress bar stays full after a run and a file read that succeeded.
+    EXPECT_GT(host.progressHigh, host.progressLow);
+    EXPECT_EQ(host.progressAt, host.progressHigh);
     ASSERT_TRUE(s.run(UpdateKind::ReadText));
     ASSERT_TRUE(s.tick("Main"));
+    host.progressAt = 0;
     ASSERT_TRUE(s.readFiles(UpdateKind::ReadText)) << s.resultText();
+    EXPECT_EQ(host.progressAt, host.progressHigh);
     ASSERT_EQ(s.receivedTexts().size(), 1u);
     ASSERT_TRUE(s.run(UpdateKind::ReadGraphic));
     for (auto& f : s.files())
@@ -72,6 +77,10 @@ TEST(SessionTcp, ReadFilesAndMergeThem) {
     EXPECT_EQ(s.mergeInto(target), 0);  // both exist; the user keeps his own
     EXPECT_EQ(host.questions.size(), 1 + doc.graphics.size());
     EXPECT_NE(host.questions[0].find("Text file 'Main' has exist"), std::string::npos);
+    // A cancelled run leaves it empty.
+    host.cancel = true;
+    EXPECT_FALSE(s.run(UpdateKind::SignOn));
+    EXPECT_EQ(host.progressAt, 0);
 }
 
 TEST(SessionTcp, EveryOneShotCommandAndItsReadBack) {
@@ -257,26 +266,6 @@ TEST(SessionTcp, ASendAllStoppedAfterTheClearSaysWhatTheSignHolds) {
     EXPECT_EQ(sendAllStoppedAt(Signsim({"--tcp", "0", "--address", "1"}), texts,
                                "Sending text file 'Main'"),
               "Cancelled by user");
-}
-
-TEST(SessionTcp, TheProgressBarStaysFullAfterASuccessfulRunOnly) {
-    Signsim sim({"--tcp", "0", "--address", "1"});
-    WorkArea doc = demoDocument();
-    CSignLink link;
-    RecordingHost host;
-    SendSession s(link, host, tcpConfig(sim, "1"), &doc);
-    ASSERT_TRUE(s.run(UpdateKind::SendAll)) << s.resultText();
-    EXPECT_GT(host.progressHigh, host.progressLow);
-    EXPECT_EQ(host.progressAt, host.progressHigh);
-    ASSERT_TRUE(s.run(UpdateKind::ReadText));
-    ASSERT_TRUE(s.tick("Main"));
-    host.progressAt = 0;
-    ASSERT_TRUE(s.readFiles(UpdateKind::ReadText)) << s.resultText();
-    EXPECT_EQ(host.progressAt, host.progressHigh);
-    // A cancelled run leaves it empty.
-    host.cancel = true;
-    EXPECT_FALSE(s.run(UpdateKind::SignOn));
-    EXPECT_EQ(host.progressAt, 0);
 }
 
 TEST(SessionTcp, CorruptReplyFrame) {
