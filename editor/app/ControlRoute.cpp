@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "content/GraphicBmp.h"
+#include "content/WindowLayout.h"
 #include "platform/Files.h"
 #include "session/AddressList.h"
 #include "strings/ControlRouteTexts.h"
@@ -533,23 +534,15 @@ void ControlRoute::replayFile(const TextFile& file, std::vector<const TextFile*>
             continue;
         }
         if (item.isWindow()) {
-            const WindowControl& w = item.window();
-            std::vector<const WindowArea*> areas;
-            for (const auto& a : w.areas)
-                areas.push_back(&a);
-            std::stable_sort(areas.begin(), areas.end(),
-                             [](auto* a, auto* b) { return a->order < b->order; });
-            bool firstFull = w.layoutType >= 2 && w.layoutType <= 8;
             // Windows open in the text file itself; one inside a window file
             // has no place in the control's content.
             if (expanding.size() > 1) continue;
-            for (size_t k = 0; k < areas.size(); ++k) {
-                const WindowArea& a = *areas[k];
-                bool full = k == 0 && firstFull;
+            for (const PlayedArea& p :
+                 playedAreas(item.window(), document_->signWidth, document_->signHeight)) {
+                const WindowArea& a = *p.area;
                 int r = call(NVSOCX_DISPID_AddWindow,
-                             {I2(full ? 0 : a.valueA), I2(full ? 0 : a.valueB),
-                              I2(full ? document_->signWidth : a.valueC),
-                              I2(full ? document_->signHeight : a.valueD), I2(a.byteE)});
+                             {I2(p.rect.left), I2(p.rect.top), I2(p.rect.right - p.rect.left),
+                              I2(p.rect.bottom - p.rect.top), I2(a.byteE)});
                 if (r != 1) {
                     // The area's text would land outside it: left out.
                     refused("AddWindow", name, r);

@@ -67,6 +67,9 @@ WorkArea makeDemoWorkArea(const Clock& clock) {
     addBreak(main, kLF);
     WindowControl split = makeWindowControl(3, work.signWidth, work.signHeight);
     split.areas[0].name = "*LEFT";
+    // The first area opens on the whole sign: "OPEN" keeps to the left, where
+    // the right area does not play over it.
+    split.areas[0].byteE = 3;  // [H-Left,V-Center]
     split.areas[1].name = "*RIGHT";
     main.items.push_back(TextItem::window(split));
     addBreak(main, kCR);  // end-of-text marker

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "content/GraphicRules.h"
+#include "content/WindowLayout.h"
 #include "platform/ByteIo.h"
 #include "strings/StringTable.h"
 
@@ -165,20 +166,13 @@ class ItemEncoder {
     }
 
     void encodeWindow(const WindowControl& w) {
-        std::vector<const WindowArea*> areas;
-        for (auto& a : w.areas)
-            areas.push_back(&a);
-        std::stable_sort(areas.begin(), areas.end(),
-                         [](auto* a, auto* b) { return a->order < b->order; });
-        bool firstIsFullScreen = w.layoutType >= 2 && w.layoutType <= 8;
-        for (size_t k = 0; k < areas.size(); ++k) {
-            const WindowArea& a = *areas[k];
-            bool full = k == 0 && firstIsFullScreen;
+        for (const PlayedArea& p : playedAreas(w, work_.signWidth, work_.signHeight)) {
+            const WindowArea& a = *p.area;
             put(0xFB);
-            put(full ? 0 : static_cast<uint8_t>(a.valueA));
-            put(full ? 0 : static_cast<uint8_t>(a.valueB));
-            put(full ? static_cast<uint8_t>(work_.signWidth) : static_cast<uint8_t>(a.valueC));
-            put(full ? static_cast<uint8_t>(work_.signHeight) : static_cast<uint8_t>(a.valueD));
+            put(static_cast<uint8_t>(p.rect.left));
+            put(static_cast<uint8_t>(p.rect.top));
+            put(static_cast<uint8_t>(p.rect.right - p.rect.left));
+            put(static_cast<uint8_t>(p.rect.bottom - p.rect.top));
             put(a.byteE);
             put(0xFB);
             const TextFile* called = a.name.empty() ? nullptr : work_.findFile(a.name.str());

@@ -28,10 +28,6 @@ WindowArea makeArea(int x, int y, int width, int height, int alignment, int orde
     return a;
 }
 
-bool isFullScreen(const WindowArea& a, int W, int H) {
-    return a.valueA == 0 && a.valueB == 0 && a.valueC == W && a.valueD == H;
-}
-
 // The separator between a leave-check recommendation and the question that
 // follows it in the same Yes/No box.
 constexpr std::string_view kQuestionBreak = "\n";
@@ -112,6 +108,17 @@ std::vector<size_t> displayOrder(const WindowControl& control) {
         return control.areas[a].order < control.areas[b].order;
     });
     return idx;
+}
+
+std::vector<PlayedArea> playedAreas(const WindowControl& control, int W, int H) {
+    const bool opensFullScreen = control.layoutType >= 2 && control.layoutType <= 8;
+    std::vector<PlayedArea> played;
+    for (size_t i : displayOrder(control)) {
+        const WindowArea& a = control.areas[i];
+        played.push_back(
+            {&a, opensFullScreen && played.empty() ? AreaRect{0, 0, W, H} : areaRect(a)});
+    }
+    return played;
 }
 
 // ---- WindowEditor ----
@@ -285,14 +292,12 @@ bool WindowEditor::tryLeave(Prompter& prompter) const {
         }
     }
 
-    // 2. The first area in display order should be the full-screen one. Presets
-    // 2-8 send their order-0 area as full screen whatever its stored size.
-    const bool preset = control_.layoutType >= 2 && control_.layoutType <= 8;
+    // 2. The first area in display order should be the full-screen one, as
+    // the sign gets it (presets send their first area as full screen).
     std::optional<size_t> full;
-    for (size_t i : order) {
-        const WindowArea& a = control_.areas[i];
-        if ((preset && a.order == 0) || isFullScreen(a, width_, height_)) {
-            full = i;
+    for (const PlayedArea& p : playedAreas(control_, width_, height_)) {
+        if (p.rect == AreaRect{0, 0, width_, height_}) {
+            full = static_cast<size_t>(p.area - control_.areas.data());
             break;
         }
     }

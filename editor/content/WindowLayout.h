@@ -47,6 +47,32 @@ WindowControl makeWindowControl(int type, int W, int H);
 std::string_view alignmentName(int alignment);
 
 AreaRect areaRect(const WindowArea& area);
+
+// One area of a window control as the sign gets it: the area (its alignment
+// and called file) and the rectangle it is sent with.
+struct PlayedArea {
+    const WindowArea* area = nullptr;
+    AreaRect rect;
+};
+
+// What the sign shows for a window control; the one place that decides it.
+// The sign body, the scriptable control's content, the preview and the stills
+// all follow it, and the virtual sign plays what the body carries, so the
+// preview shows what the sign shows.
+//
+// - The areas play one after another in display order (0, 1, 2, ...), each
+//   running its called file once inside its rectangle with its own alignment.
+//   Nothing is cleared between two areas: a later area draws over what an
+//   earlier one left outside its own rectangle.
+// - Preset layouts 2-8 open on the whole sign: the area first in display order
+//   is sent as 0, 0, W, H whatever its stored rectangle (the window starts on
+//   a full screen, the first window the window editor recommends), and the
+//   other areas then play in their own halves or quarters over what it left.
+//   Layout 1 and user-defined layouts are sent with their stored rectangles.
+// - Back-to-back window controls reach the sign as one run of areas (nothing
+//   on the wire separates them), so they play as one window.
+// - After the window the text goes on over the whole sign again.
+std::vector<PlayedArea> playedAreas(const WindowControl& control, int W, int H);
 // True when the two rectangles share interior dots; sharing an edge is not enough.
 bool rectsIntersect(const AreaRect& a, const AreaRect& b);
 // Area indices sorted by display order (ties keep list order).

@@ -33,7 +33,7 @@ void ScreenState::startScreen() {
     moveOut = -1;
     beep = -1;
     include.clear();
-    windows = nullptr;
+    windows.clear();
     endFlag = false;
     strips.clear();
 }
@@ -207,11 +207,17 @@ LineInfo ScreenLayout::buildLine(int start, ScreenState& state, int& rowPitch) c
             line.end = LineEnd::ScreenBreak;
             line.endsScreen = true;
             if (i > start && (file_.entry(i - 1).flags & MeasuredFile::kWord)) break;
-            if (item.kind == kInclude)
+            if (item.kind == kInclude) {
                 state.include = item.params().name.str();
-            else
-                state.windows = &item.window();
-            consume(i);
+                consume(i);
+                break;
+            }
+            // Back-to-back window controls reach the sign as one run of areas
+            // and play as one window (see playedAreas).
+            while (i < end && items[static_cast<size_t>(i)].kind == kWindowItem) {
+                state.windows.push_back(&items[static_cast<size_t>(i)].window());
+                consume(i);
+            }
             break;
         }
         if (!(e.flags & (MeasuredFile::kWord | MeasuredFile::kSpace))) {

@@ -73,8 +73,8 @@ struct ScreenState {
     int speed = 0;
     int pause = 0;
     int beep = -1;
-    std::string include;                     // name of a called text file
-    const WindowControl* windows = nullptr;  // window areas of the screen
+    std::string include;                        // name of a called text file
+    std::vector<const WindowControl*> windows;  // window controls the screen opens
     bool endFlag = false;
     std::vector<LineStrip> strips;
 

@@ -56,18 +56,19 @@ class StillPlayer {
             displayed_.fill(rect, colours::kBlack);
             painter.draw(displayed_, screen);
             // A screen that opens window areas is shown by its areas.
-            if (!state.windows) stills_.push_back(displayed_);
+            if (state.windows.empty()) stills_.push_back(displayed_);
             if (clearsOnMoveOut(state.moveOut)) displayed_.fill(rect, colours::kBlack);
-            if (state.windows) {
-                const WindowControl windows = *state.windows;
-                const ScreenState areaCaller = state;
-                for (const WindowArea& area : windows.areas) {
-                    const TextFile* content = work_.findFile(area.name.str());
+            const ScreenState areaCaller = state;
+            for (const WindowControl* windows : areaCaller.windows) {
+                for (const PlayedArea& p :
+                     playedAreas(*windows, displayed_.width(), displayed_.height())) {
+                    const TextFile* content = work_.findFile(p.area->name.str());
                     if (!content) continue;
-                    AreaRect r = areaRect(area);
+                    const AreaRect& r = p.rect;
                     Rect areaRect = intersect({r.left, r.top, r.right - r.left, r.bottom - r.top},
                                               {0, 0, displayed_.width(), displayed_.height()});
-                    play(*content, areaRect, area.byteE % 9, kWindowArea, &areaCaller, depth + 1);
+                    play(*content, areaRect, p.area->byteE % 9, kWindowArea, &areaCaller,
+                         depth + 1);
                 }
             }
         }

@@ -10,6 +10,7 @@
 #include "protocol/Frame.h"
 #include "session/AddressList.h"
 #include "strings/GprsTexts.h"
+#include "strings/SessionTexts.h"
 #include "strings/StringTable.h"
 #include "strings/TextFormat.h"
 #include "transport/ModemDialer.h"
@@ -177,6 +178,7 @@ int SendSession::transfer(std::span<const uint8_t> payload, uint8_t address,
             // A late answer to an earlier frame must not pass for this one's.
             if (link_.linkState() == LinkState::Gprs) link_.dropGprsPending();
             if (link_.send(frame, linkError)) {
+                ++framesSent_;
                 if (address == kBroadcastAddress) {
                     pause(100);
                     delivered = true;
@@ -429,6 +431,8 @@ bool SendSession::run(UpdateKind kind, const OperationArgs& args) {
     std::vector<std::string> targets;
     std::vector<uint8_t> addresses;
     if (!preChecks(kind, args, targets, addresses, fileStage)) return false;
+    host_.progressPosition(0);  // the last run's full bar goes
+    clearedNotes_.clear();
     bool allOk = true;
     bool read = isReadKind(kind);
     bool test = kind == UpdateKind::TestDisplay || kind == UpdateKind::CloseTest;
@@ -472,7 +476,14 @@ bool SendSession::run(UpdateKind kind, const OperationArgs& args) {
         }
         if (before == LinkState::None || read || test) break;
     }
-    return allOk && !cancelRequested();
+    // Signs a send all left cleared are told last, after whatever stopped it.
+    if (!clearedNotes_.empty()) {
+        std::string note = result_;
+        for (const std::string& n : clearedNotes_)
+            note += (note.empty() ? "" : " ") + n;
+        setResult(note);
+    }
+    return finished(allOk);
 }
 
 bool SendSession::readFiles(UpdateKind kind) {
@@ -482,6 +493,7 @@ bool SendSession::readFiles(UpdateKind kind) {
     std::vector<uint8_t> addresses;
     OperationArgs none;
     if (!preChecks(kind, none, targets, addresses, true)) return false;
+    host_.progressPosition(0);
     bool ok = false;
     std::string target = targetLabel(targets[0]);
     if (connect(targets[0], true)) {
@@ -489,7 +501,18 @@ bool SendSession::readFiles(UpdateKind kind) {
         ok = readFileList(kind, addresses[0], target);
         disconnect();
     }
-    return ok && !cancelRequested();
+    return finished(ok);
+}
+
+bool SendSession::finished(bool ok) {
+    ok = ok && !cancelRequested();
+    // Each transfer empties the bar when it ends; a run that succeeded leaves
+    // it full.
+    if (ok) {
+        host_.progressRange(0, 1);
+        host_.progressPosition(1);
+    }
+    return ok;
 }
 
 bool SendSession::operate(UpdateKind kind, uint8_t address, const std::string& target,
@@ -532,13 +555,17 @@ bool SendSession::sendFiles(UpdateKind kind, uint8_t address, const std::string&
             if (!ticked(g.name.str())) continue;
             payload.clear();
             optionBytes(code::kClearGraphics);
+            const bool clears = !payload.empty() && payload.front() == code::kClearMemory;
             payload.push_back(code::kGraphicFile);
             auto body = encodeGraphicBody(g, clock_);
             payload.insert(payload.end(), body.begin(), body.end());
             any = true;
+            const size_t sentBefore = framesSent_;
             lastOk =
                 transfer(payload, address, textf(msg::kSendingGraphicFile, {g.name.str(), address}),
                          target, true) == 1;
+            if (clears && framesSent_ > sentBefore) clearSent_ = true;
+            if (lastOk) reached_.push_back(g.name.str());
             if (!lastOk) break;
         }
     } else {
@@ -554,6 +581,7 @@ bool SendSession::sendFiles(UpdateKind kind, uint8_t address, const std::string&
                 kind == UpdateKind::SendCurrent ? msg::kSendingCurrentFile : msg::kSendingTextFile;
             lastOk = transfer(payload, address, textf(label, {f.name.str(), address}), target,
                               true) == 1;
+            if (lastOk) reached_.push_back(f.name.str());
             if (!lastOk || kind == UpdateKind::SendCurrent) break;
         }
     }
@@ -561,15 +589,33 @@ bool SendSession::sendFiles(UpdateKind kind, uint8_t address, const std::string&
     return false;
 }
 
+bool sendAllClearsMemory(const WorkArea& work) {
+    return !work.graphics.empty();
+}
+
 bool SendSession::sendAll(uint8_t address, const std::string& target) {
     if (!document_) return false;
+    clearSent_ = false;
+    reached_.clear();
+    // A stop after the clear went out leaves the sign with only what reached
+    // it (dark when nothing did): the run says so at its end.
+    auto stopped = [&] {
+        if (!clearSent_) return false;
+        std::string files;
+        for (const std::string& name : reached_)
+            files += (files.empty() ? "" : ", ") + name;
+        clearedNotes_.push_back(files.empty()
+                                    ? textf(msg::kSendAllClearedNothing, {address})
+                                    : textf(msg::kSendAllClearedReached, {address, files}));
+        return false;
+    };
     std::vector<std::string> names;
-    if (!document_->graphics.empty()) {
+    if (sendAllClearsMemory(*document_)) {
         for (const GraphicFile& g : document_->graphics)
             names.push_back(g.name.str());
         bool ok = sendFiles(UpdateKind::SendGraphic, address, target, names, 1);
         pause(config_.settleMs);
-        if (!ok) return false;
+        if (!ok) return stopped();
     }
     names.clear();
     for (const TextFile& f : document_->textFiles)
@@ -577,12 +623,12 @@ bool SendSession::sendAll(uint8_t address, const std::string& target) {
     if (!names.empty()) {
         bool ok = sendFiles(UpdateKind::SendText, address, target, names, 0);
         pause(config_.settleMs);
-        if (!ok) return false;
+        if (!ok) return stopped();
     }
     if (!document_->tasks.empty()) {
         auto p = schedulePayload(document_->tasks);
         if (transfer(p, address, textf(msg::kLabelSchedule, {address}), target, true) != 1)
-            return false;
+            return stopped();
     }
     setResult(text(msg::kSendAllDone));
     return true;

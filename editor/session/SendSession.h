@@ -67,6 +67,11 @@ struct OperationArgs {
     int baudIndex = 0;        // kind 29
 };
 
+// Send all forces "Clear All Memory" in front of its first graphic file; a
+// document without graphic files goes to the sign without the clear (the text
+// files are sent with no option). True when the clear goes out.
+bool sendAllClearsMemory(const WorkArea& work);
+
 // A file received by a read, kept until the session is closed.
 struct ReceivedText {
     TextFile file;
@@ -141,6 +146,9 @@ class SendSession : public LinkReceiver {
     bool sendFiles(UpdateKind kind, uint8_t address, const std::string& target,
                    const std::vector<std::string>& names, int options);
     bool sendAll(uint8_t address, const std::string& target);
+    // The end of a run or a file read: `ok` unless cancelled, and the progress
+    // bar full when so.
+    bool finished(bool ok);
     bool command(UpdateKind kind, uint8_t address, const std::string& target,
                  const OperationArgs& args);
     bool read(UpdateKind kind, uint8_t address, const std::string& target);
@@ -173,6 +181,15 @@ class SendSession : public LinkReceiver {
     std::vector<ReceivedText> texts_;
     std::vector<GraphicFile> graphics_;
     std::vector<ScheduleTask> tasks_;
+    // Frames the link took (sent, answered or not) since the session began.
+    size_t framesSent_ = 0;
+    // Send all at one address: whether a frame carrying "Clear All Memory"
+    // went out, and the files that reached the sign since.
+    bool clearSent_ = false;
+    std::vector<std::string> reached_;
+    // What the run tells at its end about signs left cleared by a send all
+    // that stopped: one text per such address.
+    std::vector<std::string> clearedNotes_;
     // The reply being received (filled from the frame observer).
     ReadKind readKind_ = ReadKind::Memory;
     std::vector<uint8_t> reply_;

@@ -3,6 +3,7 @@
 #include "strings/GprsTexts.h"
 #include "strings/GraphicTexts.h"
 #include "strings/ModemTexts.h"
+#include "strings/SessionTexts.h"
 #include "strings/WindowTexts.h"
 
 #include <map>
@@ -312,6 +313,12 @@ const std::map<int, std::string>& table() {
             {msg::kLockNoRefresh,
              "\tLock the Screen and no refresh\n\tDon't display the communication status. Keep the "
              "screen unchanged when the communication finished. The screen will not flash.\n"},
+            {msg::kSendAllClearedReached,
+             "The memory of the sign at address #%d was cleared before the stop; only these files "
+             "reached it: %s."},
+            {msg::kSendAllClearedNothing,
+             "The memory of the sign at address #%d was cleared before the stop and no file "
+             "reached it: the sign is blank."},
 
             {msg::kPaneCursor, "x=%d,y=%d"},
             {msg::kPaneSize, "cx=%d,cy=%d"},

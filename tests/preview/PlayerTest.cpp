@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "PlayerHarness.h"
+#include "content/WindowLayout.h"
 #include "strings/StringTable.h"
 
 namespace lumavox {
@@ -146,7 +147,7 @@ TEST(Player, FilesCallingEachOtherThroughWindowAreasEndAtTheLimitToo) {
     EXPECT_EQ(run.host.effects().size(), 40u);
 }
 
-TEST(Player, WindowAreasPlayInListOrderWithTheCallersSpeedPauseAndMoveIn) {
+TEST(Player, WindowAreasPlayInDisplayOrderWithTheCallersSpeedPauseAndMoveIn) {
     WindowControl split;
     split.layoutType = 9;
     // Listed right first, though the left one comes first in display order.
@@ -159,20 +160,47 @@ TEST(Player, WindowAreasPlayInListOrderWithTheCallersSpeedPauseAndMoveIn) {
               FileBuilder("*R", kWindowFile).text("R").done()}));
     run.play();
     EXPECT_EQ(run.host.effects(), seq("in ", {2, 2, 2, 2}));
-    // The window screen, then the right area (8 steps of 20 ms and the 150 ms
-    // pause), then the left one.
+    // The window screen, then the left area (8 steps of 20 ms and the 150 ms
+    // pause), then the right one.
     const auto& w = run.host.waits;
     ASSERT_EQ(w.size(), 16u + 1 + 16 + 1 + 8 + 1 + 8 + 1);
     for (size_t i = 34; i < 42; ++i)
         EXPECT_EQ(w[i], 20);
     EXPECT_EQ(w[42], 150);
     EXPECT_EQ(w[51], 150);
-    // While the right area comes in, the left half keeps the window screen.
-    const RgbImage& midRight = run.host.pictures[32 + 4];
-    const RgbImage& afterRight = run.host.pictures[32 + 7];
-    EXPECT_TRUE(anyLit(afterRight, {8, 0, 8, 8}));
-    EXPECT_TRUE(anyLit(midRight, {8, 0, 8, 8}));
-    EXPECT_EQ(run.host.pictures[32 + 8 + 7].at(1, 1), run.host.pictures.back().at(1, 1));
+    // The left area is in before the right one comes; it stays while the
+    // right one plays beside it.
+    const RgbImage& afterLeft = run.host.pictures[32 + 7];
+    EXPECT_TRUE(anyLit(afterLeft, {0, 0, 8, 8}));
+    EXPECT_FALSE(anyLit(afterLeft, {8, 0, 8, 8}));
+    EXPECT_TRUE(anyLit(run.host.pictures.back(), {8, 0, 8, 8}));
+    EXPECT_EQ(afterLeft.at(1, 1), run.host.pictures.back().at(1, 1));
+}
+
+TEST(Player, APresetWindowOpensOnTheWholeSign) {
+    // Layout 2: the top half's file is played over the whole sign, then the
+    // bottom half's over the lower half of what it left.
+    WindowControl halves = makeWindowControl(2, 16, 16);
+    halves.areas[0].name = "*T";
+    halves.areas[1].name = "*B";
+    PlayRun run(sign({FileBuilder("MAIN").move(1).windows(halves).done(),
+                      FileBuilder("*T", kWindowFile).text("T").done(),
+                      FileBuilder("*B", kWindowFile).text("B").done()},
+                     16, 16));
+    run.play();
+    const std::vector<PlayedArea> played = playedAreas(halves, 16, 16);
+    ASSERT_EQ(played.size(), 2u);
+    EXPECT_EQ(played[0].rect, (AreaRect{0, 0, 16, 16}));
+    EXPECT_EQ(played[1].rect, (AreaRect{0, 8, 16, 16}));
+    ASSERT_GE(run.host.pictures.size(), 3u);
+    // After the first area: its file centred on the whole sign, reaching
+    // into the lower half; the last picture keeps the upper half.
+    const RgbImage& first = run.host.pictures[run.host.pictures.size() - 2];
+    EXPECT_TRUE(anyLit(first, {0, 8, 16, 8}));
+    const RgbImage& last = run.host.pictures.back();
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 16; ++x)
+            EXPECT_EQ(last.at(x, y), first.at(x, y)) << x << "," << y;
 }
 
 TEST(Player, MissingFilesAndAreasOutsideTheSignAreSkippedSilently) {

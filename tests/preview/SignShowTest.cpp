@@ -14,6 +14,7 @@
 #include "content/Document.h"
 #include "content/Schedule.h"
 #include "content/TextBody.h"
+#include "content/WindowLayout.h"
 #include "render/SignStills.h"
 #include "render/preview/GifAnimation.h"
 
@@ -144,6 +145,65 @@ TEST(SignShow, ABodyTheDecodersRefuseIsLeftOutAndTheRestPlays) {
     GifMovie movie;
     ASSERT_TRUE(test::readGif(gif, movie, error)) << error;
     EXPECT_GT(movie.frames.size(), 20u);
+}
+
+// A document whose "Main" is one window control, each area calling its own
+// window file; the files' texts tell the areas apart.
+WorkArea windowDocument(const WindowControl& control) {
+    WorkArea work;
+    const char* texts[] = {"ONE", "TWO", "THREE", "FOUR"};
+    for (int k = 0; k < 4; ++k) {
+        TextFile area = test::makeTextFile("*W" + std::to_string(k + 1), kWindowFile);
+        test::appendText(area, texts[k], test::charAttrs(1, static_cast<uint8_t>(k + 1)));
+        test::appendEnd(area);
+        work.textFiles.push_back(area);
+    }
+    TextFile main = test::makeTextFile("Main");
+    main.items.push_back(TextItem::window(control));
+    test::appendEnd(main);
+    work.textFiles.insert(work.textFiles.begin(), main);
+    return work;
+}
+
+TEST(SignShow, EveryWindowLayoutPlaysOnTheSignAsThePreviewShowsIt) {
+    // Presets 2-8 open on the whole sign; a user-defined window plays its
+    // areas in display order (here not their list order), the later ones over
+    // what the earlier ones left.
+    std::vector<WindowControl> controls;
+    for (int type = 2; type <= 8; ++type) {
+        WindowControl c = makeWindowControl(type, 160, 16);
+        for (size_t k = 0; k < c.areas.size(); ++k)
+            c.areas[k].name = "*W" + std::to_string(k + 1);
+        controls.push_back(c);
+    }
+    WindowControl own = makeWindowControl(kUserDefinedLayout, 160, 16);
+    own.areas[0].name = "*W1";
+    own.areas[0].order = 2;
+    own.areas.push_back(own.areas[0]);
+    own.areas[1].valueC = 80;
+    own.areas[1].name = "*W2";
+    own.areas[1].order = 0;
+    own.areas.push_back(own.areas[1]);
+    own.areas[2].valueA = 80;
+    own.areas[2].name = "*W3";
+    own.areas[2].order = 1;
+    controls.push_back(own);
+
+    TempDir dir;
+    SignProcess sign(dir, {"--clock", kMonday});
+    ASSERT_FALSE(sign.link().empty());
+    for (const WindowControl& c : controls) {
+        SCOPED_TRACE("layout " + std::to_string(c.layoutType));
+        const std::string doc = (dir / "window.glm").string();
+        std::string error;
+        WorkArea work = windowDocument(c);
+        ASSERT_TRUE(saveDocument(doc, work, SignMode::KV2, FixedClock(test::fixedTime()), error))
+            << error;
+        signCommand(dir, sign, "send-all " + doc);
+        const GifMovie promised = preview(dir, doc, kMonday, "--file Main");
+        ASSERT_GT(promised.frames.size(), 3u);
+        expectSameFrames(readMovie(sign.gif()), promised);
+    }
 }
 
 TEST(SignShow, ATaskIsInForceOnItsDaysAndTimesOnly) {

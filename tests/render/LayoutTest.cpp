@@ -275,8 +275,8 @@ TEST(Layout, WindowItemsPlaceTheirLineAtTheirAreas) {
     Text t;
     Laid l = layOut(t.window(w).done(), {0, 0, 160, 16}, 4);
     ASSERT_EQ(l.screens.size(), 1u);
-    ASSERT_NE(l.states[0].windows, nullptr);
-    EXPECT_EQ(l.states[0].windows->areas.size(), 1u);
+    ASSERT_EQ(l.states[0].windows.size(), 1u);
+    EXPECT_EQ(l.states[0].windows[0]->areas.size(), 1u);
     const LineInfo& line = l.screens[0].lines[0];
     EXPECT_EQ(line.x, 10);
     EXPECT_EQ(line.y, 3);

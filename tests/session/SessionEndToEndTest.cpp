@@ -58,9 +58,14 @@ TEST(SessionTcp, ReadFilesAndMergeThem) {
     RecordingHost host;
     SendSession s(link, host, tcpConfig(sim, "1"), &doc);
     ASSERT_TRUE(s.run(UpdateKind::SendAll));
+    // The progress bar stays full after a run and a file read that succeeded.
+    EXPECT_GT(host.progressHigh, host.progressLow);
+    EXPECT_EQ(host.progressAt, host.progressHigh);
     ASSERT_TRUE(s.run(UpdateKind::ReadText));
     ASSERT_TRUE(s.tick("Main"));
+    host.progressAt = 0;
     ASSERT_TRUE(s.readFiles(UpdateKind::ReadText)) << s.resultText();
+    EXPECT_EQ(host.progressAt, host.progressHigh);
     ASSERT_EQ(s.receivedTexts().size(), 1u);
     ASSERT_TRUE(s.run(UpdateKind::ReadGraphic));
     for (auto& f : s.files())
@@ -72,6 +77,10 @@ TEST(SessionTcp, ReadFilesAndMergeThem) {
     EXPECT_EQ(s.mergeInto(target), 0);  // both exist; the user keeps his own
     EXPECT_EQ(host.questions.size(), 1 + doc.graphics.size());
     EXPECT_NE(host.questions[0].find("Text file 'Main' has exist"), std::string::npos);
+    // A cancelled run leaves it empty.
+    host.cancel = true;
+    EXPECT_FALSE(s.run(UpdateKind::SignOn));
+    EXPECT_EQ(host.progressAt, 0);
 }
 
 TEST(SessionTcp, EveryOneShotCommandAndItsReadBack) {
@@ -196,6 +205,67 @@ TEST(SessionTcp, CancelDuringAnAttemptIsSeenQuickly) {
     EXPECT_LT(ms, 2000);
     EXPECT_EQ(s.resultText(), "Cancelled by user");
     EXPECT_TRUE(host.sawStatus("(127.0.0.1 in group G). Cancelled by user"));
+}
+
+// Cancels the run once a status line holding `trigger` is shown.
+class CancelOnStatus : public RecordingHost {
+  public:
+    explicit CancelOnStatus(std::string trigger) : trigger_(std::move(trigger)) {}
+    void status(const std::string& t) override {
+        RecordingHost::status(t);
+        if (t.find(trigger_) != std::string::npos) cancel = true;
+    }
+
+  private:
+    std::string trigger_;
+};
+
+// Send all of `doc` to `sim`, cancelled at the status line holding `trigger`:
+// the last status line, which is the run's result text.
+std::string sendAllStoppedAt(const Signsim& sim, const WorkArea& doc, const std::string& trigger) {
+    CSignLink link;
+    CancelOnStatus host(trigger);
+    SendSession s(link, host, tcpConfig(sim, "1"), &doc);
+    EXPECT_FALSE(s.run(UpdateKind::SendAll));
+    EXPECT_EQ(host.statuses.back(), s.resultText());
+    return s.resultText();
+}
+
+TEST(SessionTcp, ASendAllStoppedAfterTheClearSaysWhatTheSignHolds) {
+    const std::string kConnected = "by network successfully";
+    WorkArea doc = demoDocument();
+    ASSERT_FALSE(doc.graphics.empty());
+    std::string graphics;
+    for (const GraphicFile& g : doc.graphics)
+        graphics += (graphics.empty() ? "" : ", ") + g.name.str();
+    {
+        // Stopped before the first text file: the graphics are all the sign holds.
+        Signsim sim({"--tcp", "0", "--address", "1"});
+        EXPECT_EQ(
+            sendAllStoppedAt(sim, doc,
+                             "Send 'End session' to address 1#(127.0.0.1 in group G),Successfully"),
+            "Cancelled by user The memory of the sign at address #1 was cleared before the "
+            "stop; only these files reached it: " +
+                graphics + ".");
+        CSignLink link;
+        RecordingHost reader;
+        SendSession r(link, reader, tcpConfig(sim, "1"), &doc);
+        ASSERT_TRUE(r.run(UpdateKind::ReadText));
+        EXPECT_TRUE(r.files().empty());
+        ASSERT_TRUE(r.run(UpdateKind::ReadGraphic));
+        EXPECT_EQ(r.files().size(), doc.graphics.size());
+    }
+    // Stopped before any frame went out: the sign was not touched.
+    EXPECT_EQ(sendAllStoppedAt(Signsim({"--tcp", "0", "--address", "1"}), doc, kConnected),
+              "Cancelled by user");
+    // Without graphic files Send all sends no clear, and says none.
+    WorkArea texts = doc;
+    texts.graphics.clear();
+    EXPECT_FALSE(sendAllClearsMemory(texts));
+    EXPECT_TRUE(sendAllClearsMemory(doc));
+    EXPECT_EQ(sendAllStoppedAt(Signsim({"--tcp", "0", "--address", "1"}), texts,
+                               "Sending text file 'Main'"),
+              "Cancelled by user");
 }
 
 TEST(SessionTcp, CorruptReplyFrame) {

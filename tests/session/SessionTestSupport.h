@@ -15,8 +15,11 @@ namespace lumavox::test {
 class RecordingHost : public SessionHost {
   public:
     void status(const std::string& t) override { statuses.push_back(t); }
-    void progressRange(int, int) override {}
-    void progressPosition(int) override {}
+    void progressRange(int low, int high) override {
+        progressLow = low;
+        progressHigh = high;
+    }
+    void progressPosition(int position) override { progressAt = position; }
     // Kept as "Title: text".
     void message(const std::string& t, Icon icon) override {
         boxes.push_back(promptTitle(icon) + ": " + t);
@@ -39,6 +42,7 @@ class RecordingHost : public SessionHost {
     int pumps = 0;
     int cancelAfterPumps = 0;
     size_t listed = 0;
+    int progressLow = 0, progressHigh = 0, progressAt = 0;
 };
 
 // The document of `lumavox-cli demo`.

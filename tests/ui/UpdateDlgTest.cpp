@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -243,6 +244,30 @@ TEST(UpdateDialog, TextFilesWithNoneTickedAreRefused) {
     EXPECT_EQ(dialog.finishedRuns(), 0);
 }
 
+TEST(UpdateDialog, SendAllShowsTheClearItSendsAndLetsNobodyUntickIt) {
+    FrameFixture f;
+    ui::CChildFrame* child = openDemo(f);
+    ASSERT_FALSE(child->doc().document().work().graphics.empty());
+    {
+        CUpdateDlg dialog(f.frame(), UpdateKind::SendAll);
+        EXPECT_TRUE(dialog.clearMemoryBox()->isChecked());
+        EXPECT_FALSE(dialog.clearMemoryBox()->isEnabled());
+    }
+    // Without graphic files the clear does not go out, and the box says so.
+    child->doc().document().changeWorkArea([](WorkArea& w) {
+        w.graphics.clear();
+        return true;
+    });
+    {
+        CUpdateDlg dialog(f.frame(), UpdateKind::SendAll);
+        EXPECT_FALSE(dialog.clearMemoryBox()->isChecked());
+        EXPECT_FALSE(dialog.clearMemoryBox()->isEnabled());
+    }
+    // Text files: the user's own choice.
+    CUpdateDlg text(f.frame(), UpdateKind::SendText);
+    EXPECT_TRUE(text.clearMemoryBox()->isEnabled());
+}
+
 // ---- Against the virtual sign ------------------------------------------------------
 
 TEST(UpdateDialogSign, SendAllThenReadTheFilesBackAndMerge) {
@@ -255,10 +280,12 @@ TEST(UpdateDialogSign, SendAllThenReadTheFilesBackAndMerge) {
     std::vector<QString> boxes;
 
     QString sendStatus;
+    std::pair<int, int> bar;
     Driver sending = driveUpdateDialog(
         [&](CUpdateDlg* d) {
             if (d->finishedRuns() < 1) return false;
             sendStatus = d->statusText();
+            bar = {d->progressBar()->value(), d->progressBar()->maximum()};
             // `make screenshot` keeps a picture of the dialog after the send.
             if (const char* shot = std::getenv("LUMAVOX_UPDATE_DIALOG_PNG")) d->grab().save(shot);
             d->pressClose();
@@ -267,6 +294,9 @@ TEST(UpdateDialogSign, SendAllThenReadTheFilesBackAndMerge) {
         &boxes);
     ASSERT_TRUE(f.frame().runCommand(cmd::kSendAll));
     EXPECT_EQ(sendStatus, "All of text files,graphics,schedules are sended successfully!");
+    // The bar stays full after the run.
+    EXPECT_GT(bar.second, 0);
+    EXPECT_EQ(bar.first, bar.second);
     EXPECT_TRUE(boxes.empty()) << boxes.front().toStdString();
 
     // The sign holds every graphic of the document.
@@ -420,6 +450,9 @@ TEST(UpdateDialogSign, CloseDuringAStalledTransferCancelsIt) {
     EXPECT_FALSE(outcome.ok);
     EXPECT_NE(outcome.resultText.find("Cancelled by user"), std::string::npos)
         << outcome.resultText;
+    // The first frame carried the clear: the last status line says so.
+    EXPECT_TRUE(status.contains("The memory of the sign at address #1 was cleared before the stop"))
+        << status.toStdString();
     // The window went on handling events while the exchange ran.
     EXPECT_GT(ticksWhileBusy, 1);
 }

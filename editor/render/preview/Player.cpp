@@ -165,20 +165,20 @@ void PreviewPlayer::playLevel(const TextFile& file, Rect rect, int alignment, Pl
             run.moveOut = true;
             if (effect(autos.moveOut(settings_.mode, state.moveOut), run) == kEffectStopped) return;
         }
-        if (state.windows) playAreas(*state.windows, state);
+        for (const WindowControl* windows : state.windows)
+            playAreas(*windows, state);
     }
 }
 
 void PreviewPlayer::playAreas(const WindowControl& windows, const ScreenState& caller) {
-    // In list order, each in its rectangle with its own alignment; an area
-    // outside the sign is skipped.
-    for (const WindowArea& area : windows.areas) {
+    // As the sign plays them (playedAreas); an area outside the sign is skipped.
+    for (const PlayedArea& p : playedAreas(windows, fresh_.width(), fresh_.height())) {
         if (stopped()) return;
-        const AreaRect r = areaRect(area);
-        const Rect inside = intersect({r.left, r.top, r.right - r.left, r.bottom - r.top},
-                                      {0, 0, fresh_.width(), fresh_.height()});
+        const Rect inside = intersect(
+            {p.rect.left, p.rect.top, p.rect.right - p.rect.left, p.rect.bottom - p.rect.top},
+            {0, 0, fresh_.width(), fresh_.height()});
         if (inside.width <= 0 || inside.height <= 0) continue;
-        PlayFile(area.name.str(), inside, area.byteE % 9, PlayMode::WindowArea, &caller);
+        PlayFile(p.area->name.str(), inside, p.area->byteE % 9, PlayMode::WindowArea, &caller);
     }
 }
 

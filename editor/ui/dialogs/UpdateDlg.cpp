@@ -142,6 +142,10 @@ CUpdateDlg::CUpdateDlg(CMainFrame& frame, UpdateKind kind, OperationRequest requ
         clearMemory_->setChecked(clearMemoryTicked(options));
         clearFiles_->setChecked(clearFilesTicked(options));
     }
+    if (kind == UpdateKind::SendAll) {
+        // The run decides the option itself: the box shows what it sends.
+        clearMemory_->setChecked(child_ && sendAllClearsMemory(child_->doc().document().work()));
+    }
     if (sendsFiles || kind == UpdateKind::SendAll) {
         // Send all sends every text file: the list shows them ticked.
         std::vector<FileEntry> entries;

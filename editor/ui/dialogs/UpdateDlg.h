@@ -63,6 +63,7 @@ class CUpdateDlg : public QDialog, public SessionHost {
     QPushButton* readFileButton() const { return readFile_; }
     QPushButton* closeButton() const { return close_; }
     QProgressBar* progressBar() const { return progress_; }
+    QCheckBox* clearMemoryBox() const { return clearMemory_; }
     QString statusText() const;
     // The result lines of a read display.
     QString resultLines() const;
