@@ -98,8 +98,8 @@ bench: build
 	$(BUILD)/bin/bench_gprs_send
 
 # libFuzzer targets under AddressSanitizer and UndefinedBehaviorSanitizer.
-# FUZZ_SECONDS per target (default 600).
-# The compiler cache serves the fuzz build folder too when it is installed.
+# FUZZ_SECONDS per target (default 600). The compiler cache serves the fuzz
+# build folder too when it is installed.
 FUZZ_SECONDS ?= 600
 FUZZ_LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 FUZZ_CONFIGURE = CC=clang CXX=clang++ cmake -S . -B $(BUILD)-fuzz -G $(GENERATOR) -DLUMAVOX_FUZZ=ON \
