@@ -15,13 +15,13 @@
 namespace lumavox {
 namespace {
 
-struct Run {
+struct EditorRun {
     int status = -1;
     std::string err;
 };
 
-Run screenshot(const std::vector<std::string>& args) {
-    Run run;
+EditorRun screenshot(const std::vector<std::string>& args) {
+    EditorRun run;
     int out = -1, err = -1;
     const pid_t pid = test::spawnChild(LUMAVOX_EDITOR_PATH, args, out, &err);
     if (pid < 0) return run;
@@ -46,7 +46,7 @@ TEST(Screenshot, AnUnreadableDocumentOrFontEndsWithTheMessageAndStatusOne) {
     ::setenv("LUMAVOX_CONFIG_DIR", (dir / "config").c_str(), 1);
     const auto png = dir / "editor.png";
     std::ofstream(dir / "broken.glm") << "no document at all";
-    Run bad = screenshot({(dir / "broken.glm").string(), "--screenshot", png.string()});
+    EditorRun bad = screenshot({(dir / "broken.glm").string(), "--screenshot", png.string()});
     EXPECT_EQ(bad.status, 1);
     EXPECT_EQ(bad.err.rfind("lumavox: ", 0), 0u) << bad.err;
     EXPECT_FALSE(std::filesystem::exists(png));
@@ -59,13 +59,13 @@ TEST(Screenshot, AnUnreadableDocumentOrFontEndsWithTheMessageAndStatusOne) {
         std::filesystem::copy_file(std::filesystem::path(LUMAVOX_TEST_HOME) / font, home / font);
     std::filesystem::resize_file(home / "KV2fnt.bin",
                                  std::filesystem::file_size(home / "KV2fnt.bin") / 2);
-    Run fonts = screenshot({"--home", home.string(), "--screenshot", png.string()});
+    EditorRun fonts = screenshot({"--home", home.string(), "--screenshot", png.string()});
     EXPECT_EQ(fonts.status, 1);
     EXPECT_NE(fonts.err.find("KV2fnt.bin"), std::string::npos) << fonts.err;
     EXPECT_FALSE(std::filesystem::exists(png));
 
     // A readable document gives its picture.
-    Run good = screenshot({"--screenshot", png.string()});
+    EditorRun good = screenshot({"--screenshot", png.string()});
     EXPECT_EQ(good.status, 0) << good.err;
     EXPECT_TRUE(std::filesystem::exists(png));
 }
