@@ -4,13 +4,14 @@
 
 #include <poll.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "../tests/support/TiedChild.h"
 
 namespace lumavox::bench {
 
@@ -33,9 +34,10 @@ class DtusimProcess {
         for (const auto& a : args_)
             argv.push_back(a.c_str());
         argv.push_back(nullptr);
+        const pid_t parent = ::getpid();
         pid_ = ::fork();
         if (pid_ == 0) {
-            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            test::tieToStartingProcess(parent);
             ::dup2(in_, STDOUT_FILENO);
             ::close(out_);
             ::execv(path_, const_cast<char* const*>(argv.data()));

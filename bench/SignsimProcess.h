@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "../tests/support/TiedChild.h"
+
 namespace lumavox::bench {
 
 class SignsimProcess {
@@ -24,8 +26,10 @@ class SignsimProcess {
         argv.insert(argv.end(), {"--tcp", "0", nullptr});
         int out[2];
         if (::pipe(out) != 0) return;
+        const pid_t parent = ::getpid();
         pid_ = ::fork();
         if (pid_ == 0) {
+            test::tieToStartingProcess(parent);
             ::dup2(out[1], 1);
             ::close(out[0]);
             ::execv(path, const_cast<char* const*>(argv.data()));

@@ -23,7 +23,6 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -97,9 +96,10 @@ class BareEchoServer {
     BareEchoServer() {
         int fds[2];
         if (::pipe(fds) != 0) std::exit(1);
+        const pid_t parent = ::getpid();
         pid_ = ::fork();
         if (pid_ == 0) {
-            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            lumavox::test::tieToStartingProcess(parent);
             ::close(fds[0]);
             serve(fds[1]);
             ::_exit(0);

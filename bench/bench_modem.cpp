@@ -22,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "../tests/support/TiedChild.h"
 #include "LargeDocument.h"
 #include "session/SendSession.h"
 #include "transport/ModemDialer.h"
@@ -48,8 +49,10 @@ struct Tool {
     Tool(const std::string& path, std::vector<std::string> args) {
         int out[2];
         if (::pipe(out) != 0) return;
+        const pid_t parent = ::getpid();
         pid = ::fork();
         if (pid == 0) {
+            lumavox::test::tieToStartingProcess(parent);
             ::dup2(out[1], 1);
             ::close(out[0]);
             std::vector<char*> argv{const_cast<char*>(path.c_str())};

@@ -1,5 +1,7 @@
 #include "app/Settings.h"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 
 #include "platform/ComPorts.h"
@@ -21,6 +23,17 @@ constexpr int kMaxListEntries = 10000;
 
 int boundedCount(int n) {
     return n < 0 ? 0 : n > kMaxListEntries ? kMaxListEntries : n;
+}
+
+// "GPRS Group<number>", the section of one GPRS group (names compare without
+// regard to case).
+bool isGprsGroupSection(std::string_view name) {
+    constexpr std::string_view prefix = "gprs group";
+    if (name.size() <= prefix.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(name[i])) != prefix[i]) return false;
+    return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                       [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
 }
 
 std::string indexed(const char* pattern, int n) {
@@ -124,9 +137,12 @@ Settings SettingsStore::LoadSettings() const {
 
     Profile gprs = Profile::load(gprsSetPath());
     s.gprsServerPort = gprs.getInt(kGprs, "Server Port", 8001);
+    // Only groups whose section is there count: a garbage count read as
+    // thousands of empty groups would be written back as such.
     int gprsGroups = boundedCount(gprs.getInt(kGprs, "Group Count", 0));
     for (int g = 1; g <= gprsGroups; ++g) {
         std::string section = indexed("GPRS Group%d", g);
+        if (!gprs.hasSection(section)) continue;
         GprsGroup group;
         group.name = gprs.getString(section, "Group Name");
         int items = boundedCount(gprs.getInt(section, "Count", 0));
@@ -180,9 +196,9 @@ bool SettingsStore::SaveSettings(const Settings& s, std::string& error) const {
     if (!ensureFolder(userStore_, error) || !user.save(error)) return false;
 
     Profile gprs = Profile::load(gprsSetPath());
-    int oldGroups = boundedCount(gprs.getInt(kGprs, "Group Count", 0));
-    for (int g = 1; g <= oldGroups; ++g)
-        gprs.removeSection(indexed("GPRS Group%d", g));
+    // Every old group goes, whatever the old count said, before the list is
+    // written afresh.
+    gprs.removeSections([](std::string_view name) { return isGprsGroupSection(name); });
     gprs.setInt(kGprs, "Server Port", s.gprsServerPort);
     gprs.setInt(kGprs, "Group Count", static_cast<int>(s.gprsGroups.size()));
     for (size_t g = 0; g < s.gprsGroups.size(); ++g) {

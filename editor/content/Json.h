@@ -65,6 +65,15 @@ struct JsonValue {
     std::vector<JsonValue> elements;
     std::vector<std::pair<std::string, JsonValue>> members;
 
+    // Defined below the class: the members' vector destroys pairs of this
+    // type, which are complete only there (clang's libstdc++ checks).
+    JsonValue();
+    JsonValue(const JsonValue&);
+    JsonValue(JsonValue&&) noexcept;
+    JsonValue& operator=(const JsonValue&);
+    JsonValue& operator=(JsonValue&&) noexcept;
+    ~JsonValue();
+
     bool isObject() const { return type == Type::Object; }
     bool isArray() const { return type == Type::Array; }
     bool isString() const { return type == Type::String; }
@@ -73,6 +82,13 @@ struct JsonValue {
     // The member named `key` of an object, or null.
     const JsonValue* find(std::string_view key) const;
 };
+
+inline JsonValue::JsonValue() = default;
+inline JsonValue::JsonValue(const JsonValue&) = default;
+inline JsonValue::JsonValue(JsonValue&&) noexcept = default;
+inline JsonValue& JsonValue::operator=(const JsonValue&) = default;
+inline JsonValue& JsonValue::operator=(JsonValue&&) noexcept = default;
+inline JsonValue::~JsonValue() = default;
 
 std::string_view jsonTypeName(JsonValue::Type type);
 

@@ -4,6 +4,8 @@
 #include "content/Vocabulary.h"
 #include "render/FontSet.h"
 #include "render/SignStills.h"
+#include "strings/StringTable.h"
+#include "strings/TextFormat.h"
 
 namespace lumavox {
 
@@ -14,15 +16,35 @@ const TextFile* pictureTextFile(const WorkArea& work, const std::string& name) {
     return nullptr;
 }
 
-bool loadSignFonts(const std::filesystem::path& programDir, int signHeight, FontSet& fonts,
-                   std::string& error, Prompter* prompter) {
+namespace {
+
+bool loadFonts(const std::filesystem::path& programDir, int signHeight, FontSet& fonts,
+               std::string& error, Prompter* prompter, bool whole) {
     FontFileCheck check = checkFontFile(programDir, signHeight, prompter);
     if (check.status != FontFileStatus::Ok) {
         error = fontFileCheckMessage(check);
         return false;
     }
-    fonts.Load(check.path, prompter);
-    return true;
+    // The whole file's messages become the error, shown once by the caller.
+    fonts.Load(check.path, whole ? nullptr : prompter);
+    if (!whole || (fonts.IsLoaded() && fonts.problems().empty())) return true;
+    error.clear();
+    for (const std::string& problem : fonts.problems())
+        error += (error.empty() ? "" : "\n") + problem;
+    if (error.empty()) error = textf(msg::kFontOpenFailed, {check.path.string()});
+    return false;
+}
+
+}  // namespace
+
+bool loadSignFonts(const std::filesystem::path& programDir, int signHeight, FontSet& fonts,
+                   std::string& error, Prompter* prompter) {
+    return loadFonts(programDir, signHeight, fonts, error, prompter, false);
+}
+
+bool loadWholeSignFonts(const std::filesystem::path& programDir, int signHeight, FontSet& fonts,
+                        std::string& error, Prompter* prompter) {
+    return loadFonts(programDir, signHeight, fonts, error, prompter, true);
 }
 
 bool renderDocumentPicture(const WorkArea& work, const PictureRequest& request, RgbImage& picture,
@@ -33,7 +55,8 @@ bool renderDocumentPicture(const WorkArea& work, const PictureRequest& request, 
         return false;
     }
     FontSet fonts;
-    if (!loadSignFonts(request.programDir, work.signHeight, fonts, error, prompter)) return false;
+    if (!loadWholeSignFonts(request.programDir, work.signHeight, fonts, error, prompter))
+        return false;
     StillOptions options;
     options.mode = request.mode;
     options.defaultFont = defaultFontIndex(fonts, request.defaultFontName);

@@ -28,12 +28,18 @@ struct PictureRequest {
 const TextFile* pictureTextFile(const WorkArea& work, const std::string& name);
 
 // Loads the font file the sign height needs from the program directory; on
-// failure returns false with the message to show.
+// failure returns false with the message to show. A file cut short keeps the
+// fonts before the cut (the loader's message goes to the prompter).
 bool loadSignFonts(const std::filesystem::path& programDir, int signHeight, FontSet& fonts,
                    std::string& error, Prompter* prompter);
+// The same for a picture that is written out: only the whole font file will
+// do, and a file that could not be read to its end is a failure whose error
+// holds the loader's messages.
+bool loadWholeSignFonts(const std::filesystem::path& programDir, int signHeight, FontSet& fonts,
+                        std::string& error, Prompter* prompter);
 
-// Draws the picture; on failure returns false with the message to show.
-// Messages of the font loader go to the prompter.
+// Draws the picture with the whole font file (loadWholeSignFonts); on failure
+// returns false with the message to show.
 bool renderDocumentPicture(const WorkArea& work, const PictureRequest& request, RgbImage& picture,
                            std::string& error, Prompter* prompter);
 

@@ -60,10 +60,6 @@ bool sameNameIgnoringCase(std::string_view a, std::string_view b) {
            });
 }
 
-void report(Prompter* prompter, const std::string& message) {
-    if (prompter) prompter->message(message, Icon::Error);
-}
-
 // The bytes found where the magic should be, as shown in the header message:
 // at most 8, up to the first zero byte.
 std::string foundHead(std::span<const uint8_t> bytes) {
@@ -93,6 +89,12 @@ void FontSet::Clear() {
     fonts_.clear();
     headerValue_ = 0;
     loaded_ = false;
+    problems_.clear();
+}
+
+void FontSet::report(Prompter* prompter, const std::string& message) {
+    problems_.push_back(message);
+    if (prompter) prompter->message(message, Icon::Error);
 }
 
 void FontSet::Load(const std::filesystem::path& path, Prompter* prompter) {

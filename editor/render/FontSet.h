@@ -83,6 +83,9 @@ class FontSet {
     static std::string PickerFontFileName(int signHeight);
 
     bool IsLoaded() const { return loaded_; }
+    // The messages of the last Load, given a prompter or not: empty when the
+    // whole file was read.
+    const std::vector<std::string>& problems() const { return problems_; }
     const std::filesystem::path& path() const { return path_; }
     uint8_t headerValue() const { return headerValue_; }
 
@@ -126,6 +129,8 @@ class FontSet {
     std::vector<SignFont> fonts_;
     uint8_t headerValue_ = 0;
     bool loaded_ = false;
+    std::vector<std::string> problems_;
+    void report(Prompter* prompter, const std::string& message);
 };
 
 // The index of the default font: the font of that name, else index 1 ("SS7").

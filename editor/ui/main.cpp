@@ -3,8 +3,11 @@
 //   lumavox [DOC.glm] [--home DIR] [--screenshot OUT.png]
 //
 // With --screenshot the main window is drawn with the document open (any Qt
-// platform works, offscreen included) into a PNG, and the program ends.
+// platform works, offscreen included) into a PNG, and the program ends. Nobody
+// is there to answer: a message (a document or a font that cannot be read)
+// goes to standard error, no picture is written and the status is 1.
 #include <QApplication>
+#include <QPixmap>
 #include <QTimer>
 #include <cstdio>
 #include <optional>
@@ -12,6 +15,7 @@
 
 #include "app/Application.h"
 #include "app/embedded/EmbeddedResources.h"
+#include "ui/bridge/QtBridge.h"
 #include "ui/frame/ChildFrame.h"
 #include "ui/frame/EditorContext.h"
 #include "ui/frame/MainFrame.h"
@@ -39,6 +43,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("LUMAVOX"));
     application.InitInstance();
 
+    if (screenshot) ui::setUnattended(true);
+
     ui::EditorContext context;
     context.programDir = application.environment().programDir;
     context.language = &application.language();
@@ -63,7 +69,10 @@ int main(int argc, char** argv) {
         frame.resize(1280, 800);
         frame.show();
         QTimer::singleShot(200, &frame, [&] {
-            if (!frame.grab().save(QString::fromStdString(*screenshot), "PNG")) {
+            const QPixmap picture = frame.grab();
+            if (ui::unattendedMessages() > 0) {
+                status = 1;
+            } else if (!picture.save(QString::fromStdString(*screenshot), "PNG")) {
                 std::fprintf(stderr, "lumavox: cannot write %s\n", screenshot->c_str());
                 status = 1;
             }

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -163,6 +164,51 @@ size_t FileByteSource::read(uint8_t* out, size_t n) {
     }
 }
 
+namespace {
+
+// Follows path through the symbolic links it names, one after the other, to
+// the file they finally lead to; relative links are read from their own folder.
+bool followLinks(fs::path path, fs::path& target, std::string& error) {
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            target = path;
+            return true;
+        }
+        std::error_code ec;
+        fs::path next = fs::read_symlink(path, ec);
+        if (ec) {
+            error = "read link: " + ec.message();
+            return false;
+        }
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    error = std::string("read link: ") + std::strerror(ELOOP);
+    return false;
+}
+
+// Whether name is "<stem>" followed by six letters or digits, the names mkstemp
+// gives for the template "<stem>XXXXXX".
+bool isTemporaryName(const std::string& name, const std::string& stem) {
+    if (name.size() != stem.size() + 6 || name.compare(0, stem.size(), stem) != 0) return false;
+    return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(stem.size()), name.end(),
+                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+}
+
+// Removes the temporary files "<stem>XXXXXX" in dir that no live writer holds:
+// those of saves killed midway. A file another writer holds is left alone.
+void removeLeftTemporaries(const fs::path& dir, const std::string& stem) {
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        if (!isTemporaryName(it->path().filename().string(), stem)) continue;
+        HeldFile left;
+        std::string ignored;
+        if (left.takeOver(it->path(), ignored)) left.remove();
+    }
+}
+
+}  // namespace
+
 AtomicFileWriter::AtomicFileWriter(fs::path path, bool durable)
     : path_(std::move(path)), durable_(durable) {}
 
@@ -171,35 +217,28 @@ AtomicFileWriter::~AtomicFileWriter() {
 }
 
 void AtomicFileWriter::abandon() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-    if (!temporary_.empty()) ::unlink(temporary_.c_str());
-    temporary_.clear();
+    temporary_.remove();
 }
 
 bool AtomicFileWriter::open(std::string& error) {
     abandon();
     error_.clear();
-    fs::path dir = path_.has_parent_path() ? path_.parent_path() : fs::path(".");
-    std::string tmpl = (dir / ("." + path_.filename().string() + ".XXXXXX")).string();
-    int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) {
-        error = systemError("create temporary file");
-        return false;
-    }
-    fd_ = fd;
-    temporary_ = tmpl;
+    if (!followLinks(path_, target_, error)) return false;
+    fs::path dir = target_.has_parent_path() ? target_.parent_path() : fs::path(".");
+    const std::string stem = "." + target_.filename().string() + ".";
+    removeLeftTemporaries(dir, stem);
+    if (!temporary_.create(dir, stem, error)) return false;
     // Keep the permissions of the file being replaced; new files get 0644 less umask.
     struct stat st {};
     mode_t mode = 0644;
-    if (::stat(path_.c_str(), &st) == 0) {
+    if (::stat(target_.c_str(), &st) == 0) {
         mode = st.st_mode & 07777;
     } else {
         mode_t mask = ::umask(0);
         ::umask(mask);
         mode &= ~mask;
     }
-    if (::fchmod(fd_, mode) != 0) {
+    if (::fchmod(temporary_.descriptor(), mode) != 0) {
         error = systemError("set permissions");
         abandon();
         return false;
@@ -208,12 +247,12 @@ bool AtomicFileWriter::open(std::string& error) {
 }
 
 bool AtomicFileWriter::write(std::span<const uint8_t> data) {
-    if (fd_ < 0) {
+    if (!temporary_.held()) {
         if (error_.empty()) error_ = "write: file not open";
         return false;
     }
     if (!error_.empty()) return false;
-    if (!writeAll(fd_, data.data(), data.size())) {
+    if (!writeAll(temporary_.descriptor(), data.data(), data.size())) {
         error_ = systemError("write");
         return false;
     }
@@ -221,32 +260,26 @@ bool AtomicFileWriter::write(std::span<const uint8_t> data) {
 }
 
 bool AtomicFileWriter::commit(std::string& error) {
-    if (!error_.empty() || fd_ < 0) {
+    if (!error_.empty() || !temporary_.held()) {
         error = error_.empty() ? "write: file not open" : error_;
         abandon();
         return false;
     }
-    if (durable_ && ::fsync(fd_) != 0) {
+    if (durable_ && ::fsync(temporary_.descriptor()) != 0) {
         error = systemError("flush");
         abandon();
         return false;
     }
-    int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) {
-        error = systemError("close");
-        abandon();
-        return false;
-    }
-    if (::rename(temporary_.c_str(), path_.c_str()) != 0) {
+    // Renamed while still locked, so no other writer takes it for a leftover.
+    if (::rename(temporary_.path().c_str(), target_.c_str()) != 0) {
         error = systemError("rename");
         abandon();
         return false;
     }
-    temporary_.clear();
+    temporary_.release();
     if (!durable_) return true;
     // Make the rename itself durable.
-    fs::path dir = path_.has_parent_path() ? path_.parent_path() : fs::path(".");
+    fs::path dir = target_.has_parent_path() ? target_.parent_path() : fs::path(".");
     int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd >= 0) {
         ::fsync(dfd);

@@ -27,6 +27,15 @@ bool lockExclusive(int fd) {
     return true;
 }
 
+// The name still refers to the open file: nobody removed or replaced it
+// before the lock was won.
+bool stillNamed(int fd, const fs::path& path) {
+    struct stat held {};
+    struct stat named {};
+    return ::fstat(fd, &held) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
 }  // namespace
 
 fs::path temporaryDirectory() {
@@ -52,21 +61,33 @@ HeldFile& HeldFile::operator=(HeldFile&& other) noexcept {
 
 bool HeldFile::create(const fs::path& dir, const std::string& prefix, std::string& error) {
     release();
-    std::string name = (dir / (prefix + "XXXXXX")).string();
-    int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0) {
-        error = systemError("create temporary file");
-        return false;
+    // Between its creation and its lock a fresh file looks like one left behind,
+    // and another process may take it over and remove it; then try again.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = (dir / (prefix + "XXXXXX")).string();
+        int fd = ::mkostemp(name.data(), O_CLOEXEC);
+        if (fd < 0) {
+            error = systemError("create temporary file");
+            return false;
+        }
+        if (!lockExclusive(fd)) {
+            bool taken = errno == EWOULDBLOCK;
+            error = systemError("lock");
+            ::close(fd);
+            if (taken) continue;
+            ::unlink(name.c_str());
+            return false;
+        }
+        if (!stillNamed(fd, name)) {
+            ::close(fd);
+            continue;
+        }
+        fd_ = fd;
+        path_ = name;
+        return true;
     }
-    if (!lockExclusive(fd)) {
-        error = systemError("lock");
-        ::close(fd);
-        ::unlink(name.c_str());
-        return false;
-    }
-    fd_ = fd;
-    path_ = name;
-    return true;
+    error = "create temporary file: removed by others again and again";
+    return false;
 }
 
 bool HeldFile::takeOver(const fs::path& path, std::string& error) {
@@ -84,6 +105,11 @@ bool HeldFile::takeOver(const fs::path& path, std::string& error) {
     }
     if (!lockExclusive(fd)) {
         error = errno == EWOULDBLOCK ? "in use" : systemError("lock");
+        ::close(fd);
+        return false;
+    }
+    if (!stillNamed(fd, path)) {
+        error = "removed meanwhile";
         ::close(fd);
         return false;
     }

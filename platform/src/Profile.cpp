@@ -87,6 +87,7 @@ const Profile::Index& Profile::index() const {
             index->sections.emplace(lowerKey(l.name), i);
         } else if (l.value && header != npos) {
             index->keys.emplace(std::to_string(header) + "\n" + lowerKey(l.name), i);
+            index->lastKeys[header] = i;
         }
     }
     index_ = std::move(index);
@@ -104,10 +105,21 @@ size_t Profile::findKey(size_t header, std::string_view key) const {
 }
 
 size_t Profile::sectionInsertPoint(size_t header) const {
-    size_t last = header;
-    for (size_t i = header + 1; i < lines_.size() && !lines_[i].header; ++i)
-        if (lines_[i].value) last = i;
-    return last + 1;
+    auto it = index().lastKeys.find(header);
+    return (it == index().lastKeys.end() ? header : it->second) + 1;
+}
+
+void Profile::append(Line line, size_t header) {
+    const size_t at = lines_.size();
+    if (index_) {
+        if (line.header) {
+            index_->sections.emplace(lowerKey(line.name), at);
+        } else if (line.value) {
+            index_->keys.emplace(std::to_string(header) + "\n" + lowerKey(line.name), at);
+            index_->lastKeys[header] = at;
+        }
+    }
+    lines_.push_back(std::move(line));
 }
 
 bool Profile::hasSection(std::string_view section) const {
@@ -152,21 +164,25 @@ void Profile::setString(std::string_view section, std::string_view key, std::str
         header.name = std::string(trim(section));
         header.raw = "[" + header.name + "]";
         header.header = true;
-        lines_.push_back(std::move(header));
-        lines_.push_back(std::move(line));
-        changed();
+        h = lines_.size();
+        append(std::move(header), h);
+        append(std::move(line), h);
         return;
     }
     size_t at = findKey(h, key);
     if (at != npos) {
-        // The key keeps the spelling it has in the file.
+        // The key keeps the spelling it has in the file; no line moves.
         line.raw = lines_[at].name + "=" + std::string(value);
         line.name = lines_[at].name;
         lines_[at] = std::move(line);
-    } else {
-        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(sectionInsertPoint(h)),
-                      std::move(line));
+        return;
     }
+    at = sectionInsertPoint(h);
+    if (at == lines_.size()) {
+        append(std::move(line), h);
+        return;
+    }
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
     changed();
 }
 
@@ -189,6 +205,20 @@ void Profile::removeSection(std::string_view section) {
         ++end;
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(h),
                  lines_.begin() + static_cast<std::ptrdiff_t>(end));
+    changed();
+}
+
+void Profile::removeSections(const std::function<bool(std::string_view)>& remove) {
+    bool removing = false;
+    size_t kept = 0;
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        if (lines_[i].header) removing = remove(lines_[i].name);
+        if (removing) continue;
+        if (kept != i) lines_[kept] = std::move(lines_[i]);
+        ++kept;
+    }
+    if (kept == lines_.size()) return;
+    lines_.resize(kept);
     changed();
 }
 

@@ -141,6 +141,28 @@ TEST_F(SettingsTest, ListCountsReadTheirNumberedKeys) {
     EXPECT_LE(store.LoadSettings().phones.size(), 10000u);
 }
 
+TEST_F(SettingsTest, AGarbageGprsGroupCountCountsOnlyTheGroupsThatExist) {
+    std::ofstream(home / "GPRSSet.ini")
+        << "[GPRS]\nServer Port=8002\nGroup Count=2147483647\n"
+           "[GPRS Group1]\nGroup Name=North\nCount=1\nItem1=13800000001\n"
+           "[GPRS Group3]\nGroup Name=South\nCount=0\n"
+           "[GPRS Group12000]\nGroup Name=Stale\nCount=0\n";
+    Settings s = store.LoadSettings();
+    ASSERT_EQ(s.gprsGroups.size(), 2u);
+    EXPECT_EQ(s.gprsGroups[0].name, "North");
+    EXPECT_EQ(s.gprsGroups[1].name, "South");
+
+    // Written back: the two groups, numbered afresh, and nothing else.
+    std::string error;
+    ASSERT_TRUE(store.SaveSettings(s, error)) << error;
+    Profile gprs = Profile::load(store.gprsSetPath());
+    EXPECT_EQ(gprs.getInt("GPRS", "Group Count", 0), 2);
+    EXPECT_EQ(gprs.sections(), (std::vector<std::string>{"GPRS", "GPRS Group1", "GPRS Group2"}));
+    EXPECT_EQ(gprs.getString("GPRS Group2", "Group Name"), "South");
+    EXPECT_EQ(gprs.getInt("GPRS", "Server Port", 0), 8002);
+    EXPECT_EQ(store.LoadSettings().gprsGroups, s.gprsGroups);
+}
+
 TEST_F(SettingsTest, ASystemDeviceGetsAFreeComNumberThatTheStoreKeeps) {
     Settings s = store.LoadSettings();
     // The number must not stand for a serial port the machine has.

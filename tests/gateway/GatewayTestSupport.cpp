@@ -1,5 +1,7 @@
 #include "GatewayTestSupport.h"
 
+#include "../support/TiedChild.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -7,7 +9,6 @@
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
-#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -225,8 +226,7 @@ Child::Child(const std::vector<std::string>& args) {
     const pid_t parent = ::getpid();
     pid_ = ::fork();
     if (pid_ == 0) {
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (::getppid() != parent) ::_exit(127);
+        test::tieToStartingProcess(parent);
         ::dup2(pipeFd[1], STDOUT_FILENO);
         ::execv(argv[0], argv.data());
         ::_exit(127);

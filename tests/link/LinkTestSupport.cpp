@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "../../bench/Loopback.h"
+#include "../support/TiedChild.h"
 #include "platform/ByteIo.h"
 #include "protocol/Frame.h"
 
@@ -39,8 +40,10 @@ pid_t spawnChild(const std::string& exe, const std::vector<std::string>& args, i
         ::close(out[1]);
         return -1;
     }
+    const pid_t parent = ::getpid();
     pid_t pid = ::fork();
     if (pid == 0) {
+        tieToStartingProcess(parent);
         ::dup2(out[1], 1);
         int errTo = errFd ? err[1] : ::open("/dev/null", O_WRONLY);
         if (errTo >= 0) ::dup2(errTo, 2);

@@ -1,9 +1,14 @@
 // The virtual sign as a real process, over loopback TCP and a pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+
 #include <filesystem>
 #include <fstream>
 
+#include "../../bench/Loopback.h"
 #include "LinkTestSupport.h"
 #include "protocol/Frame.h"
 #include "strings/StringTable.h"
@@ -310,6 +315,70 @@ TEST(Signsim, TheLogHasAJsonLinePerFrame) {
     for (auto& l : lines)
         EXPECT_TRUE(l.front() == '{' && l.back() == '}') << l;
     std::filesystem::remove_all(dir);
+}
+
+TEST(Signsim, ASilentClientIsDroppedAfterTheIdleLimitSoTheNextOneIsServed) {
+    auto dir = tempDir("idle");
+    auto log = dir / "conversation.jsonl";
+    Signsim sim({"--tcp", "0", "--idle-ms", "300", "--log", log.string()});
+    ASSERT_TRUE(sim.started()) << sim.listenLine();
+    // The first client connects and says nothing.
+    const int silent = bench::connectLoopback(sim.port());
+    ASSERT_GE(silent, 0);
+    CSignLink link;
+    TestReceiver rx{link};
+    std::string error;
+    ASSERT_TRUE(link.connect(&rx, "127.0.0.1", sim.port(), error)) << error;
+    link.setLinkState(LinkState::Tcp);
+    EXPECT_EQ(sendAndAwait(link, frameOf(bytesOf("sz"), 1, 0), 4 * kLimit, error), 1) << error;
+    // The silent one was closed by the sign.
+    pollfd p{silent, POLLIN, 0};
+    ASSERT_EQ(::poll(&p, 1, 4 * kLimit), 1);
+    char c = 0;
+    EXPECT_EQ(::read(silent, &c, 1), 0);
+    ::close(silent);
+    link.closeSocket();
+    sim.stop();
+    std::ifstream in(log);
+    std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(all.find("dropped (--idle-ms 300)"), std::string::npos) << all;
+    std::filesystem::remove_all(dir);
+}
+
+// A simulator started for a test ends with the process that started it, even
+// when that process is killed and cleans nothing up.
+TEST(Signsim, EndsWithTheProcessThatStartedIt) {
+    int pids[2];
+    ASSERT_EQ(::pipe(pids), 0);
+    const pid_t starter = ::fork();
+    ASSERT_GE(starter, 0);
+    if (starter == 0) {
+        int out = -1;
+        pid_t sign = spawnChild(Signsim::path(), {"--tcp", "0"}, out, nullptr);
+        if (::write(pids[1], &sign, sizeof sign) != sizeof sign) ::_exit(1);
+        for (;;)
+            ::pause();
+    }
+    pid_t sign = -1;
+    ASSERT_EQ(::read(pids[0], &sign, sizeof sign), static_cast<ssize_t>(sizeof sign));
+    ::close(pids[0]);
+    ::close(pids[1]);
+    ASSERT_GT(sign, 0);
+    ::kill(starter, SIGKILL);
+    ASSERT_EQ(::waitpid(starter, nullptr, 0), starter);
+    // Gone, or a zombie waiting for init to reap it.
+    auto running = [sign] {
+        std::ifstream stat("/proc/" + std::to_string(sign) + "/stat");
+        std::string pid, name, state;
+        return stat >> pid >> name >> state && state != "Z";
+    };
+    bool ended = false;
+    for (int i = 0; i < 200 && !ended; ++i) {
+        ended = !running();
+        if (!ended) ::poll(nullptr, 0, 50);
+    }
+    EXPECT_TRUE(ended) << "signsim " << sign << " outlived the process that started it";
+    if (!ended) ::kill(sign, SIGKILL);
 }
 
 TEST(Signsim, ServesAPseudoTerminal) {

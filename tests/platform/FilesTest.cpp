@@ -3,12 +3,14 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstring>
 #include <fstream>
 #include <future>
+#include <set>
 
 #include "platform/Files.h"
 #include "support/TestSupport.h"
@@ -168,6 +170,111 @@ TEST(Files, AnAtomicWriterReplacesTheFileOnlyWhenCommitted) {
     EXPECT_FALSE(unopened.write(std::span<const uint8_t>()));
     EXPECT_FALSE(unopened.commit(error));
     EXPECT_FALSE(std::filesystem::exists(dir / "other"));
+}
+
+std::string contents(const std::filesystem::path& path) {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    EXPECT_TRUE(readWholeFile(path, 1000, bytes, error)) << path << ": " << error;
+    return std::string(bytes.begin(), bytes.end());
+}
+
+bool save(const std::filesystem::path& path, const std::string& text) {
+    std::string error;
+    bool ok = writeFileAtomically(
+        path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()), error);
+    EXPECT_TRUE(ok) << error;
+    return ok;
+}
+
+std::set<std::string> names(const std::filesystem::path& dir) {
+    std::set<std::string> found;
+    for (auto& e : std::filesystem::directory_iterator(dir))
+        found.insert(e.path().filename().string());
+    return found;
+}
+
+TEST(Files, TheNextSaveRemovesTheTemporaryFilesOfKilledSavesButNotOfLiveOnes) {
+    TempDir dir;
+    std::ofstream(dir / "doc") << "old";
+    // Two saves of the document killed midway: each process ends without a
+    // chance to clean up, as under SIGKILL.
+    for (int i = 0; i < 2; ++i) {
+        pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            AtomicFileWriter killed(dir / "doc");
+            std::string error;
+            const uint8_t part[] = {'h', 'a', 'l', 'f'};
+            ::_exit(killed.open(error) && killed.write(part) ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    // The second killed save removed the first one's leftover; its own stays.
+    auto left = names(dir.path());
+    ASSERT_EQ(left.size(), 2u);
+    left.erase("doc");
+    const std::string leftover = *left.begin();
+    EXPECT_EQ(leftover.rfind(".doc.", 0), 0u) << leftover;
+    // Names of the same shape that are not this document's leftovers.
+    for (const char* other : {".other.AbC123", ".doc.AbC1234", ".doc.AbC12", "doc.AbC123"})
+        std::ofstream(dir / other) << "keep";
+
+    // A save of the document in progress in this process.
+    AtomicFileWriter live(dir / "doc");
+    std::string error;
+    ASSERT_TRUE(live.open(error)) << error;
+    auto before = names(dir.path());
+    EXPECT_EQ(before.size(), 6u);  // the leftover went, the live one came
+    EXPECT_EQ(before.count(leftover), 0u);
+
+    ASSERT_TRUE(save(dir / "doc", "new"));
+    EXPECT_EQ(names(dir.path()), before);  // the live save's file is held, so kept
+    EXPECT_EQ(contents(dir / "doc"), "new");
+
+    const uint8_t last[] = {'l', 'a', 's', 't'};
+    EXPECT_TRUE(live.write(last));
+    ASSERT_TRUE(live.commit(error)) << error;
+    EXPECT_EQ(contents(dir / "doc"), "last");
+    EXPECT_EQ(names(dir.path()), (std::set<std::string>{"doc", ".other.AbC123", ".doc.AbC1234",
+                                                        ".doc.AbC12", "doc.AbC123"}));
+}
+
+TEST(Files, ASaveThroughASymbolicLinkReplacesItsTargetAndKeepsTheLink) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "real");
+    std::ofstream(dir / "real" / "doc") << "old";
+    // A relative link to a relative link, and an absolute link.
+    std::filesystem::create_symlink("real/doc", dir / "hop");
+    std::filesystem::create_symlink("hop", dir / "link");
+    std::filesystem::create_symlink(dir / "real" / "doc", dir / "absolute");
+
+    ASSERT_TRUE(save(dir / "link", "through two links"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "hop"));
+    EXPECT_EQ(contents(dir / "real" / "doc"), "through two links");
+    ASSERT_TRUE(save(dir / "absolute", "absolute"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "absolute"));
+    EXPECT_EQ(contents(dir / "real" / "doc"), "absolute");
+    // The temporary file was made beside the target, and nothing was left.
+    EXPECT_EQ(names(dir / "real"), std::set<std::string>{"doc"});
+
+    // A link to a file not yet there creates it.
+    std::filesystem::create_symlink("real/new", dir / "dangling");
+    ASSERT_TRUE(save(dir / "dangling", "created"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "dangling"));
+    EXPECT_EQ(contents(dir / "real" / "new"), "created");
+
+    // A loop of links is refused, and nothing is written.
+    std::filesystem::create_symlink("loop2", dir / "loop1");
+    std::filesystem::create_symlink("loop1", dir / "loop2");
+    std::string error;
+    const uint8_t data[] = {'x'};
+    EXPECT_FALSE(writeFileAtomically(dir / "loop1", data, error));
+    EXPECT_NE(error.find("symbolic links"), std::string::npos) << error;
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "loop1"));
 }
 
 }  // namespace

@@ -82,6 +82,43 @@ TEST(Profile, WritingKeepsEverythingElseAndReplacesTheFileAtomically) {
     EXPECT_TRUE(std::filesystem::is_directory(dir / "locked.ini"));
 }
 
+// A profile changed step by step answers as the same text read afresh: the
+// lines added at the end and those inserted before other sections are found.
+TEST(Profile, ChangesAnswerAsTheFileReadAfresh) {
+    Profile p = Profile::parse("[A]\nk=1\n; note\n[B]\nx=1\n");
+    auto same = [&] {
+        Profile fresh = Profile::parse(p.text());
+        for (const std::string& section : fresh.sections())
+            for (const std::string& key : fresh.keys(section))
+                EXPECT_EQ(p.getString(section, key), fresh.getString(section, key))
+                    << section << "/" << key;
+        EXPECT_EQ(p.sections(), fresh.sections());
+    };
+    for (int i = 0; i < 50; ++i)
+        p.setInt("New", "Item" + std::to_string(i), i);
+    p.setString("A", "added", "in the middle");  // before [B]: lines move
+    p.setString("b", "y", "2");
+    p.setInt("New", "Item50", 50);
+    p.setInt("new", "item3", 33);  // replaced where it stands
+    same();
+    EXPECT_EQ(p.getInt("New", "Item3", 0), 33);
+    EXPECT_EQ(p.getInt("New", "Item50", 0), 50);
+    EXPECT_EQ(p.keys("New").size(), 51u);
+    EXPECT_EQ(p.text().rfind("[A]\nk=1\nadded=in the middle\n; note\n[B]\nx=1\ny=2\n[New]\n", 0),
+              0u)
+        << p.text();
+
+    // Sections picked by name go with all their lines, every occurrence.
+    p.setString("B", "z", "3");
+    p = Profile::parse(p.text() + "[b]\nagain=1\n");
+    p.removeSections([](std::string_view name) { return name == "B" || name == "b"; });
+    EXPECT_FALSE(p.hasSection("B"));
+    EXPECT_EQ(p.sections(), (std::vector<std::string>{"A", "New"}));
+    p.setString("B", "back", "1");
+    same();
+    EXPECT_EQ(p.getString("A", "k"), "1");
+}
+
 TEST(Profile, MissingFilesAreEmptyAndTheUserStoreFollowsTheEnvironment) {
     Profile p = Profile::load("/nonexistent/dir/file.ini");
     EXPECT_TRUE(p.sections().empty());

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "render/preview/GifAnimation.h"
+#include "support/TiedChild.h"
 
 namespace lumavox::test {
 
@@ -33,8 +34,10 @@ SignProcess::SignProcess(const TempDir& dir, std::vector<std::string> extra)
     const std::string errPath = (dir / "sign.err").string();
     int fds[2];
     if (pipe(fds) != 0) return;
+    const pid_t parent = getpid();
     pid_ = fork();
     if (pid_ == 0) {
+        tieToStartingProcess(parent);
         dup2(fds[1], 1);
         close(fds[0]);
         close(fds[1]);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "render/Png.h"
@@ -89,6 +90,40 @@ TEST(CliRender, WritesEveryScreenOfTheFirstTextFile) {
     EXPECT_EQ(run("render " + (dir / "none.glm").string() + " --png " + png), 1);
     // Without font files the document cannot be opened.
     EXPECT_EQ(run("render " + doc + " --home " + dir.path().string() + " --png " + png), 1);
+}
+
+// A font file cut short: `render` and `preview` say why and write no picture.
+TEST(CliRender, AFontFileCutShortFailsRenderAndPreview) {
+    test::TempDir dir;
+    const std::string doc = (dir / "demo.glm").string();
+    ASSERT_EQ(run("demo " + doc), 0);
+    // The build's font files, the one a 16-dot sign needs cut in the middle of
+    // its records.
+    const std::filesystem::path home = dir / "home";
+    std::filesystem::create_directories(home);
+    for (const char* font : {"KV2fnt.bin", "KV3fnt.bin", "KV4fnt.bin"})
+        std::filesystem::copy_file(std::filesystem::path(std::getenv("LUMAVOX_HOME")) / font,
+                                   home / font);
+    std::filesystem::resize_file(home / "KV2fnt.bin",
+                                 std::filesystem::file_size(home / "KV2fnt.bin") / 2);
+    const std::string png = (dir / "demo.png").string();
+    const std::string gif = (dir / "demo.gif").string();
+    const std::string err = (dir / "err.txt").string();
+    auto failure = [&](const std::string& args) {
+        std::string cmd = std::string(LUMAVOX_CLI_PATH) + " " + args + " --home " + home.string() +
+                          " >/dev/null 2>" + err;
+        int status = std::system(cmd.c_str());
+        std::ifstream in(err);
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1) << args << "\n" << text;
+        // The loader's message, once.
+        EXPECT_NE(text.find("KV2fnt.bin"), std::string::npos) << text;
+        EXPECT_EQ(text.find("KV2fnt.bin"), text.rfind("KV2fnt.bin")) << text;
+    };
+    failure("render " + doc + " --png " + png);
+    EXPECT_FALSE(std::filesystem::exists(png));
+    failure("preview " + doc + " --seconds 2 --gif " + gif);
+    EXPECT_FALSE(std::filesystem::exists(gif));
 }
 
 }  // namespace

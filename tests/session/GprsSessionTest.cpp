@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +16,7 @@
 #include <sstream>
 #include <thread>
 
+#include "../support/TiedChild.h"
 #include "LinkTestSupport.h"
 #include "SessionTestSupport.h"
 #include "app/GprsRoute.h"
@@ -88,9 +88,10 @@ class Dtu {
         argv.push_back(nullptr);
         int out[2];
         if (::pipe(out) != 0) return;
+        const pid_t parent = ::getpid();
         pid_ = ::fork();
         if (pid_ == 0) {
-            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            test::tieToStartingProcess(parent);
             ::dup2(out[1], STDOUT_FILENO);
             ::close(out[0]);
             ::execv(argv[0], argv.data());

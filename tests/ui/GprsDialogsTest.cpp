@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,6 +23,7 @@
 #include "UiTestSupport.h"
 #include "app/GprsRoute.h"
 #include "strings/CommandIds.h"
+#include "support/TiedChild.h"
 #include "ui/dialogs/CommDialogs.h"
 #include "ui/dialogs/GprsDialogs.h"
 
@@ -145,9 +145,10 @@ TEST(GprsDialogs, ConnectionListsRegisteredDevicesAndTheirDetail) {
     ui::CGprsConnectionDlg dialog(gateway.monitor());
     EXPECT_EQ(dialog.timer()->interval(), 100);
     EXPECT_EQ(dialog.connections()->count(), 0);
+    const pid_t parent = ::getpid();
     pid_t dtu = ::fork();
     if (dtu == 0) {
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        test::tieToStartingProcess(parent);
         std::string gatewayAt = "127.0.0.1:" + std::to_string(port);
         ::execl(LUMAVOX_DTUSIM_PATH, LUMAVOX_DTUSIM_PATH, "--gateway", gatewayAt.c_str(), "--name",
                 "SHOP1", "--phone", "5550100", static_cast<char*>(nullptr));

@@ -17,6 +17,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace lumavox::sim {
@@ -47,13 +48,24 @@ void setNonBlocking(int fd) {
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL, 0) | O_NONBLOCK);
 }
 
-// Serves one open descriptor until the peer goes, the engine asks to close, or
-// a signal arrives. Returns false when the peer is gone.
-bool serve(int fd, bool isSocket, SignProtocol& engine) {
+// Serves one open descriptor until the peer goes, the engine asks to close, the
+// line has been idle for idleMs (0: no limit), or a signal arrives. Returns
+// false when the peer is gone or dropped.
+bool serve(int fd, bool isSocket, SignProtocol& engine, int idleMs, ConversationLog& log) {
     std::vector<uint8_t> out;
     std::vector<uint8_t> buf(65536);
+    uint64_t lastActive = nowMs();
     while (!g_stop) {
         uint64_t now = nowMs();
+        // A sign with a reply or an acknowledgement wait pending is not idle.
+        if (engine.nextDeadline() || !out.empty()) lastActive = now;
+        if (idleMs > 0 && now - lastActive >= static_cast<uint64_t>(idleMs)) {
+            const std::string why = "connection idle for " + std::to_string(now - lastActive) +
+                                    " ms: dropped (--idle-ms " + std::to_string(idleMs) + ")";
+            log.note(now, why);
+            std::fprintf(stderr, "signsim: %s\n", why.c_str());
+            return false;
+        }
         engine.tick(now);
         auto due = engine.takeOutput(now);
         out.insert(out.end(), due.begin(), due.end());
@@ -62,6 +74,7 @@ bool serve(int fd, bool isSocket, SignProtocol& engine) {
                                  : ::write(fd, out.data(), out.size());
             if (n > 0) {
                 out.erase(out.begin(), out.begin() + n);
+                lastActive = nowMs();
                 continue;
             }
             if (n < 0 && (errno == EAGAIN || errno == EINTR)) break;
@@ -84,7 +97,9 @@ bool serve(int fd, bool isSocket, SignProtocol& engine) {
         if (p.revents & POLLIN) {
             ssize_t n = ::read(fd, buf.data(), buf.size());
             if (n > 0) {
-                engine.feed(std::span<const uint8_t>(buf.data(), static_cast<size_t>(n)), nowMs());
+                lastActive = nowMs();
+                engine.feed(std::span<const uint8_t>(buf.data(), static_cast<size_t>(n)),
+                            lastActive);
             } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
                 return false;
             }
@@ -95,7 +110,7 @@ bool serve(int fd, bool isSocket, SignProtocol& engine) {
     return true;
 }
 
-int runTcp(const SimOptions& o, SignProtocol& engine) {
+int runTcp(const SimOptions& o, SignProtocol& engine, ConversationLog& log) {
     sockaddr_storage addr{};
     socklen_t length = 0;
     sockaddr_in in4{};
@@ -144,14 +159,14 @@ int runTcp(const SimOptions& o, SignProtocol& engine) {
         ::setsockopt(conn, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         setNonBlocking(conn);
         engine.connected(nowMs());
-        serve(conn, true, engine);
+        serve(conn, true, engine, o.idleMs, log);
         ::close(conn);
     }
     ::close(listener);
     return 0;
 }
 
-int runPty(SignProtocol& engine) {
+int runPty(SignProtocol& engine, ConversationLog& log) {
     // Holding the other end open keeps the line up between programs that open
     // and close it.
     RawPseudoTerminal pty;
@@ -167,7 +182,8 @@ int runPty(SignProtocol& engine) {
     std::fflush(stdout);
     engine.connected(nowMs());
     while (!g_stop) {
-        if (!serve(master, false, engine)) {
+        // The one line of a pseudo-terminal keeps nobody waiting: no idle limit.
+        if (!serve(master, false, engine, 0, log)) {
             // Should not happen while we hold the other end; do not spin.
             ::poll(nullptr, 0, 50);
         }
@@ -183,14 +199,14 @@ void stopLine() {
     g_stop = true;
 }
 
-int runLine(const SimOptions& options, SignProtocol& engine) {
+int runLine(const SimOptions& options, SignProtocol& engine, ConversationLog& log) {
     struct sigaction sa {};
     sa.sa_handler = onSignal;
     ::sigemptyset(&sa.sa_mask);
     ::sigaction(SIGINT, &sa, nullptr);
     ::sigaction(SIGTERM, &sa, nullptr);
     ::signal(SIGPIPE, SIG_IGN);
-    return options.pty ? runPty(engine) : runTcp(options, engine);
+    return options.pty ? runPty(engine, log) : runTcp(options, engine, log);
 }
 
 }  // namespace lumavox::sim

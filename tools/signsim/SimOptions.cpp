@@ -40,6 +40,8 @@ const char* usageText() {
            "  --serial TEXT        product serial number (at most 64 characters)\n"
            "  --config N           configuration word, 0-255 (decimal or 0x..)\n"
            "  --log FILE           one JSON line per frame, handshake and acknowledgement\n"
+           "  --idle-ms N          drop a TCP connection on which nothing crossed for N ms\n"
+           "                       (default 60000, 0: never), so others get their turn\n"
            "  --nvs                speak the control's text command language instead of frames\n"
            "  --show               a window per sign address that plays what the sign shows\n"
            "  --screenshot PNG     (--show) on the way out, keep a picture of the windows\n"
@@ -139,6 +141,9 @@ bool parseOptions(int argc, char** argv, SimOptions& o, bool& help, std::string&
             if (!value(o.storeDir)) return false;
         } else if (arg == "--log") {
             if (!value(o.logFile)) return false;
+        } else if (arg == "--idle-ms") {
+            if (!number(0, 86400000, n)) return false;
+            o.idleMs = static_cast<int>(n);
         } else if (arg == "--frame") {
             if (!number(1, 1000, n)) return false;
             o.frameSize = static_cast<int>(n);

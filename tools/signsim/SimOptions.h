@@ -33,6 +33,10 @@ struct SimOptions {
     int stallAfter = 0;  // 0: never
     int closeAfter = 0;  // 0: never
 
+    // A TCP connection silent this long (both ways, nothing pending) is
+    // dropped, so that other clients get their turn; 0: never.
+    int idleMs = 60000;
+
     // The control's text command language instead of frames: --nvs. A fixed
     // reply word in place of the real answer, or no answer at all.
     bool nvs = false;

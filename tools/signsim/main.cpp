@@ -73,12 +73,12 @@ int serve(int argc, char** argv, const SimOptions& options, Engine& engine, cons
             display->update(states[i], 0, i);
         engine.setDisplay(&*display);
     }
-    if (!options.show) return runLine(options, engine);
+    if (!options.show) return runLine(options, engine, log);
     std::vector<LiveSign*> signs;
     for (auto& sign : live)
         signs.push_back(sign.get());
     return runShowWindows(argc, argv, signs, options.dot, options.screenshot,
-                          [&] { return runLine(options, engine); });
+                          [&] { return runLine(options, engine, log); });
 }
 
 }  // namespace

@@ -48,7 +48,8 @@ bool exportPreviewGif(const WorkArea& work, const PreviewExportRequest& request,
         return false;
     }
     FontSet fonts;
-    if (!loadSignFonts(request.programDir, work.signHeight, fonts, error, prompter)) return false;
+    if (!loadWholeSignFonts(request.programDir, work.signHeight, fonts, error, prompter))
+        return false;
     GifAnimation gif(work.signWidth, work.signHeight, request.dot);
     const uint64_t limit = request.durationMs == 0
                                ? kMaxPreviewMs

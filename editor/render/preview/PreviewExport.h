@@ -36,8 +36,8 @@ struct PreviewExportResult {
 
 // Plays the file and writes the GIF atomically. On failure returns false with
 // the message to show and leaves any old file as it was. Messages the window
-// would show in a box (the nesting limit, font problems) go to the prompter,
-// each text once.
+// would show in a box (the nesting limit) go to the prompter, each text once;
+// a font file that cannot be read whole is a failure (loadWholeSignFonts).
 bool exportPreviewGif(const WorkArea& work, const PreviewExportRequest& request,
                       const std::filesystem::path& gifPath, PreviewExportResult& result,
                       std::string& error, Prompter* prompter);

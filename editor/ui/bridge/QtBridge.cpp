@@ -1,6 +1,7 @@
 #include "ui/bridge/QtBridge.h"
 
 #include <QMessageBox>
+#include <cstdio>
 
 #include "strings/StringTable.h"
 
@@ -38,14 +39,35 @@ QMessageBox::Icon boxIcon(Icon icon) {
 QString boxTitle(Icon icon) {
     return qtext(icon == Icon::Error ? msg::kErrorTitle : msg::kPromptTitle);
 }
+
+bool g_unattended = false;
+int g_unattendedMessages = 0;
+
+// In unattended use, the text on standard error instead of a box.
+bool toStandardError(const std::string& text) {
+    if (!g_unattended) return false;
+    std::fprintf(stderr, "lumavox: %s\n", text.c_str());
+    ++g_unattendedMessages;
+    return true;
+}
 }  // namespace
 
+void setUnattended(bool unattended) {
+    g_unattended = unattended;
+}
+
+int unattendedMessages() {
+    return g_unattendedMessages;
+}
+
 void showMessage(QWidget* parent, const std::string& text, Icon icon) {
+    if (toStandardError(text)) return;
     QMessageBox box(boxIcon(icon), boxTitle(icon), qs(text), QMessageBox::Ok, parent);
     box.exec();
 }
 
 bool askYesNo(QWidget* parent, const std::string& text, Icon icon) {
+    if (toStandardError(text)) return false;
     QMessageBox box(boxIcon(icon), boxTitle(icon), qs(text), QMessageBox::Yes | QMessageBox::No,
                     parent);
     box.setDefaultButton(QMessageBox::No);

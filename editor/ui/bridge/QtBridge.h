@@ -31,6 +31,12 @@ QImage asQImage(const RgbImage& image);
 void showMessage(QWidget* parent, const std::string& text, Icon icon);
 bool askYesNo(QWidget* parent, const std::string& text, Icon icon);
 
+// Unattended use (pictures taken by a script): nobody is there to close a box,
+// so messages and questions go to standard error instead, each question is
+// answered No, and each is counted.
+void setUnattended(bool unattended);
+int unattendedMessages();
+
 class QtPrompter : public Prompter {
   public:
     explicit QtPrompter(QWidget* parent) : parent_(parent) {}

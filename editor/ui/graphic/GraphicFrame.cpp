@@ -404,7 +404,9 @@ void CGraphicFrame::buildContextMenu() {
         }
         QAction* a = menu_->addAction(qtext(textId));
         a->setData(command);
-        connect(a, &QAction::triggered, this, [this, command] {
+        // A structured binding is captured by a copy of its own (clang before 16
+        // refuses to capture the binding itself).
+        connect(a, &QAction::triggered, this, [this, command = command] {
             if (runner_) runner_(command);
         });
     }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/ByteIo.h"
+#include "platform/HeldFile.h"
 
 namespace lumavox {
 
@@ -39,6 +40,8 @@ bool readFileHead(const std::filesystem::path& path, size_t count, std::vector<u
 // written, flushed to disk and renamed over the target, so the old file is
 // either kept whole or replaced whole. On failure the temporary file is removed,
 // the old file is untouched and error holds "<step>: <system message>".
+// A path that is a symbolic link is written through: its target is replaced
+// and the link stays. See AtomicFileWriter for the temporary files.
 // Working files that are deleted again anyway (`durable` false) skip the
 // flushes to disk; they are still replaced whole.
 bool writeFileAtomically(const std::filesystem::path& path, std::span<const uint8_t> data,
@@ -69,9 +72,15 @@ class FileByteSource : public ByteSource {
 };
 
 // A file written piece by piece and put in place as one: the pieces go to a
-// temporary file in the same folder, which commit() flushes to disk and renames
-// over the target. Until commit() succeeds the old file is untouched, and a
-// writer dropped uncommitted removes its temporary file.
+// temporary file in the same folder (".NAME.XXXXXX"), which commit() flushes to
+// disk and renames over the target. Until commit() succeeds the old file is
+// untouched, and a writer dropped uncommitted removes its temporary file.
+//
+// The temporary file is locked (flock) for as long as it exists under its name.
+// A writer killed midway leaves it behind unlocked; the next open() for the same
+// file removes such leftovers of this file's pattern that no live writer holds.
+// A path that is a symbolic link (or a chain of them) is written through to
+// the file it finally names, which need not exist yet.
 class AtomicFileWriter : public ByteSink {
   public:
     // `durable` false: a working file that is deleted again anyway; the
@@ -92,9 +101,10 @@ class AtomicFileWriter : public ByteSink {
     void abandon();
 
     std::filesystem::path path_;
-    std::string temporary_;
+    // The file actually replaced: path_ with its symbolic links followed.
+    std::filesystem::path target_;
+    HeldFile temporary_;
     bool durable_ = true;
-    int fd_ = -1;
     std::string error_;
 };
 

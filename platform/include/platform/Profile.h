@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -58,6 +59,9 @@ class Profile {
     // Removes a key, or a whole section with all its lines.
     void removeKey(std::string_view section, std::string_view key);
     void removeSection(std::string_view section);
+    // Removes every section (each occurrence) whose name `remove` picks, with
+    // all its lines, in one pass over the file.
+    void removeSections(const std::function<bool(std::string_view)>& remove);
 
     // Section names in file order (first occurrences), and the keys of a section.
     std::vector<std::string> sections() const;
@@ -84,14 +88,19 @@ class Profile {
     static std::string lowerKey(std::string_view name);
 
     // Where each section (first occurrence) and each key of a section (first
-    // occurrence) is, by lower-case name, so that lookups in large files stay
-    // cheap. Rebuilt after every change.
+    // occurrence) is, by lower-case name, and each section's last key line, so
+    // that lookups in large files stay cheap. Lines added at the end of the file
+    // (the way a section is written afresh) are entered one by one, so writing
+    // a section stays linear; any other change of line positions rebuilds it.
     struct Index {
         std::unordered_map<std::string, size_t> sections;
         std::unordered_map<std::string, size_t> keys;  // "<header line>\n<key>"
+        std::unordered_map<size_t, size_t> lastKeys;   // header line -> last key line
     };
     const Index& index() const;
     void changed() { index_.reset(); }
+    // Adds a line at the end of the file and enters it into a built index.
+    void append(Line line, size_t header);
 
     std::filesystem::path path_;
     std::vector<Line> lines_;
