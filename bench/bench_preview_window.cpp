@@ -17,10 +17,9 @@
 #include <vector>
 
 #include "BenchHome.h"
+#include "BenchWindow.h"
 #include "app/InsertItems.h"
-#include "app/LanguageManager.h"
 #include "app/MenuTree.h"
-#include "app/Settings.h"
 #include "ui/frame/ChildFrame.h"
 #include "ui/frame/LumavoxDoc.h"
 #include "ui/frame/MainFrame.h"
@@ -49,16 +48,8 @@ int main(int argc, char** argv) {
     const std::filesystem::path home = bench::makeBenchHome("lumavox-bench-preview-window");
     if (home.empty()) return 1;
     QApplication app(argc, argv);
-    LanguageManager language(home);
-    language.startUp();
-    SettingsStore store(home, home / "user.ini");
-    Settings settings = store.LoadSettings();
-    ui::EditorContext context;
-    context.programDir = home;
-    context.language = &language;
-    context.store = &store;
-    context.settings = &settings;
-    ui::CMainFrame frame(context);
+    bench::BenchWindow window(home);
+    ui::CMainFrame& frame = window.frame();
     frame.resize(1280, 800);
     frame.show();
     ui::CChildFrame* child = frame.newDocument(size, size, 0);
