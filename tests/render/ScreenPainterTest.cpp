@@ -134,13 +134,14 @@ TEST(ScreenPainter, AGraphicTheDocumentLacksIsAPlaceholderWithItsName) {
     WorkArea work;
     DrawOptions draw;
     draw.work = &work;
-    // The name (two glyphs 2 dots wide) two dots inside the outline, on the
-    // sign's picture and in the edit view alike; the letter follows it.
+    // The name (two glyphs 2 x 2 dots) inside the outline, on the sign's
+    // picture and in the edit view alike; the letter follows it.
     for (bool editView : {false, true}) {
-        RgbImage img = paint(f, draw, editView, 3);
+        RgbImage img = paint(f, draw, editView, 4);
         EXPECT_EQ(row(img, 0), "LLLLLLLL....");
         EXPECT_EQ(row(img, 1), "L.L.L..L....");
-        EXPECT_EQ(row(img, 2), "LLLLLLLLR...");
+        EXPECT_EQ(row(img, 2), "L......LR...");
+        EXPECT_EQ(row(img, 3), "LLLLLLLL....");
     }
 }
 
