@@ -590,9 +590,11 @@ TEST(GraphicEditor, TheMenuBarFollowsUndoRedoAndTheSelectionWithItsKeys) {
 
     // The context menu offers the same.
     click(g->view(), {3, 3}, Qt::RightButton);
-    for (QAction* a : g->contextMenu()->actions())
-        if (!a->isSeparator())
+    for (QAction* a : g->contextMenu()->actions()) {
+        if (!a->isSeparator()) {
             EXPECT_EQ(a->isEnabled(), enabled(a->data().toInt())) << a->text().toStdString();
+        }
+    }
     g->contextMenu()->hide();
 }
 

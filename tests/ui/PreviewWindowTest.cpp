@@ -125,7 +125,9 @@ TEST(PreviewWindow, TitleMarginsScrollStepsAndEscape) {
     EXPECT_EQ(shown.pixel(10, 10), grid);
     // Only whole visible dots are painted; the rest of the client is face.
     EXPECT_EQ(shown.pixel(10 + 4 * (columns - 1), 21), grid);
-    if (10 + 4 * columns < shown.width()) EXPECT_EQ(shown.pixel(10 + 4 * columns, 21), face);
+    if (10 + 4 * columns < shown.width()) {
+        EXPECT_EQ(shown.pixel(10 + 4 * columns, 21), face);
+    }
 
     QTest::keyClick(preview, Qt::Key_Escape);
     EXPECT_TRUE(waitFor([&] { return preview.isNull(); }));

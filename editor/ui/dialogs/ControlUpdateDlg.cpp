@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QSocketNotifier>
 #include <QSpinBox>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -259,9 +258,9 @@ void runControlUpdateDialog(CMainFrame& frame, UpdateKind kind, int oldAddress, 
     }
     if (!mustEnd) return;
     // The window closes as it does on Exit: each modified document is asked
-    // about first. Cancelling that keeps the program open with the work.
-    if (frame.close())
-        QTimer::singleShot(0, QCoreApplication::instance(), [] { QCoreApplication::exit(0); });
+    // about first, and the program ends with its last window. Cancelling the
+    // question keeps the program open with the work.
+    frame.close();
 }
 
 void installControlCommands(CMainFrame& frame) {
