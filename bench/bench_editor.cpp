@@ -15,10 +15,9 @@
 #include <vector>
 
 #include "BenchHome.h"
+#include "BenchWindow.h"
 #include "MaximalDocument.h"
 #include "app/Demo.h"
-#include "app/LanguageManager.h"
-#include "app/Settings.h"
 #include "content/Document.h"
 #include "platform/Files.h"
 #include "ui/frame/ChildFrame.h"
@@ -61,16 +60,8 @@ int main(int argc, char** argv) {
     QElapsedTimer start;
     start.start();
     QApplication app(argc, argv);
-    LanguageManager language(home);
-    language.startUp();
-    SettingsStore store(home, home / "user.ini");
-    Settings settings = store.LoadSettings();
-    ui::EditorContext context;
-    context.programDir = home;
-    context.language = &language;
-    context.store = &store;
-    context.settings = &settings;
-    ui::CMainFrame frame(context);
+    bench::BenchWindow window(home);
+    ui::CMainFrame& frame = window.frame();
     frame.resize(1280, 800);
     ui::CChildFrame* child =
         frame.openDocument(QString::fromStdString((home / "demo.glm").string()));

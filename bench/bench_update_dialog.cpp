@@ -18,11 +18,10 @@
 #include <vector>
 
 #include "BenchHome.h"
+#include "BenchWindow.h"
 #include "LargeDocument.h"
 #include "SignsimProcess.h"
-#include "app/LanguageManager.h"
 #include "app/MenuTree.h"
-#include "app/Settings.h"
 #include "ui/dialogs/UpdateDlg.h"
 #include "ui/frame/ChildFrame.h"
 #include "ui/frame/LumavoxDoc.h"
@@ -75,22 +74,15 @@ int main(int argc, char** argv) {
     const std::string port = std::to_string(sign.port());
 
     QApplication app(argc, argv);
-    LanguageManager language(home);
-    language.startUp();
-    SettingsStore store(home, home / "user.ini");
-    Settings settings = store.LoadSettings();
-    settings.sendType = SendType::TcpIp;
-    settings.tcpGroups = {{"G", "127.0.0.1"}};
-    settings.lastGroupName = "G";
-    settings.tcpPort = sign.port();
-    settings.address = "1";
-    settings.alwaysDisplay = false;
-    ui::EditorContext context;
-    context.programDir = home;
-    context.language = &language;
-    context.store = &store;
-    context.settings = &settings;
-    ui::CMainFrame frame(context);
+    bench::BenchWindow window(home, [&](Settings& settings) {
+        settings.sendType = SendType::TcpIp;
+        settings.tcpGroups = {{"G", "127.0.0.1"}};
+        settings.lastGroupName = "G";
+        settings.tcpPort = sign.port();
+        settings.address = "1";
+        settings.alwaysDisplay = false;
+    });
+    ui::CMainFrame& frame = window.frame();
     frame.resize(1024, 700);
     frame.show();
     if (!frame.openDocument(QString::fromStdString(path))) return 1;

@@ -109,7 +109,20 @@ bool commandEnabled(int c, const CommandState& s) {
             return s.textEditingAllowed && s.editMode == kModeWindowFile;
         return s.textEditingAllowed;
     }
-    if (isGraphicEditorCommand(c)) return s.editMode == kModeGraphicEditor;
+    if (isGraphicEditorCommand(c)) {
+        if (s.editMode != kModeGraphicEditor) return false;
+        switch (c) {
+            case cmd::kGraphicUndo:
+                return s.graphicUndoSnapshots > 1;
+            case cmd::kGraphicRedo:
+                return s.graphicRedoSnapshots > 0;
+            case cmd::kGraphicCopy:
+            case cmd::kGraphicCut:
+                return s.graphicSelection;
+            default:
+                return true;
+        }
+    }
 
     switch (c) {
         case cmd::kEditItem:

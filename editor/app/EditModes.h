@@ -62,6 +62,10 @@ struct CommandState {
     bool caretOnWindowControl = false;
     bool previewOpen = false;
     bool windowLayoutUserDefined = false;  // window editor: the control's layout is type 9
+    // The graphic editor (mode 3): its own undo list and selection.
+    size_t graphicUndoSnapshots = 0;  // the current state included
+    size_t graphicRedoSnapshots = 0;
+    bool graphicSelection = false;
 };
 
 // Whether a command (an id of app/MenuTree.h cmd::, or of the edit view's

@@ -300,18 +300,32 @@ GraphicEditSession::GraphicEditSession(const GraphicFile& graphic, uint8_t colou
     : original_(graphic), palette_(graphicColours(colourType)), tools_(tools) {
     original_.pixels.clear();
     base_ = dotsOf(graphic);
-    for (uint32_t& d : base_.dots)
-        if (std::find(palette_.begin(), palette_.end(), d) == palette_.end())
-            d = nearestColour(dotRgb(d), palette_);
     history_.reset(serialise());
+}
+
+uint32_t GraphicEditSession::asShown(uint32_t value) const {
+    return std::find(palette_.begin(), palette_.end(), value) != palette_.end() ? value : kPixelOff;
+}
+
+DotImage GraphicEditSession::asShown(DotImage image) const {
+    for (uint32_t& d : image.dots)
+        d = asShown(d);
+    return image;
 }
 
 uint32_t GraphicEditSession::shownAt(int x, int y) const {
     if (floating_) {
         const int fx = x - floating_->at.x, fy = y - floating_->at.y;
-        if (floating_->image.contains(fx, fy)) return floating_->image.at(fx, fy);
+        if (floating_->image.contains(fx, fy)) return asShown(floating_->image.at(fx, fy));
     }
-    return base_.at(x, y);
+    return asShown(base_.at(x, y));
+}
+
+GraphicFile GraphicEditSession::shownGraphic() const {
+    GraphicFile g = graphic();
+    for (uint32_t& d : g.pixels)
+        d = asShown(d);
+    return g;
 }
 
 GraphicFile GraphicEditSession::graphic() const {
@@ -468,12 +482,15 @@ Rect GraphicEditSession::press(DotPoint p, MouseButton button) {
             last_ = p;
             base_.set(p.x, p.y, tools_.penColour);
             return intersect({p.x, p.y, 1, 1}, canvasRect());
-        case kToolFill:
-            if (floodFill(base_, p.x, p.y, tools_.penColour)) {
-                snapshot();
-                return canvasRect();
-            }
-            return {};
+        case kToolFill: {
+            // The region is the one the user sees; only its dots change.
+            DotImage shown = asShown(base_);
+            if (!floodFill(shown, p.x, p.y, tools_.penColour)) return {};
+            for (size_t i = 0; i < shown.dots.size(); ++i)
+                if (shown.dots[i] != asShown(base_.dots[i])) base_.dots[i] = shown.dots[i];
+            snapshot();
+            return canvasRect();
+        }
         case kToolLine:
         case kToolRectangle:
         case kToolRoundRect:
@@ -585,8 +602,8 @@ Rect GraphicEditSession::setTool(int tool) {
 }
 
 DotImage GraphicEditSession::copySelection() const {
-    if (floating_) return floating_->image;
-    if (selected_) return base_.crop(*selected_);
+    if (floating_) return asShown(floating_->image);
+    if (selected_) return asShown(base_.crop(*selected_));
     return {};
 }
 
@@ -618,6 +635,16 @@ bool GraphicEditSession::placeFloating(const DotImage& picture, DotPoint at) {
     floating_ = Floating{picture.crop({0, 0, width(), height()}), at};
     snapshot();
     return cut;
+}
+
+}  // namespace lumavox
+
+namespace lumavox {
+
+void describeForCommands(const GraphicEditSession& session, CommandState& state) {
+    state.graphicUndoSnapshots = session.undoSnapshots();
+    state.graphicRedoSnapshots = session.redoSnapshots();
+    state.graphicSelection = session.selection().has_value();
 }
 
 }  // namespace lumavox

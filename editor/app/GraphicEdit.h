@@ -5,9 +5,11 @@
 // GraphicEditSession and paints what it shows; tests and benchmarks drive the
 // same session directly.
 //
-// Every dot holds one of the graphic's colour values (off, red, green, yellow
-// of the document's colour kind); nothing is antialiased and nothing in between
-// is ever stored.
+// Every dot the editor draws holds one of the graphic's colour values (off,
+// red, green, yellow of the document's colour kind); nothing is antialiased and
+// nothing in between is ever drawn. A dot of any other value that the graphic
+// came with is shown as the sign shows it (off) and kept as it is until the
+// user draws over it.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +20,7 @@
 
 #include <filesystem>
 
+#include "app/EditModes.h"
 #include "app/UndoHistory.h"
 #include "content/Model.h"
 #include "render/Image.h"
@@ -152,8 +155,8 @@ enum class MouseButton { Left, Right };
 class GraphicEditSession {
   public:
     // Edits a copy of `graphic`; the colours offered are those of `colourType`.
-    // Dots outside those colours are mapped to the nearest one, so the canvas
-    // only ever holds sign colours. The opening state is the first snapshot.
+    // Dots outside those colours stay as they are unless drawn over; they show,
+    // fill and copy as off. The opening state is the first snapshot.
     GraphicEditSession(const GraphicFile& graphic, uint8_t colourType,
                        GraphicToolState& tools = graphicTools());
 
@@ -161,11 +164,14 @@ class GraphicEditSession {
     int height() const { return base_.height; }
     const std::vector<uint32_t>& palette() const { return palette_; }
     GraphicToolState& tools() { return tools_; }
-    // The dot as shown: the floating selection above the canvas.
+    // The dot as shown: the floating selection above the canvas, a value
+    // outside the colours as off.
     uint32_t shownAt(int x, int y) const;
-    // The graphic as shown (with a floating selection in place), stamp and
-    // name of the original.
+    // The graphic as edited (with a floating selection in place), stamp and
+    // name of the original; dots never drawn over keep their stored values.
     GraphicFile graphic() const;
+    // The same with every dot as shown (what an exported picture holds).
+    GraphicFile shownGraphic() const;
 
     // ---- Mouse, in dot coordinates (outside the canvas is allowed) ----
     // Each returns the dots whose look may have changed (nothing: width 0).
@@ -221,6 +227,9 @@ class GraphicEditSession {
     };
     void snapshot();
     bool restore(const UndoHistory::Snapshot& s);
+    // A stored value as shown: itself when it is one of the colours, else off.
+    uint32_t asShown(uint32_t value) const;
+    DotImage asShown(DotImage image) const;
     Rect floatingRect() const;
     Rect canvasRect() const { return {0, 0, base_.width, base_.height}; }
     Rect redrawShape(DotPoint cursor);
@@ -243,6 +252,10 @@ class GraphicEditSession {
     UndoHistory history_;
     bool lastStepNudge_ = false;  // the newest undo step is a run of nudges
 };
+
+// What the graphic editor's commands need to know of the session (its undo
+// and redo lists and its selection), put into the state the menus follow.
+void describeForCommands(const GraphicEditSession& session, CommandState& state);
 
 // ---- The graphic and the outside world ----
 

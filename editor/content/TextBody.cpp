@@ -20,6 +20,8 @@ constexpr uint8_t kFontCode = 0xF2;
 constexpr uint8_t kColourCode = 0xF3;
 constexpr uint8_t kToggleCode = 0xFA;
 enum Toggle : uint8_t { kBold = 0, kWiden = 1, kFlash = 2, kToggleCR = 3, kToggleLF = 4 };
+// Alignment of the reset to the full screen after a window's areas.
+constexpr uint8_t kFullScreenAlignment = 4;
 
 void writeHeader(const TextFile& file, const Clock& clock, std::vector<uint8_t>& out) {
     ByteWriter w(out);
@@ -77,7 +79,7 @@ class ItemEncoder {
         put(0);
         put(static_cast<uint8_t>(work_.signWidth));
         put(static_cast<uint8_t>(work_.signHeight));
-        put(4);
+        put(kFullScreenAlignment);
         put(0xFB);
     }
 
@@ -197,8 +199,13 @@ class ItemEncoder {
 class ItemDecoder {
   public:
     ItemDecoder(std::span<const uint8_t> body, const TextDecodeOptions& options, const Clock& clock,
-                std::set<std::string> usedNames)
-        : body_(body), options_(options), clock_(clock), used_(std::move(usedNames)) {
+                std::set<std::string> usedNames, int signWidth, int signHeight)
+        : body_(body),
+          options_(options),
+          clock_(clock),
+          used_(std::move(usedNames)),
+          signWidth_(signWidth),
+          signHeight_(signHeight) {
         start_ = clock_.tickMs();
     }
 
@@ -355,6 +362,18 @@ class ItemDecoder {
         while (contentEnd < end && body_[contentEnd] != 0xFB && body_[contentEnd] != kSection)
             ++contentEnd;
 
+        // In a read-back the areas of one control follow each other, and a
+        // whole-sign centred area after them is the reset back to the full
+        // screen, whose bytes belong to the text again.
+        const bool continues =
+            options_.joinWindowAreas && !items.empty() && items.back().isWindow();
+        if (continues && area.valueA == 0 && area.valueB == 0 &&
+            area.valueC == (signWidth_ & 0xFF) && area.valueD == (signHeight_ & 0xFF) &&
+            area.byteE == kFullScreenAlignment) {
+            used = 7;
+            return true;
+        }
+
         TextFile window;
         window.kind = kWindowFile;
         window.name = newWindowName();
@@ -363,15 +382,28 @@ class ItemDecoder {
         appendEndMarker(window.items);
         area.name = window.name;
         windows_.push_back(std::move(window));
+        used = contentEnd - pos;
 
+        if (continues) {
+            items.back().window().areas.push_back(area);
+            return true;
+        }
         WindowControl control;
         control.layoutType = 1;
         control.areas.push_back(area);
         items.push_back(TextItem::window(control));
-        used = contentEnd - pos;
         return true;
     }
 
+  public:
+    // The joined controls get the layout their areas tell.
+    void restoreLayouts(std::vector<TextItem>& items) const {
+        if (!options_.joinWindowAreas) return;
+        for (TextItem& item : items)
+            if (item.isWindow()) restoreSentLayout(item.window(), signWidth_, signHeight_);
+    }
+
+  private:
     std::string newWindowName() {
         for (int n = 0;; ++n) {
             char name[16];
@@ -384,6 +416,8 @@ class ItemDecoder {
     const TextDecodeOptions& options_;
     const Clock& clock_;
     std::set<std::string> used_;
+    int signWidth_ = 0;
+    int signHeight_ = 0;
     uint64_t start_ = 0;
     EncodeState state_;
     std::vector<TextFile> windows_;
@@ -434,7 +468,8 @@ bool decodeTextBody(std::span<const uint8_t> body, const WorkArea& work,
     std::set<std::string> usedNames;
     for (auto& f : work.textFiles)
         usedNames.insert(f.name.str());
-    ItemDecoder decoder(body, options, clock, std::move(usedNames));
+    ItemDecoder decoder(body, options, clock, std::move(usedNames), work.signWidth,
+                        work.signHeight);
     decoder.resetState(options.defaultFont);
 
     DecodedText result;
@@ -455,6 +490,7 @@ bool decodeTextBody(std::span<const uint8_t> body, const WorkArea& work,
         error = text(msg::kFileChecksumError);
         return false;
     }
+    decoder.restoreLayouts(result.file.items);
     decoder.appendEndMarker(result.file.items);
     result.windowFiles = std::move(decoder.windowFiles());
     fillGraphicSizes(result.file.items, work);

@@ -36,6 +36,11 @@ struct TextDecodeOptions {
     int font1EndCode = 256;
     // Decoding longer than this is abandoned.
     uint64_t timeLimitMs = 5000;
+    // Read-back into a document: the areas of one window control, which follow
+    // each other in the body, become one window control again (layout from
+    // restoreSentLayout), and the full-screen reset after them is no area. Off,
+    // every area is a window control of its own (what the sign itself meets).
+    bool joinWindowAreas = false;
 };
 
 struct DecodedText {
@@ -46,8 +51,8 @@ struct DecodedText {
 };
 
 // Decodes a received body. `work` supplies the names already in use for the new
-// window files. On failure returns false, `error` holds the message for the user
-// and `out` is left as it was.
+// window files and the sign's size. On failure returns false, `error` holds the message for the
+// user and `out` is left as it was.
 bool decodeTextBody(std::span<const uint8_t> body, const WorkArea& work,
                     const TextDecodeOptions& options, const Clock& clock, DecodedText& out,
                     std::string& error);

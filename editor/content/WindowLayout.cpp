@@ -83,6 +83,39 @@ WindowControl makeWindowControl(int type, int W, int H) {
     return c;
 }
 
+void restoreSentLayout(WindowControl& control, int W, int H) {
+    auto& areas = control.areas;
+    for (size_t k = 0; k < areas.size(); ++k)
+        areas[k].order = static_cast<uint8_t>(k);
+    // Rectangles travel as single bytes of x, y, width and height (held here
+    // in the four fields of an AreaRect).
+    auto sent = [](const AreaRect& r) {
+        return AreaRect{r.left & 0xFF, r.top & 0xFF, (r.right - r.left) & 0xFF,
+                        (r.bottom - r.top) & 0xFF};
+    };
+    auto asSent = [](const WindowArea& a) {
+        return AreaRect{a.valueA, a.valueB, a.valueC, a.valueD};
+    };
+    const AreaRect whole = sent({0, 0, W, H});
+    for (int type = 1; type < kUserDefinedLayout; ++type) {
+        const std::vector<AreaRect> rects = presetLayout(type, W, H);
+        if (rects.size() != areas.size() || asSent(areas[0]) != whole) continue;
+        bool same = true;
+        for (size_t k = 1; k < rects.size() && same; ++k)
+            same = asSent(areas[k]) == sent(rects[k]);
+        if (!same) continue;
+        control.layoutType = static_cast<uint8_t>(type);
+        for (size_t k = 0; k < rects.size(); ++k) {
+            areas[k].valueA = static_cast<uint16_t>(rects[k].left);
+            areas[k].valueB = static_cast<uint16_t>(rects[k].top);
+            areas[k].valueC = static_cast<uint16_t>(rects[k].right - rects[k].left);
+            areas[k].valueD = static_cast<uint16_t>(rects[k].bottom - rects[k].top);
+        }
+        return;
+    }
+    control.layoutType = kUserDefinedLayout;
+}
+
 std::string_view alignmentName(int alignment) {
     static constexpr std::array<std::string_view, 9> kNames = {
         "[H-Left,V-Top]",    "[H-Center,V-Top]",    "[H-Right,V-Top]",

@@ -43,6 +43,13 @@ std::vector<AreaRect> presetLayout(int type, int W, int H);
 // no called file. Any other type is treated as 9.
 WindowControl makeWindowControl(int type, int W, int H);
 
+// A window control read back from the sign, its areas as they were sent in
+// display order (x, y, width and height as single bytes; the first area of a
+// preset 2-8 sent as the whole sign): the layout it had. A preset whose
+// rectangles the areas are gets that type and its rectangles; one area over
+// the whole sign is type 1; anything else is user-defined. Area k gets order k.
+void restoreSentLayout(WindowControl& control, int W, int H);
+
 // "[H-Left,V-Top]" ... "[H-Right,V-Bottom]" for alignments 0-8; empty otherwise.
 std::string_view alignmentName(int alignment);
 

@@ -29,6 +29,12 @@ int textWidth(const FontSet& fonts, int font, std::string_view s, int widen) {
 
 }  // namespace
 
+Rect graphicPlaceholder(const FontSet& fonts, int defaultFont, std::string_view name) {
+    const int height = fonts.font(defaultFont) ? fonts.FontHeight(defaultFont) : 0;
+    return {0, 0, textWidth(fonts, defaultFont, name, 0) + 2 * kPlaceholderInset,
+            height + kPlaceholderInset};
+}
+
 void ScreenState::startScreen() {
     moveOut = -1;
     beep = -1;
@@ -90,11 +96,18 @@ MeasuredFile::MeasuredFile(const TextFile& file, const FontSet& fonts, const Lay
                 computed_.emplace(i, std::move(s));
                 break;
             }
-            case kGraphicItem:
-                e.width = item.params().valueC;
-                e.height = item.params().valueD;
+            case kGraphicItem: {
+                const ControlParams& p = item.params();
+                e.width = p.valueC;
+                e.height = p.valueD;
+                if (e.width == 0 && e.height == 0) {
+                    const Rect room = graphicPlaceholder(fonts, options.defaultFont, p.name.str());
+                    e.width = room.width;
+                    e.height = room.height;
+                }
                 e.flags = kWord | kVisible;
                 break;
+            }
             case kWindowItem: {
                 Rect b = windowBounds(item.window());
                 e.width = b.width;

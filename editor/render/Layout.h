@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -137,6 +138,12 @@ class MeasuredFile {
 
 // Bounding rectangle of a window control's areas.
 Rect windowBounds(const WindowControl& control);
+
+// A graphic item of no known size (its graphic is not in the document, as
+// after reading a text back from a sign) takes the room of a placeholder: its
+// name in the default font, kPlaceholderInset dots from an outline around it.
+constexpr int kPlaceholderInset = 2;
+Rect graphicPlaceholder(const FontSet& fonts, int defaultFont, std::string_view name);
 
 // Lays out the screens of one file in one area, one after another.
 class ScreenLayout {

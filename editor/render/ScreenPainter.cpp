@@ -5,6 +5,8 @@
 #include "render/DotColours.h"
 #include "render/Rasteriser.h"
 
+#include <algorithm>
+
 namespace lumavox {
 
 ScreenPainter::ScreenPainter(const MeasuredFile& file, const DrawOptions& options)
@@ -26,6 +28,45 @@ void ScreenPainter::drawText(RgbImage& image, int x, int y, int font, std::strin
         drawGlyph(image, x, y, {glyph_.data(), size.width, size.height, rowBytes}, paint, clip);
         x += size.width;
     }
+}
+
+void ScreenPainter::drawLabel(RgbImage& image, int x, int y, std::string_view label, bool selected,
+                              const Clip& clip) {
+    for (char ch : label) {
+        int rowBytes = 0;
+        GlyphSize size =
+            file_.fonts().GetGlyph(file_.options().defaultFont, static_cast<unsigned char>(ch), 0,
+                                   kNoMarker, rowBytes, glyph_);
+        GlyphPaint paint;
+        paint.kind = selected ? GlyphPaint::Kind::Selected : GlyphPaint::Kind::Marker;
+        drawGlyph(image, x, y, {glyph_.data(), size.width, size.height, rowBytes}, paint, clip);
+        x += size.width;
+    }
+}
+
+void ScreenPainter::outline(RgbImage& image, Rect r, Rgb colour, const Clip& clip) {
+    auto dot = [&](int x, int y) {
+        if (clip.inside(x, y) && image.contains(x, y)) image.set(x, y, colour);
+    };
+    for (int x = r.x; x < r.right(); ++x) {
+        dot(x, r.y);
+        dot(x, r.bottom() - 1);
+    }
+    for (int y = r.y; y < r.bottom(); ++y) {
+        dot(r.x, y);
+        dot(r.right() - 1, y);
+    }
+}
+
+void ScreenPainter::drawPlaceholder(RgbImage& image, const PlacedItem& p, std::string_view name,
+                                    bool selected, const Clip& clip) {
+    // Drawn inside the item's own room, which clips the name when the item
+    // has a size of its own.
+    const Clip room{std::max(clip.left, p.x), std::max(clip.top, p.y),
+                    std::min(clip.right, p.x + p.width), std::min(clip.bottom, p.y + p.height)};
+    outline(image, {p.x, p.y, p.width, p.height}, selected ? colours::kWhite : colours::kLightBlue,
+            room);
+    drawLabel(image, p.x + kPlaceholderInset, p.y + 1, name, selected, room);
 }
 
 void ScreenPainter::draw(RgbImage& image, const Screen& screen) {
@@ -71,7 +112,10 @@ void ScreenPainter::draw(RgbImage& image, const Screen& screen) {
                 const ControlParams& cp = item.params();
                 const GraphicFile* g =
                     options_.work ? options_.work->findGraphic(cp.name.str()) : nullptr;
-                if (g) drawGraphic(image, p.x, p.y, *g, cp.valueC, cp.valueD, selected, clip);
+                if (g)
+                    drawGraphic(image, p.x, p.y, *g, cp.valueC, cp.valueD, selected, clip);
+                else
+                    drawPlaceholder(image, p, cp.name.str(), selected, clip);
                 ++k;
                 break;
             }
@@ -97,42 +141,19 @@ void ScreenPainter::draw(RgbImage& image, const Screen& screen) {
                 const Rgb colour = selected ? colours::kWhite : colours::kLightBlue;
                 for (const WindowArea& area : w.areas) {
                     const AreaRect r = areaRect(area);
-                    const int left = p.x + r.left - bounds.x;
-                    const int top = p.y + r.top - bounds.y;
-                    const int right = p.x + r.right - bounds.x - 1;
-                    const int bottom = p.y + r.bottom - bounds.y - 1;
-                    auto dot = [&](int x, int y) {
-                        if (clip.inside(x, y) && image.contains(x, y)) image.set(x, y, colour);
-                    };
-                    for (int x = left; x <= right; ++x) {
-                        dot(x, top);
-                        dot(x, bottom);
-                    }
-                    for (int y = top; y <= bottom; ++y) {
-                        dot(left, y);
-                        dot(right, y);
-                    }
+                    outline(image,
+                            {p.x + r.left - bounds.x, p.y + r.top - bounds.y, r.right - r.left,
+                             r.bottom - r.top},
+                            colour, clip);
                 }
                 break;
             }
-            case kInclude: {
-                if (!editView) break;
+            case kInclude:
                 // The call's label, in the marker colour.
-                std::string label = itemLabel(item, file_.options().mode);
-                int x = p.x;
-                for (char ch : label) {
-                    int rowBytes = 0;
-                    GlyphSize size =
-                        fonts.GetGlyph(file_.options().defaultFont, static_cast<unsigned char>(ch),
-                                       0, kNoMarker, rowBytes, glyph_);
-                    GlyphPaint paint;
-                    paint.kind = selected ? GlyphPaint::Kind::Selected : GlyphPaint::Kind::Marker;
-                    drawGlyph(image, x, p.y, {glyph_.data(), size.width, size.height, rowBytes},
-                              paint, clip);
-                    x += size.width;
-                }
+                if (editView)
+                    drawLabel(image, p.x, p.y, itemLabel(item, file_.options().mode), selected,
+                              clip);
                 break;
-            }
             default:
                 break;
         }

@@ -32,6 +32,13 @@ class ScreenPainter {
   private:
     void drawText(RgbImage& image, int x, int y, int font, std::string_view text, int colour,
                   int property, bool selected, const Clip& clip, int& k);
+    // A label of the edit view in the default font and the marker colour.
+    void drawLabel(RgbImage& image, int x, int y, std::string_view label, bool selected,
+                   const Clip& clip);
+    static void outline(RgbImage& image, Rect r, Rgb colour, const Clip& clip);
+    // A graphic item whose graphic the document lacks: an outline with its name.
+    void drawPlaceholder(RgbImage& image, const PlacedItem& p, std::string_view name, bool selected,
+                         const Clip& clip);
 
     const MeasuredFile& file_;
     DrawOptions options_;

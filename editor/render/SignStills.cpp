@@ -119,4 +119,33 @@ RgbImage dotPicture(const std::vector<RgbImage>& stills, int dot) {
     return out;
 }
 
+RgbImage dotPicturePart(const RgbImage& picture, Rect part, int dot) {
+    dot = std::clamp(dot, 1, kMaxDotSize);
+    part = intersect(part, {0, 0, picture.width(), picture.height()});
+    if (part.width <= 0 || part.height <= 0) return {};
+    RgbImage out(part.width * dot, part.height * dot);
+    for (int py = 0; py < out.height(); ++py) {
+        Rgb* row = out.row(py);
+        const Rgb* source = picture.row(part.y + py / dot) + part.x;
+        for (int px = 0; px < out.width(); ++px)
+            row[px] = isGridPixel(px, py, dot) ? kGridColour : source[px / dot];
+    }
+    return out;
+}
+
+PreviewViewport previewViewport(int signWidth, int signHeight, int clientWidth, int clientHeight,
+                                int dot, int margin) {
+    dot = std::clamp(dot, 1, kMaxDotSize);
+    PreviewViewport v;
+    v.columns = std::clamp((clientWidth - margin) / dot, 0, std::max(signWidth, 0));
+    v.rows = std::clamp((clientHeight - margin) / dot, 0, std::max(signHeight, 0));
+    v.maxX = std::max(signWidth - v.columns, 0);
+    v.maxY = std::max(signHeight - v.rows, 0);
+    v.lineX = std::max(v.columns / 10, 1);
+    v.lineY = std::max(v.rows / 10, 1);
+    v.pageX = 2 * v.lineX;
+    v.pageY = 2 * v.lineY;
+    return v;
+}
+
 }  // namespace lumavox

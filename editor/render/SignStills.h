@@ -41,6 +41,29 @@ constexpr Rgb kGridColour{128, 128, 128};
 constexpr Rgb kSeparatorColour{212, 208, 200};
 constexpr int kMaxDotSize = 64;
 RgbImage dotPicture(const std::vector<RgbImage>& stills, int dot);
+// The part `part` (clipped to the picture) of one picture drawn dot x dot
+// pixels a dot with the grid: what the preview window paints, so that only the
+// dots on screen are scaled however large the sign is.
+RgbImage dotPicturePart(const RgbImage& picture, Rect part, int dot);
+
+// What the preview window shows of the sign for a client area of its canvas:
+// visible columns and rows (the client size less the left or top margin, in
+// whole dots, at most the sign), the scroll ranges (sign size less visible
+// size, 0 when it all shows) and the scroll steps (a line a tenth of the
+// visible dots, at least 1; a page twice that).
+struct PreviewViewport {
+    int columns = 0;
+    int rows = 0;
+    int maxX = 0;
+    int maxY = 0;
+    int lineX = 1;
+    int lineY = 1;
+    int pageX = 2;
+    int pageY = 2;
+};
+PreviewViewport previewViewport(int signWidth, int signHeight, int clientWidth, int clientHeight,
+                                int dot, int margin);
+
 // Whether pixel (px, py) of a picture drawn dot x dot pixels a dot is a grid line.
 inline bool isGridPixel(int px, int py, int dot) {
     return dot > 3 && (px % dot == 0 || py % dot == 0);

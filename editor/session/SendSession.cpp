@@ -810,7 +810,10 @@ bool SendSession::readFileList(UpdateKind kind, uint8_t address, const std::stri
                 if (decoded) graphics_.push_back(std::move(g));
             } else {
                 DecodedText d;
-                decoded = decodeTextBody(body, namesInUse(), config_.textDecode, clock_, d, err);
+                // Into a document: each window comes back whole.
+                TextDecodeOptions options = config_.textDecode;
+                options.joinWindowAreas = true;
+                decoded = decodeTextBody(body, namesInUse(), options, clock_, d, err);
                 if (decoded) texts_.push_back({std::move(d.file), std::move(d.windowFiles)});
             }
         }
@@ -835,8 +838,12 @@ bool SendSession::readFileList(UpdateKind kind, uint8_t address, const std::stri
 }
 
 WorkArea SendSession::namesInUse() const {
-    // Only the names count; the files' contents are left out.
+    // Only the names and the sign's size count; the files' contents are left out.
     WorkArea names;
+    if (document_) {
+        names.signWidth = document_->signWidth;
+        names.signHeight = document_->signHeight;
+    }
     auto take = [&](const TextFile& f) {
         TextFile n;
         n.kind = f.kind;

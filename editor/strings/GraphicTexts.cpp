@@ -40,6 +40,7 @@ void addGraphicTexts(std::map<int, std::string>& t) {
          "is used."},
         {msg::kExportFailed, "Cannot write the file '%s':(%s)."},
         {msg::kGraphicGone, "The graphic '%s' is no longer in the document."},
+        {msg::kPictureFilesFilter, "Picture Files"},
     };
     for (const auto& [key, value] : texts)
         t.emplace(key, value);

@@ -34,6 +34,7 @@ enum : int {
     kExportFailed = 35023,
     kGraphicGone = 35024,
     kFillModeLabel = 35025,
+    kPictureFilesFilter = 35026,
 };
 }  // namespace msg
 

@@ -415,6 +415,7 @@ const std::map<int, std::string>& table() {
              "Register stock ocx failed because of %s. Now program will exit!"},
             {msg::kAddressTooLarge,
              "Sorry,the address of moving-sign can't be larger than 255, please re-enter!"},
+            {msg::kPreviewTitle, "Simulate the display...."},
             {msg::kPreviewRecursion,
              "The recursion depth of preview file is too large(the max value is 20), the preview "
              "file maybe form recursion call,please check the preview file!"},

@@ -322,6 +322,7 @@ enum : int {
     // Sign addresses above one byte
     kAddressTooLarge = 33700,
     // Display simulation
+    kPreviewTitle = 32915,
     kPreviewRecursion = 32916,
 };
 }  // namespace msg

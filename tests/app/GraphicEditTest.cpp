@@ -322,12 +322,16 @@ TEST(GraphicColours, NearestSignColour) {
     EXPECT_EQ(nearestColour({255, 255, 255}, tri), kPixelYellow);
     EXPECT_EQ(nearestColour({255, 255, 0}, single), kPixelRed);
 
-    // Dots that are not sign colours become the nearest one on opening.
-    GraphicFile g = blankGraphic(2, 1);
-    g.pixels = {0x0000F0, 0x123456};
-    GraphicEditSession s(g, 0);
-    EXPECT_EQ(s.shownAt(0, 0), kPixelRed);
+    // Dots that are not sign colours show as the sign shows them, off, and
+    // are kept as they are; so is green in a single-colour document.
+    GraphicFile g = blankGraphic(3, 1);
+    g.pixels = {0x0000F0, 0x123456, kPixelGreen};
+    GraphicEditSession s(g, 1);
+    EXPECT_EQ(s.shownAt(0, 0), kPixelOff);
     EXPECT_EQ(s.shownAt(1, 0), kPixelOff);
+    EXPECT_EQ(s.shownAt(2, 0), kPixelOff);
+    EXPECT_EQ(s.graphic().pixels, g.pixels);
+    EXPECT_EQ(s.shownGraphic().pixels, std::vector<uint32_t>(3, kPixelOff));
 }
 
 TEST(GraphicStore, DocumentTakesTheDotsAsOneChange) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "content/GraphicRules.h"
@@ -308,6 +309,78 @@ TEST_F(TextBodyTest, DecodedWindowsBecomeNewWindowFiles) {
                   a.name = "*F000001";
                   return a;
               }()));
+}
+
+TEST_F(TextBodyTest, ReadBackJoinsTheAreasOfOneWindowAndTellsItsLayout) {
+    TextFile left = makeTextFile("L", kWindowFile);
+    appendText(left, "a", charAttrs(1, 1));
+    appendEnd(left);
+    TextFile right = makeTextFile("R", kWindowFile);
+    appendText(right, "b", charAttrs(1, 1));
+    appendEnd(right);
+    auto mainWith = [&](const WindowControl& wc) {
+        TextFile main = makeTextFile("Main");
+        appendText(main, "x", charAttrs(1, 1));
+        main.items.push_back(TextItem::window(wc));
+        appendText(main, "y", charAttrs(1, 1));
+        appendEnd(main);
+        return main;
+    };
+    auto named = [](WindowControl wc) {
+        wc.areas[0].name = "L";
+        wc.areas[1].name = "R";
+        return wc;
+    };
+    TextDecodeOptions join;
+    join.joinWindowAreas = true;
+
+    // Preset 2 (two halves): its first area went as the whole sign.
+    const WindowControl halves = named(makeWindowControl(2, 160, 16));
+    TextFile main = mainWith(halves);
+    work.textFiles = {main, left, right};
+    DecodedText d;
+    std::string error;
+    ASSERT_TRUE(decode(encode(main), d, error, join)) << error;
+    ASSERT_EQ(d.file.items.size(), 4u);              // x, the window, y, end marker
+    EXPECT_EQ(d.file.items[2].ch().character, 'y');  // the reset gave the text back
+    const WindowControl& w = d.file.items[1].window();
+    EXPECT_EQ(w.layoutType, 2);
+    ASSERT_EQ(w.areas.size(), 2u);
+    for (size_t k = 0; k < 2; ++k) {
+        EXPECT_EQ(areaRect(w.areas[k]), areaRect(halves.areas[k]));
+        EXPECT_EQ(w.areas[k].order, k);
+        EXPECT_EQ(w.areas[k].byteE, 4);
+    }
+    ASSERT_EQ(d.windowFiles.size(), 2u);
+    EXPECT_EQ(w.areas[0].name, d.windowFiles[0].name);
+    EXPECT_EQ(d.windowFiles[0].items[0].ch().character, 'a');
+    EXPECT_EQ(d.windowFiles[1].items[0].ch().character, 'b');
+
+    // Areas that are no preset come back user-defined, as they were.
+    WindowControl own = named(makeWindowControl(2, 160, 16));
+    own.layoutType = kUserDefinedLayout;
+    own.areas[0] = params(0, 0, 100, 16, 1);
+    own.areas[0].name = "L";
+    own.areas[1] = params(100, 0, 60, 16, 7);
+    own.areas[1].name = "R";
+    own.areas[1].order = 1;
+    main = mainWith(own);
+    work.textFiles = {main, left, right};
+    ASSERT_TRUE(decode(encode(main), d, error, join)) << error;
+    ASSERT_EQ(d.file.items.size(), 4u);
+    const WindowControl& back = d.file.items[1].window();
+    EXPECT_EQ(back.layoutType, kUserDefinedLayout);
+    ASSERT_EQ(back.areas.size(), 2u);
+    EXPECT_EQ(areaRect(back.areas[1]), (AreaRect{100, 0, 160, 16}));
+    EXPECT_EQ(back.areas[1].byteE, 7);
+
+    // The sign's own reading keeps one control per area.
+    main = mainWith(halves);
+    work.textFiles = {main, left, right};
+    ASSERT_TRUE(decode(encode(main), d, error)) << error;
+    EXPECT_EQ(std::count_if(d.file.items.begin(), d.file.items.end(),
+                            [](const TextItem& i) { return i.isWindow(); }),
+              3);
 }
 
 TEST_F(TextBodyTest, UnknownCodesAreSkippedToTheirNextOccurrence) {

@@ -119,7 +119,30 @@ TEST(ScreenPainter, GraphicsComeFromTheWorkArea) {
     DrawOptions draw;
     draw.work = &work;
     RgbImage img = paint(f, draw);
-    EXPECT_EQ(row(img, 0), "G...........");  // a missing graphic keeps its place
+    // A missing graphic keeps its place, outlined (its name does not fit).
+    EXPECT_EQ(row(img, 0), "GL..........");
+}
+
+TEST(ScreenPainter, AGraphicTheDocumentLacksIsAPlaceholderWithItsName) {
+    // As read back from a sign: the name only, no size.
+    TextFile f;
+    ControlParams item;
+    item.name = "AA";
+    f.items.push_back(TextItem::control(kGraphicItem, item));
+    test::appendText(f, "A", test::charAttrs(0, 1));
+    test::appendEnd(f, test::charAttrs(0, 1));
+    WorkArea work;
+    DrawOptions draw;
+    draw.work = &work;
+    // The name (two glyphs 2 x 2 dots) inside the outline, on the sign's
+    // picture and in the edit view alike; the letter follows it.
+    for (bool editView : {false, true}) {
+        RgbImage img = paint(f, draw, editView, 4);
+        EXPECT_EQ(row(img, 0), "LLLLLLLL....");
+        EXPECT_EQ(row(img, 1), "L.L.L..L....");
+        EXPECT_EQ(row(img, 2), "L......LR...");
+        EXPECT_EQ(row(img, 3), "LLLLLLLL....");
+    }
 }
 
 }  // namespace

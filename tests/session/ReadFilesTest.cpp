@@ -14,6 +14,7 @@
 #include "app/Operations.h"
 #include "cli/Cli.h"
 #include "content/Document.h"
+#include "content/WindowLayout.h"
 #include "platform/ByteIo.h"
 #include "session/SendSession.h"
 
@@ -134,6 +135,52 @@ TEST(ReadFiles, WindowFilesOfSeveralFilesReadInOneRunKeepTheirContent) {
     EXPECT_EQ(windowShownBy(reopened.work, "FIRST"), "AAA");
     EXPECT_EQ(windowShownBy(reopened.work, "SECOND"), "BBB");
     std::filesystem::remove_all(path.parent_path());
+}
+
+TEST(ReadFiles, AWindowOfTwoAreasComesBackAsOneWindowOfItsLayout) {
+    Signsim sim({"--tcp", "0"});
+    ASSERT_TRUE(sim.started());
+    // Two halves side by side, then text after the window.
+    WorkArea sent;
+    sent.textFiles.push_back(fileOf("Main", kTextFile, "M"));
+    TextFile split = fileOf("SPLIT", kTextFile, "X");
+    WindowControl halves = makeWindowControl(3, sent.signWidth, sent.signHeight);
+    halves.areas[0].name = "*WL";
+    halves.areas[1].name = "*WR";
+    split.items.insert(split.items.begin(), TextItem::window(halves));
+    sent.textFiles.push_back(split);
+    sent.textFiles.push_back(fileOf("*WL", kWindowFile, "LLL"));
+    sent.textFiles.push_back(fileOf("*WR", kWindowFile, "RRR"));
+    Settings settings;
+    CSignLink link;
+    RecordingHost host;
+    OperationRequest send = tcpRequest(sim);
+    send.names = {"SPLIT"};
+    ASSERT_TRUE(runOperation(*findOperation("send-text"), link, host, &sent, settings, send).ok);
+
+    WorkArea target;
+    target.textFiles.push_back(fileOf("Main", kTextFile, "M"));
+    OperationRequest r = tcpRequest(sim);
+    r.names = {"SPLIT"};
+    OperationOutcome o =
+        runOperation(*findOperation("read-text"), link, host, &target, settings, r);
+    ASSERT_TRUE(o.ok) << o.resultText;
+    const TextFile* back = target.findFile("SPLIT");
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(charsOf(*back), "X");
+    std::vector<const WindowControl*> windows;
+    for (const TextItem& i : back->items)
+        if (i.isWindow()) windows.push_back(&i.window());
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_EQ(windows[0]->layoutType, 3);
+    ASSERT_EQ(windows[0]->areas.size(), 2u);
+    for (size_t k = 0; k < 2; ++k)
+        EXPECT_EQ(areaRect(windows[0]->areas[k]), areaRect(halves.areas[k])) << k;
+    const TextFile* left = target.findFile(windows[0]->areas[0].name.str());
+    const TextFile* right = target.findFile(windows[0]->areas[1].name.str());
+    ASSERT_TRUE(left && right);
+    EXPECT_EQ(charsOf(*left), "LLL");
+    EXPECT_EQ(charsOf(*right), "RRR");
 }
 
 TEST(ReadFiles, PressingReadFileTwiceKeepsEachWindow) {

@@ -24,12 +24,14 @@
 #include "UiTestSupport.h"
 #include "app/ControlSetup.h"
 #include "app/Demo.h"
+#include "app/InsertItems.h"
 #include "app/embedded/EmbeddedResources.h"
 #include "strings/CommandIds.h"
 #include "ui/dialogs/CommDialogs.h"
 #include "ui/dialogs/ControlUpdateDlg.h"
 #include "ui/dialogs/UpdateDlg.h"
 #include "ui/frame/LumavoxDoc.h"
+#include "ui/views/LumavoxView.h"
 
 namespace lumavox {
 namespace {
@@ -380,6 +382,54 @@ TEST(ControlUpdateDialog, TheKv2FamilyKeepsTheOperationDialog) {
     });
     ASSERT_TRUE(f.frame().runCommand(cmd::kAdjustTime));
     EXPECT_EQ(title, "Adjust time");
+}
+
+TEST(ControlUpdateDialog, AControlThatCannotBePreparedAsksToSaveBeforeTheProgramEnds) {
+    // A settings store where no control is registered, and no control to
+    // unpack: the dialog cannot create it and the program must end.
+    test::TempDir config;
+    const std::string oldConfig = std::getenv("LUMAVOX_CONFIG_DIR");
+    ::setenv("LUMAVOX_CONFIG_DIR", (config / "user").c_str(), 1);
+    {
+        FrameFixture f{SignMode::NVS};
+        ui::CChildFrame* child = f.frame().newDocument(160, 16, 0);
+        TextEditor& editor = child->view().editor();
+        insertChecked(editor, makeCharacterItem('Z', editor.attributes()));
+        ASSERT_TRUE(child->doc().document().modified());
+        QStringList boxes;
+        QTimer answer;
+        answer.setInterval(5);
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                boxes << box->text();
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        answer.start();
+        QStringList asked;
+        QMessageBox::StandardButton reply = QMessageBox::Cancel;
+        f.frame().setSaveQuestion([&](const QString& title) {
+            asked << title;
+            return reply;
+        });
+
+        // Cancelled: the program stays with the document.
+        f.frame().updateCommandUI();
+        ASSERT_TRUE(f.frame().runCommand(cmd::kSendAll));
+        ASSERT_EQ(boxes.size(), 2);
+        EXPECT_TRUE(boxes[1].endsWith("Now program will exit!")) << boxes[1].toStdString();
+        EXPECT_EQ(asked.size(), 1);
+        EXPECT_TRUE(f.frame().isVisible());
+        EXPECT_EQ(f.frame().children().size(), 1u);
+
+        // Answered: the window closes after the question.
+        reply = QMessageBox::Discard;
+        ASSERT_TRUE(f.frame().runCommand(cmd::kSendAll));
+        EXPECT_EQ(asked.size(), 2);
+        EXPECT_FALSE(f.frame().isVisible());
+        EXPECT_TRUE(f.frame().children().empty());
+    }
+    ::setenv("LUMAVOX_CONFIG_DIR", oldConfig.c_str(), 1);
 }
 
 }  // namespace

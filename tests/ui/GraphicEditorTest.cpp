@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -507,6 +509,122 @@ TEST(GraphicEditor, ClosingTheWindowOrItsDocumentEndsTheEditor) {
     QApplication::processEvents();
     EXPECT_EQ(ui::graphicEditor(d.f.frame()), nullptr);
     EXPECT_EQ(d.f.frame().modes().mode(), kModeText);
+}
+
+TEST(GraphicEditor, DotsOutsideTheSignColoursShowOffAndStayUnlessDrawnOver) {
+    Drawing d(4, 2);
+    // A dark red the sign shows as off, an odd value, and green on a sign
+    // that this document says has one colour only.
+    d.doc().changeWorkArea([](WorkArea& wa) {
+        GraphicFile* g = wa.findGraphic("PIC");
+        g->pixel(0, 0) = 0x000080;
+        g->pixel(1, 0) = 0x123456;
+        g->pixel(2, 0) = kPixelGreen;
+        wa.colourType = 1;
+        return true;
+    });
+    const GraphicFile before = *d.doc().work().findGraphic("PIC");
+    const size_t steps = d.doc().undoSnapshots();
+    ui::CGraphicFrame* g = d.open();
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(rows(*g), (std::vector<std::string>{"....", "...."}));
+    EXPECT_EQ(g->view().picture().pixel(g->view().pixelOf({0, 0}) + QPoint(1, 1)), qRgb(0, 0, 0));
+    // Returning without drawing changes nothing.
+    d.f.frame().runCommand(cmd::kGraphicSaveReturn);
+    EXPECT_EQ(*d.doc().work().findGraphic("PIC"), before);
+    EXPECT_EQ(d.doc().undoSnapshots(), steps);
+
+    // Drawn over, a dot takes the pen; the others keep their values.
+    g = d.open();
+    ASSERT_NE(g, nullptr);
+    g->toolAction(kToolPencil)->trigger();
+    click(g->view(), {1, 0});
+    // A fill covers the region the user sees, the kept dots included.
+    g->toolAction(kToolFill)->trigger();
+    click(g->view(), {3, 1});
+    EXPECT_EQ(rows(*g), (std::vector<std::string>{"RRRR", "RRRR"}));
+    g->session().undo();
+    EXPECT_EQ(rows(*g), (std::vector<std::string>{".R..", "...."}));
+    d.f.frame().runCommand(cmd::kGraphicSaveReturn);
+    const GraphicFile& after = *d.doc().work().findGraphic("PIC");
+    EXPECT_EQ(after.pixel(0, 0), 0x000080u);
+    EXPECT_EQ(after.pixel(1, 0), kPixelRed);
+    EXPECT_EQ(after.pixel(2, 0), kPixelGreen);
+    EXPECT_EQ(after.pixel(3, 1), kPixelOff);
+}
+
+TEST(GraphicEditor, TheMenuBarFollowsUndoRedoAndTheSelectionWithItsKeys) {
+    Drawing d;
+    ui::CGraphicFrame* g = d.open();
+    ASSERT_NE(g, nullptr);
+    ui::CMainFrame& frame = d.f.frame();
+    auto enabled = [&](int command) {
+        frame.updateCommandUI();
+        return frame.action(command)->isEnabled();
+    };
+    EXPECT_FALSE(enabled(cmd::kGraphicUndo));
+    EXPECT_FALSE(enabled(cmd::kGraphicRedo));
+    EXPECT_FALSE(enabled(cmd::kGraphicCopy));
+    EXPECT_FALSE(enabled(cmd::kGraphicCut));
+    EXPECT_TRUE(enabled(cmd::kGraphicPaste));
+    g->toolAction(kToolPencil)->trigger();
+    click(g->view(), {1, 1});
+    EXPECT_TRUE(enabled(cmd::kGraphicUndo));
+    EXPECT_FALSE(frame.runCommand(cmd::kGraphicRedo));
+    EXPECT_TRUE(frame.runCommand(cmd::kGraphicUndo));
+    EXPECT_FALSE(enabled(cmd::kGraphicUndo));
+    EXPECT_TRUE(enabled(cmd::kGraphicRedo));
+    g->toolAction(kToolSelect)->trigger();
+    drag(g->view(), {{0, 0}, {2, 2}});
+    EXPECT_TRUE(enabled(cmd::kGraphicCopy));
+    EXPECT_TRUE(enabled(cmd::kGraphicCut));
+
+    // The keys shown beside the entries; the text editor's own commands that
+    // share them are not available meanwhile.
+    EXPECT_EQ(frame.action(cmd::kGraphicCopy)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
+    EXPECT_EQ(frame.action(cmd::kGraphicCut)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_X));
+    EXPECT_EQ(frame.action(cmd::kGraphicPaste)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_V));
+    EXPECT_EQ(frame.action(cmd::kGraphicUndo)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    for (int command : {cmd::kEditCopy, cmd::kEditCut, cmd::kEditPaste, cmd::kEditUndo})
+        EXPECT_FALSE(enabled(command));
+
+    // The context menu offers the same.
+    click(g->view(), {3, 3}, Qt::RightButton);
+    for (QAction* a : g->contextMenu()->actions()) {
+        if (!a->isSeparator()) {
+            EXPECT_EQ(a->isEnabled(), enabled(a->data().toInt())) << a->text().toStdString();
+        }
+    }
+    g->contextMenu()->hide();
+}
+
+TEST(GraphicEditor, TheFileDialogsStartWithBmpAndImportOffersEveryPicture) {
+    Drawing d;
+    ui::CGraphicFrame* g = d.open();
+    ASSERT_NE(g, nullptr);
+    for (bool save : {false, true}) {
+        std::unique_ptr<QFileDialog> dialog(g->makeFileDialog(save));
+        EXPECT_EQ(dialog->windowTitle(), save ? "Save As" : "Open");
+        const QStringList filters = dialog->nameFilters();
+        ASSERT_FALSE(filters.isEmpty());
+        EXPECT_EQ(filters[0], "Bmp File (*.BMP *.bmp)");
+        EXPECT_EQ(filters.size(), save ? 1 : 2);
+        if (!save) {
+            for (const char* pattern : {"*.png", "*.PNG", "*.jpg", "*.gif", "*.bmp"})
+                EXPECT_TRUE(filters[1].contains(pattern)) << pattern;
+        }
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        EXPECT_EQ(name->text(), "*.BMP");
+    }
+    // A PNG picture is imported like a BMP one.
+    const QString png = QString::fromStdString((d.f.home() / "dot.png").string());
+    QImage picture(2, 1, QImage::Format_RGB32);
+    picture.setPixel(0, 0, qRgb(0, 255, 0));
+    picture.setPixel(1, 0, qRgb(0, 0, 0));
+    ASSERT_TRUE(picture.save(png));
+    ASSERT_TRUE(g->importBmp(png));
+    EXPECT_EQ(rows(*g)[0], "G.......");
 }
 
 TEST(GraphicEditor, TheMenuBarIsTranslatedFromTwoHundred) {

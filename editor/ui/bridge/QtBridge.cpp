@@ -66,6 +66,13 @@ void showMessage(QWidget* parent, const std::string& text, Icon icon) {
     box.exec();
 }
 
+QMessageBox* openMessage(QWidget* parent, const std::string& text, Icon icon) {
+    auto* box = new QMessageBox(boxIcon(icon), boxTitle(icon), qs(text), QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+    return box;
+}
+
 bool askYesNo(QWidget* parent, const std::string& text, Icon icon) {
     if (toStandardError(text)) return false;
     QMessageBox box(boxIcon(icon), boxTitle(icon), qs(text), QMessageBox::Yes | QMessageBox::No,

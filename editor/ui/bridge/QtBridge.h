@@ -10,6 +10,7 @@
 #include "content/Prompter.h"
 #include "render/Image.h"
 
+class QMessageBox;
 class QWidget;
 
 namespace lumavox::ui {
@@ -30,6 +31,9 @@ QImage asQImage(const RgbImage& image);
 // Message boxes titled "Error" or "Prompt" by their icon.
 void showMessage(QWidget* parent, const std::string& text, Icon icon);
 bool askYesNo(QWidget* parent, const std::string& text, Icon icon);
+// The same box shown without waiting for it: modal to its window only, gone
+// when answered. For messages of work that goes on meanwhile.
+QMessageBox* openMessage(QWidget* parent, const std::string& text, Icon icon);
 
 // Unattended use (pictures taken by a script): nobody is there to close a box,
 // so messages and questions go to standard error instead, each question is

@@ -76,11 +76,9 @@ CControlUpdateDlg::CControlUpdateDlg(CMainFrame& frame, UpdateKind kind, int old
     static const ResourceTable kNoResources;
     HostedControl hosted =
         CreateHostedControl(ctx.programDir, ctx.resources ? *ctx.resources : kNoResources, *this);
-    if (hosted.quit) {
-        // The program cannot work without its control: it ends.
-        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
-                                  Qt::QueuedConnection);
-    }
+    // The program cannot work without its control: it ends (see
+    // runControlUpdateDialog).
+    mustEnd_ = hosted.quit;
     if (!hosted.control) {
         update_->setEnabled(false);
         return;
@@ -252,8 +250,17 @@ bool CControlUpdateDlg::askYesNo(const std::string& t, Icon icon) {
 // ---- Commands ------------------------------------------------------------------
 
 void runControlUpdateDialog(CMainFrame& frame, UpdateKind kind, int oldAddress, int newAddress) {
-    CControlUpdateDlg dialog(frame, kind, oldAddress, newAddress);
-    if (dialog.hasControl()) dialog.exec();
+    bool mustEnd = false;
+    {
+        CControlUpdateDlg dialog(frame, kind, oldAddress, newAddress);
+        if (dialog.hasControl()) dialog.exec();
+        mustEnd = dialog.programMustEnd();
+    }
+    if (!mustEnd) return;
+    // The window closes as it does on Exit: each modified document is asked
+    // about first, and the program ends with its last window. Cancelling the
+    // question keeps the program open with the work.
+    frame.close();
 }
 
 void installControlCommands(CMainFrame& frame) {

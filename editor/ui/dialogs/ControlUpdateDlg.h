@@ -41,6 +41,9 @@ class CControlUpdateDlg : public QDialog, public ControlRouteHost {
     ~CControlUpdateDlg() override;
 
     bool hasControl() const { return route_ != nullptr; }
+    // The control could not be prepared: the program must end (the user has
+    // been told).
+    bool programMustEnd() const { return mustEnd_; }
     UpdateKind kind() const { return kind_; }
     // A run is going on ("Update" is disabled).
     bool running() const { return route_ && route_->running(); }
@@ -109,6 +112,7 @@ class CControlUpdateDlg : public QDialog, public ControlRouteHost {
     bool stopWaiting_ = false;
     bool closeWaiting_ = false;
     bool closing_ = false;
+    bool mustEnd_ = false;
 };
 
 // Runs an operation of the NVS family in its dialog, modally.

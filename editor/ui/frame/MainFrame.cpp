@@ -37,6 +37,8 @@
 #include "ui/frame/ComposeCommands.h"
 #include "ui/frame/LumavoxDoc.h"
 #include "ui/frame/ToolbarIcons.h"
+#include "ui/graphic/GraphicCommands.h"
+#include "ui/graphic/GraphicFrame.h"
 #include "ui/preview/PreviewWindow.h"
 #include "ui/propertybar/PropertyBar.h"
 #include "ui/views/LumavoxView.h"
@@ -383,6 +385,7 @@ CommandState CMainFrame::commandState() const {
     s.clipboardHasText = clipboardHasText();
     s.clipboardHasItems = clipboardHasItems();
     s.windowLayoutUserDefined = window_ && window_->userDefined();
+    if (CGraphicFrame* graphic = graphicEditor(*this)) describeForCommands(graphic->session(), s);
     if (child) {
         CLumavoxView& view = child->view();
         TextEditor& editor = view.editor();

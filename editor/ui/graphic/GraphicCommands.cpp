@@ -147,7 +147,7 @@ class GraphicController : public QObject {
     bool finishing_ = false;
 };
 
-GraphicController* controllerOf(CMainFrame& frame) {
+GraphicController* controllerOf(const CMainFrame& frame) {
     // Found by name: the class has no meta-object of its own to cast by.
     return static_cast<GraphicController*>(
         frame.findChild<QObject*>(kControllerName, Qt::FindDirectChildrenOnly));
@@ -155,7 +155,7 @@ GraphicController* controllerOf(CMainFrame& frame) {
 
 }  // namespace
 
-CGraphicFrame* graphicEditor(CMainFrame& frame) {
+CGraphicFrame* graphicEditor(const CMainFrame& frame) {
     GraphicController* c = controllerOf(frame);
     return c ? c->editor() : nullptr;
 }
@@ -171,12 +171,18 @@ void installGraphicCommands(CMainFrame& frame) {
             if (CGraphicFrame* e = c->editor()) (e->*fn)();
         };
     };
-    // The graphic menu's own keys. Cut, Copy and Paste keep theirs on the
-    // main toolbar's buttons, which stay on screen.
+    // The graphic menu's keys, shown beside its entries. They are the text
+    // editor's keys too: only one of the two commands is ever available.
     const std::pair<int, QList<QKeySequence>> keys[] = {
         {cmd::kGraphicUndo,
          {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)}},
         {cmd::kGraphicRedo, {QKeySequence(Qt::CTRL | Qt::Key_Y)}},
+        {cmd::kGraphicCopy,
+         {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)}},
+        {cmd::kGraphicCut,
+         {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)}},
+        {cmd::kGraphicPaste,
+         {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)}},
         {cmd::kGraphicDelete, {QKeySequence(Qt::Key_Delete)}},
     };
     for (const auto& [command, sequence] : keys)

@@ -10,6 +10,6 @@ class CMainFrame;
 class CGraphicFrame;
 
 // The open graphic editor of the frame, or null.
-CGraphicFrame* graphicEditor(CMainFrame& frame);
+CGraphicFrame* graphicEditor(const CMainFrame& frame);
 
 }  // namespace lumavox::ui

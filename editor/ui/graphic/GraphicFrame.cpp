@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -89,6 +90,17 @@ QIcon colourIcon(uint32_t value) {
 QString bmpFilter() {
     QString filter = qtext(msg::kBmpFilter).section('|', 0, 0);
     return filter.replace(QStringLiteral("*.BMP)"), QStringLiteral("*.BMP *.bmp)"));
+}
+
+// Every picture format the import reads, in either case.
+QString pictureFilter() {
+    QStringList patterns;
+    for (const QByteArray& format : QImageReader::supportedImageFormats()) {
+        const QString f = QString::fromLatin1(format).toLower();
+        patterns << QStringLiteral("*.") + f << QStringLiteral("*.") + f.toUpper();
+    }
+    patterns.removeDuplicates();
+    return QStringLiteral("%1 (%2)").arg(qtext(msg::kPictureFilesFilter), patterns.join(' '));
 }
 
 }  // namespace
@@ -310,10 +322,22 @@ CGraphicFrame::CGraphicFrame(const GraphicFile& graphic, uint8_t colourType, QWi
         menu_->popup(at);
     });
     fileQuestion_ = [this](bool save) {
-        const QString title = qtext(save ? msg::kBmpSaveTitle : msg::kBmpOpenTitle);
-        return save ? QFileDialog::getSaveFileName(this, title, QString(), bmpFilter())
-                    : QFileDialog::getOpenFileName(this, title, QString(), bmpFilter());
+        std::unique_ptr<QFileDialog> dialog(makeFileDialog(save));
+        return dialog->exec() == QDialog::Accepted ? dialog->selectedFiles().value(0) : QString();
     };
+}
+
+QFileDialog* CGraphicFrame::makeFileDialog(bool save) {
+    auto* dialog =
+        new QFileDialog(this, qtext(save ? msg::kBmpSaveTitle : msg::kBmpOpenTitle), QString());
+    dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    QStringList filters{bmpFilter()};
+    // Import reads any picture the system can; export writes BMP only.
+    if (!save) filters << pictureFilter();
+    dialog->setNameFilters(filters);
+    dialog->selectFile(QStringLiteral("*.BMP"));
+    return dialog;
 }
 
 CGraphicFrame::~CGraphicFrame() = default;
@@ -410,14 +434,14 @@ void CGraphicFrame::buildContextMenu() {
             if (runner_) runner_(command);
         });
     }
+    // The same availability as the menu bar's entries.
     connect(menu_, &QMenu::aboutToShow, this, [this] {
-        for (QAction* a : menu_->actions()) {
-            const int c = a->data().toInt();
-            if (c == cmd::kGraphicUndo) a->setEnabled(session_->canUndo());
-            if (c == cmd::kGraphicRedo) a->setEnabled(session_->canRedo());
-            if (c == cmd::kGraphicCopy || c == cmd::kGraphicCut)
-                a->setEnabled(session_->selection().has_value());
-        }
+        CommandState state;
+        state.editMode = kModeGraphicEditor;
+        state.documentOpen = true;
+        describeForCommands(*session_, state);
+        for (QAction* a : menu_->actions())
+            if (!a->isSeparator()) a->setEnabled(commandEnabled(a->data().toInt(), state));
     });
 }
 
@@ -496,7 +520,7 @@ bool CGraphicFrame::exportBmp(const QString& path) {
     session_->commitSelection();
     afterChange();
     std::string error;
-    if (!exportGraphicBmp(session_->graphic(), ss(path), error)) {
+    if (!exportGraphicBmp(session_->shownGraphic(), ss(path), error)) {
         showMessage(this, error, Icon::Error);
         return false;
     }

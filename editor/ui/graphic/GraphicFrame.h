@@ -16,6 +16,7 @@
 
 class QActionGroup;
 class QComboBox;
+class QFileDialog;
 class QMenu;
 class QScrollArea;
 class QToolBar;
@@ -102,6 +103,9 @@ class CGraphicFrame : public QMdiSubWindow {
     // The context menu of the right button (texts of the string table).
     QMenu* contextMenu() const { return menu_; }
 
+    // The file dialog of export (`save`, BMP) or import (BMP first, then every
+    // picture format the import reads), its file name "*.BMP"; the caller owns it.
+    QFileDialog* makeFileDialog(bool save);
     // The file dialogs; tests answer them themselves. `save` tells export from
     // import; an empty answer cancels.
     using FileQuestion = std::function<QString(bool save)>;

@@ -2,15 +2,19 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
-#include <QScrollArea>
+#include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
 #include <QVBoxLayout>
+#include <tuple>
 
 #include "content/Vocabulary.h"
 #include "render/DocumentPicture.h"
 #include "render/SignStills.h"
+#include "strings/StringTable.h"
 #include "ui/bridge/QtBridge.h"
 #include "ui/frame/MainFrame.h"
 
@@ -37,8 +41,10 @@ class PreviewWindow::Host : public PreviewHost {
             Qt::QueuedConnection);
     }
     void message(const std::string& text) override {
+        // The box waits for the user on the window's thread; the player goes
+        // on and can still be stopped meanwhile.
         QMetaObject::invokeMethod(
-            &window_, [w = &window_, text] { w->status_->setText(qs(text)); },
+            &window_, [w = &window_, text] { openMessage(w, text, Icon::Exclamation); },
             Qt::QueuedConnection);
     }
 
@@ -47,23 +53,53 @@ class PreviewWindow::Host : public PreviewHost {
     RealTimeWait wait_;
 };
 
-// The simulated sign: every dot kDot x kDot pixels with the grid.
-class PreviewWindow::Canvas : public QWidget {
+// The simulated sign: the visible dots kDot x kDot pixels each with the
+// grid, at the margins; the scroll bars count dots.
+class PreviewWindow::Canvas : public QAbstractScrollArea {
   public:
-    explicit Canvas(PreviewWindow& window) : window_(window) {}
+    explicit Canvas(PreviewWindow& window) : QAbstractScrollArea(&window), window_(window) {
+        setFrameShape(QFrame::NoFrame);
+        viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+    // Visible part, scroll ranges and steps for the viewport's size.
+    void updateViewport() {
+        const RgbImage& picture = window_.picture_;
+        view_ = previewViewport(picture.width(), picture.height(), viewport()->width(),
+                                viewport()->height(), kDot, kMargin);
+        for (auto [bar, max, line, page] :
+             {std::tuple{horizontalScrollBar(), view_.maxX, view_.lineX, view_.pageX},
+              std::tuple{verticalScrollBar(), view_.maxY, view_.lineY, view_.pageY}}) {
+            bar->setRange(0, max);
+            bar->setSingleStep(line);
+            bar->setPageStep(page);
+            bar->setEnabled(max > 0);
+        }
+        viewport()->update();
+    }
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QAbstractScrollArea::resizeEvent(event);
+        updateViewport();
+    }
+    void scrollContentsBy(int, int) override { viewport()->update(); }
     void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.fillRect(rect(),
+        QPainter painter(viewport());
+        painter.fillRect(viewport()->rect(),
                          QColor(kSeparatorColour.r, kSeparatorColour.g, kSeparatorColour.b));
         const RgbImage& picture = window_.picture_;
         if (picture.empty()) return;
-        // The grid is drawn like the renderer's pictures.
-        dotted_ = dotPicture({picture}, kDot);
-        painter.drawImage(QPoint(kMargin, kMargin), asQImage(dotted_));
+        // Only the dots on screen are scaled, each frame.
+        const Rect part{horizontalScrollBar()->value(), verticalScrollBar()->value(), view_.columns,
+                        view_.rows};
+        dotted_ = dotPicturePart(picture, part, kDot);
+        if (!dotted_.empty()) painter.drawImage(QPoint(kMargin, kMargin), asQImage(dotted_));
     }
 
   private:
     PreviewWindow& window_;
+    PreviewViewport view_;
     RgbImage dotted_;
 };
 
@@ -74,22 +110,27 @@ PreviewWindow::PreviewWindow(CMainFrame& frame, WorkArea work, std::string fileN
       work_(std::move(work)),
       file_(std::move(fileName)) {
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Preview - %1").arg(qs(file_)));
+    setWindowTitle(qtext(msg::kPreviewTitle));
     picture_ = RgbImage(std::max(work_.signWidth, 1), std::max(work_.signHeight, 1));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto* scroll = new QScrollArea(this);
     canvas_ = new Canvas(*this);
-    canvas_->setFixedSize(picture_.width() * kDot + 2 * kMargin,
-                          picture_.height() * kDot + 2 * kMargin);
-    scroll->setWidget(canvas_);
-    scroll->horizontalScrollBar()->setSingleStep(kDot * 8);
-    scroll->verticalScrollBar()->setSingleStep(kDot * 8);
-    layout->addWidget(scroll, 1);
+    layout->addWidget(canvas_, 1);
     status_ = new QLabel(this);
     layout->addWidget(status_);
-    // Small signs show whole; big ones get scroll bars within the desktop.
-    resize(std::min(canvas_->width() + 24, 1200), std::min(canvas_->height() + 48, 800));
+    // The whole sign with its margins when the desktop allows, else as much
+    // as fits; centred on the screen.
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    QSize size(kDot * picture_.width() + 2 * kMargin + 10 + bar,
+               kDot * picture_.height() + 2 * kMargin + 10 + bar + status_->sizeHint().height());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect desk = screen->availableGeometry();
+        size = size.boundedTo(QSize(desk.width() - 40, desk.height() - 20));
+        resize(size);
+        move(desk.center() - rect().center());
+    } else {
+        resize(size);
+    }
 
     host_ = std::make_unique<Host>(*this);
     std::string error;
@@ -130,7 +171,7 @@ void PreviewWindow::start() {
 void PreviewWindow::takeFrame() {
     if (buffer_.takeIfNewer(picture_, seen_)) {
         ++shown_;
-        canvas_->update();
+        canvas_->viewport()->update();
     }
 }
 
@@ -143,6 +184,18 @@ void PreviewWindow::ClosePreview() {
     while (worker_.joinable() && !flags_.finished.load())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     if (worker_.joinable()) worker_.join();
+}
+
+QAbstractScrollArea* PreviewWindow::canvas() const {
+    return canvas_;
+}
+
+void PreviewWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void PreviewWindow::closeEvent(QCloseEvent* event) {

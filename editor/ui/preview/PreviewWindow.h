@@ -1,8 +1,9 @@
 // View > Preview: the display simulation in a window of its own. The player
 // runs on a worker thread over a copy of the document, in real time, and hands
-// each picture over through a frame buffer; the window paints the latest one
-// dot by dot with the grid. While it is open the program is in edit mode 4,
-// which blocks New, Open and every send and read command.
+// each picture over through a frame buffer; the window paints the visible part
+// of the latest one dot by dot with the grid, however large the sign. While it
+// is open the program is in edit mode 4, which blocks New, Open and every send
+// and read command. Esc closes it.
 #pragma once
 
 #include <QAbstractScrollArea>
@@ -27,9 +28,9 @@ class CMainFrame;
 class PreviewWindow : public QWidget {
     Q_OBJECT
   public:
-    // Dot size and margin of the simulated sign.
+    // Dot size and the left and top margins of the simulated sign, in pixels.
     static constexpr int kDot = 4;
-    static constexpr int kMargin = 8;
+    static constexpr int kMargin = 10;
     // The player starts this long after the window shows.
     static constexpr int kStartDelayMs = 50;
 
@@ -43,9 +44,12 @@ class PreviewWindow : public QWidget {
     bool playing() const { return worker_.joinable() && !flags_.finished.load(); }
     uint64_t framesShown() const { return shown_; }
     const RgbImage& picture() const { return picture_; }
+    // The scrolled view of the sign (its scroll bars step in dots).
+    QAbstractScrollArea* canvas() const;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     class Host;
