@@ -268,6 +268,24 @@ void ControlRoute::runTarget() {
     operate();
 }
 
+int ControlRoute::callOneShot(const std::string& address) {
+    const NVSOCX_Variant atOnce = I2(1);
+    switch (kind_) {
+        case UpdateKind::AdjustTime:
+            return call(NVSOCX_DISPID_AdjustTime, {STR(address), atOnce});
+        case UpdateKind::ClearMemory:
+            return call(NVSOCX_DISPID_ClearSignMemory, {STR(address), atOnce});
+        case UpdateKind::SetDefault:
+            return call(NVSOCX_DISPID_SetRunSequence, {STR(address), STR(sequence_), atOnce});
+        case UpdateKind::SignOff:
+            return call(NVSOCX_DISPID_TurnPowerOff, {STR(address)});
+        case UpdateKind::SignOn:
+            return call(NVSOCX_DISPID_TurnPowerOn, {STR(address)});
+        default:
+            return 0;
+    }
+}
+
 void ControlRoute::operate() {
     // Whether a transmission was started: only then will an event end this target.
     bool sending = false;
@@ -278,38 +296,20 @@ void ControlRoute::operate() {
     const bool each = config_.checkEach;
     const std::string all = joined(addresses_);
     switch (kind_) {
-        case UpdateKind::AdjustTime:
-        case UpdateKind::ClearMemory:
-        case UpdateKind::SetDefault:
         case UpdateKind::SendAll: {
-            std::string sequence;
-            if (kind_ == UpdateKind::SetDefault && document_)
-                for (const TextFile& f : document_->textFiles)
-                    if (f.kind == kTextFile) sequence += "$" + f.name.str() + "$";
-            if (kind_ == UpdateKind::SendAll) {
-                call(NVSOCX_DISPID_SetSignInfo,
-                     {I4(document_->signWidth), I4(document_->signHeight),
-                      I4(document_->colourType)});
-                call(NVSOCX_DISPID_ClearContent, {});
-                buildContent();
-            }
-            // Ticked: one call per address, and only the last one sends, so
-            // every address's jobs go out in one transmission.
+            call(NVSOCX_DISPID_SetSignInfo,
+                 {I4(document_->signWidth), I4(document_->signHeight), I4(document_->colourType)});
+            call(NVSOCX_DISPID_ClearContent, {});
+            buildContent();
+            // Ticked: one call per address, and only the last one sends; the
+            // control sends the files to each address in turn and checks
+            // each sign's answer within that one transmission.
             std::vector<std::string> calls = each ? addresses_ : std::vector<std::string>{all};
             for (size_t i = 0; i < calls.size(); ++i) {
                 int atOnce = i + 1 == calls.size() ? 1 : 0;
-                int r = 0;
-                if (kind_ == UpdateKind::AdjustTime)
-                    r = call(NVSOCX_DISPID_AdjustTime, {STR(calls[i]), I2(atOnce)});
-                else if (kind_ == UpdateKind::ClearMemory)
-                    r = call(NVSOCX_DISPID_ClearSignMemory, {STR(calls[i]), I2(atOnce)});
-                else if (kind_ == UpdateKind::SetDefault)
-                    r = call(NVSOCX_DISPID_SetRunSequence,
-                             {STR(calls[i]), STR(sequence), I2(atOnce)});
-                else
-                    r = call(NVSOCX_DISPID_SendFiles,
-                             {STR(calls[i]), I2(config_.clearMemory ? 1 : 0), I2(atOnce)});
-                queued(r, atOnce != 0);
+                queued(call(NVSOCX_DISPID_SendFiles,
+                            {STR(calls[i]), I2(config_.clearMemory ? 1 : 0), I2(atOnce)}),
+                       atOnce != 0);
             }
             break;
         }
@@ -318,18 +318,24 @@ void ControlRoute::operate() {
                         {I4(config_.oldAddress), I4(config_.newAddress)}),
                    true);
             break;
+        case UpdateKind::AdjustTime:
+        case UpdateKind::ClearMemory:
+        case UpdateKind::SetDefault:
         case UpdateKind::SignOff:
         case UpdateKind::SignOn: {
-            // These always send at once: with one call per address the next
-            // address is called when the previous transmission is done.
+            sequence_.clear();
+            if (kind_ == UpdateKind::SetDefault && document_)
+                for (const TextFile& f : document_->textFiles)
+                    if (f.kind == kTextFile) sequence_ += "$" + f.name.str() + "$";
+            // Each call sends at once: the control takes no send-at-once call
+            // while jobs wait or a transmission runs, so with one call per
+            // address the next address is called when the previous
+            // transmission is done and its sign has answered.
             pending_ = each ? addresses_ : std::vector<std::string>{all};
             while (!pending_.empty() && !sending) {
                 std::string a = pending_.front();
                 pending_.erase(pending_.begin());
-                queued(call(kind_ == UpdateKind::SignOff ? NVSOCX_DISPID_TurnPowerOff
-                                                         : NVSOCX_DISPID_TurnPowerOn,
-                            {STR(a)}),
-                       true);
+                queued(callOneShot(a), true);
             }
             break;
         }
@@ -379,9 +385,7 @@ void ControlRoute::dispatch() {
         pendingRequested_ = false;
         std::string a = pending_.front();
         pending_.erase(pending_.begin());
-        int r = call(
-            kind_ == UpdateKind::SignOff ? NVSOCX_DISPID_TurnPowerOff : NVSOCX_DISPID_TurnPowerOn,
-            {STR(a)});
+        int r = callOneShot(a);
         report(r);
         if (r != NVSOCX_QUEUED) (pending_.empty() ? stepRequested_ : pendingRequested_) = true;
     }
@@ -427,7 +431,7 @@ void ControlRoute::onResult(int16_t id, int16_t result, const std::string& t) {
     } else if (id == 100) {
         progress_ = 0;
         host_.progressPosition(0);
-        // A one-shot command that always sends at once goes to its next address.
+        // A one-shot command goes to its next address.
         if (!pending_.empty())
             pendingRequested_ = true;
         else

@@ -105,6 +105,8 @@ class ControlRoute {
     void report(int result);
     void runTarget();
     void operate();
+    // The one-shot command of the run's kind for one address string, sent at once.
+    int callOneShot(const std::string& address);
     void nextStep();
     bool writeImages(std::string& error);
     void buildContent();
@@ -127,6 +129,7 @@ class ControlRoute {
     std::vector<std::pair<std::string, std::string>> images_;  // path, label
     size_t target_ = 0;
     std::vector<std::string> pending_;  // addresses still to get a one-shot call
+    std::string sequence_;              // kind 15: the text files, each between "$" signs
     bool running_ = false;
     bool stepRequested_ = false;
     bool pendingRequested_ = false;

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 
 #include "strings/GprsTexts.h"
 #include "strings/TextFormat.h"
+#include "transport/SystemText.h"
 
 namespace lumavox {
 
@@ -41,11 +43,19 @@ GprsMonitor::~GprsMonitor() {
 
 // ---- Start and stop ----
 
-void GprsMonitor::Start(int port, const Pump& pump) {
+bool GprsMonitor::Start(int port, const Pump& pump) {
     std::lock_guard<std::mutex> serial(startStopLock_);
     stopLocked(pump);
+    startError_.clear();
     server_ = gateway_.AddNetServer(nullptr, port, nullptr);
-    gateway_.Init(server_);  // a port that cannot be listened on is not reported
+    if (server_ && gateway_.Init(server_) != 1) {
+        const int why = errno;
+        startError_ =
+            formatText("%s.(%s)", {textf(msg::kGprsServerFailed, {port}), systemMessage(why)});
+        gateway_.Delete(server_);
+        server_ = nullptr;
+        return false;
+    }
     port_ = port;
     std::unique_lock<std::mutex> lock(stateLock_);
     state_ = State::Running;
@@ -53,6 +63,12 @@ void GprsMonitor::Start(int port, const Pump& pump) {
     started_ = false;
     thread_ = std::thread([this] { worker(); });
     stateChanged_.wait(lock, [this] { return started_; });
+    return true;
+}
+
+std::string GprsMonitor::startError() const {
+    std::lock_guard<std::mutex> serial(startStopLock_);
+    return startError_;
 }
 
 void GprsMonitor::Stop(const Pump& pump) {

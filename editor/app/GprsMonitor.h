@@ -67,10 +67,13 @@ class GprsMonitor final : public GprsDevices {
     GprsMonitor& operator=(const GprsMonitor&) = delete;
 
     // Stops a running monitor, makes the server on `port` and starts the
-    // worker; returns once the worker runs. The server's start is not checked:
-    // without a gateway (or with a port that cannot be listened on) the
+    // worker; returns once the worker runs. A server that cannot listen on
+    // its port (another program holds it) leaves the monitor stopped: false,
+    // and startError() says why in the system's words. Without a gateway the
     // monitor runs and no device ever registers.
-    void Start(int port, const Pump& pump = {});
+    bool Start(int port, const Pump& pump = {});
+    // Why the last Start failed; empty after one that succeeded.
+    std::string startError() const;
     // Nothing when no worker runs. Otherwise asks the worker to end and waits
     // for it, calling `pump` every 10 ms; then deletes every entry's
     // connection and the server.
@@ -112,7 +115,7 @@ class GprsMonitor final : public GprsDevices {
     std::vector<GprsClientEntry> entries_;
     std::vector<GprsNameConflict> conflicts_;
 
-    std::mutex startStopLock_;
+    mutable std::mutex startStopLock_;
     mutable std::mutex stateLock_;
     std::condition_variable stateChanged_;
     State state_ = State::Stopped;
@@ -122,6 +125,7 @@ class GprsMonitor final : public GprsDevices {
     std::thread thread_;
     DTU_HANDLE server_ = nullptr;
     std::atomic<int> port_{0};
+    std::string startError_;  // under startStopLock_
 };
 
 // Whether two device or group names are the same, letter case ignored.

@@ -44,7 +44,7 @@ std::string gprsRefusalText(int refusal, const std::string& name) {
     }
 }
 
-std::string deleteGprsGroupQuestion(const std::string& name) {
+std::string deleteGroupQuestion(const std::string& name) {
     return formatText("%s '%s'?", {text(msg::kGprsDeleteGroupQuestion), name});
 }
 
@@ -64,7 +64,7 @@ GprsModeChange gprsModeChange(SendType oldType, int oldPort, SendType newType, i
     return {};
 }
 
-void applyGprsModeChange(const GprsModeChange& change, GprsMonitor& monitor, int newPort,
+bool applyGprsModeChange(const GprsModeChange& change, GprsMonitor& monitor, int newPort,
                          const GprsMonitor::Pump& pump) {
     switch (change.action) {
         case GprsMonitorAction::None:
@@ -76,18 +76,16 @@ void applyGprsModeChange(const GprsModeChange& change, GprsMonitor& monitor, int
             monitor.Stop(pump);
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
             if (pump) pump();
-            monitor.Start(newPort, pump);
-            break;
+            return monitor.Start(newPort, pump);
         case GprsMonitorAction::Start:
-            monitor.Start(newPort, pump);
-            break;
+            return monitor.Start(newPort, pump);
     }
+    return true;
 }
 
 bool startGprsMonitorAtStartUp(const Settings& settings, GprsMonitor& monitor) {
     if (settings.sendType != SendType::Gprs) return false;
-    monitor.Start(settings.gprsServerPort);
-    return true;
+    return monitor.Start(settings.gprsServerPort);
 }
 
 std::string gprsDetailText(const GprsMonitor& monitor, const std::string& name) {

@@ -29,8 +29,8 @@ int checkGprsGroupName(const std::vector<GprsGroup>& groups, const std::string& 
 int checkGprsDeviceName(const GprsGroup& group, const std::string& name, int self = -1);
 // The text of a refusal from the checks above, formatted with the name.
 std::string gprsRefusalText(int refusal, const std::string& name);
-// "Are you sure to delete group 'NAME'?"
-std::string deleteGprsGroupQuestion(const std::string& name);
+// "Are you sure to delete group 'NAME'?", for a GPRS or a TCP/IP group.
+std::string deleteGroupQuestion(const std::string& name);
 // The row selected after deleting row `row`: the same index, or the previous
 // one when the last was deleted; -1 when none is left.
 int rowAfterDelete(int row, int remaining);
@@ -46,11 +46,12 @@ struct GprsModeChange {
 // server port before the dialog opened and after it closed.
 GprsModeChange gprsModeChange(SendType oldType, int oldPort, SendType newType, int newPort);
 // Carries it out on `monitor` with the new port; `pump` keeps the window alive
-// while the monitor stops.
-void applyGprsModeChange(const GprsModeChange& change, GprsMonitor& monitor, int newPort,
+// while the monitor stops. False when the monitor's server could not start
+// (the monitor's startError() says why).
+bool applyGprsModeChange(const GprsModeChange& change, GprsMonitor& monitor, int newPort,
                          const GprsMonitor::Pump& pump = {});
 // At start-up, after the main window shows: starts the monitor in GPRS mode.
-// True when it started.
+// True when it started (false also when its server could not listen).
 bool startGprsMonitorAtStartUp(const Settings& settings, GprsMonitor& monitor);
 
 // "Detail" of a connection: the detail text, or the "not found" text when the

@@ -1,5 +1,7 @@
 #include "app/Modems.h"
 
+#include <algorithm>
+
 #include "platform/Profile.h"
 #include "strings/ModemTexts.h"
 #include "transport/SignLink.h"
@@ -91,6 +93,14 @@ ModemTarget modemTargetFrom(const Settings& settings, const RegistryEx& registry
     return t;
 }
 
+bool rememberDialledNumber(Settings& settings, const std::string& number) {
+    settings.lastPhoneNo = number;
+    if (std::find(settings.phones.begin(), settings.phones.end(), number) != settings.phones.end())
+        return false;
+    settings.phones.push_back(number);
+    return true;
+}
+
 int dialWindowRefusal(const ModemList& modems, LinkState state, Icon& icon) {
     icon = Icon::Error;
     if (modems.counted == 0) return msg::kNoModemInstalled;
@@ -104,10 +114,14 @@ OperationModemLine::OperationModemLine(CSignLink& link, SessionHost& host)
     : link_(link), host_(host) {}
 
 bool OperationModemLine::bringUp(const Settings& settings, const RegistryEx& registry,
-                                 const std::string& number) {
+                                 const std::string& number,
+                                 std::function<void(const std::string&)> dialled) {
     if (link_.linkState() == LinkState::Modem) return true;
     ModemDialer* dialer = link_.modemDialer();
-    if (!dialer) dialer = &own_.emplace(link_, host_);
+    if (!dialer) {
+        host_.onNumberDialled(std::move(dialled));
+        dialer = &own_.emplace(link_, host_);
+    }
     if (dialer->dial(number, modemTargetFrom(settings, registry))) return true;
     // A call that ended without a line says why in the status text only; the
     // operation reports it as its failure.

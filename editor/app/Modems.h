@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -39,6 +40,10 @@ bool selectModem(const SettingsStore& store, Settings& settings, const std::stri
 // installed) and the PC's baud rate ("BaudRate").
 ModemTarget modemTargetFrom(const Settings& settings, const RegistryEx& registry);
 
+// A dialled number joins the phone list ("Phone") unless it is there, and
+// becomes "LastPhoneNo". True when the list grew.
+bool rememberDialledNumber(Settings& settings, const std::string& number);
+
 // The refusals of "Dial by Modem..." before the window opens: no modem
 // counted, or a network or GPRS connection up. Returns the text id and icon,
 // or 0 when the window may open.
@@ -58,11 +63,18 @@ class SessionModemHost final : public ModemHost {
         host_.message(t, icon);
     }
     void pump() override { host_.pump(); }
+    void numberDialed(const std::string& number) override {
+        if (dialled_) dialled_(number);
+    }
+    void onNumberDialled(std::function<void(const std::string&)> dialled) {
+        dialled_ = std::move(dialled);
+    }
     const std::string& lastStatus() const { return lastStatus_; }
     bool messageShown() const { return shown_; }
 
   private:
     SessionHost& host_;
+    std::function<void(const std::string&)> dialled_;
     std::string lastStatus_;
     bool shown_ = false;
 };
@@ -73,8 +85,10 @@ class SessionModemHost final : public ModemHost {
 class OperationModemLine {
   public:
     OperationModemLine(CSignLink& link, SessionHost& host);
-    // True when the line is up.
-    bool bringUp(const Settings& settings, const RegistryEx& registry, const std::string& number);
+    // True when the line is up. `dialled` hears the number when the link's
+    // own dialer dials it (the dial window's keeps its phone list itself).
+    bool bringUp(const Settings& settings, const RegistryEx& registry, const std::string& number,
+                 std::function<void(const std::string&)> dialled = {});
 
   private:
     CSignLink& link_;

@@ -290,7 +290,7 @@ OperationOutcome runOperation(const SignOperation& op, CSignLink& link, SessionH
             settings,
             RegistryEx::load(request.link->modemRegistry.empty() ? modemRegistryPath()
                                                                  : request.link->modemRegistry),
-            request.link->modemNumber)) {
+            request.link->modemNumber, request.onNumberDialled)) {
         out.problem = OperationProblem::Refused;
         return out;
     }

@@ -120,6 +120,9 @@ struct OperationRequest {
     // pattern is closed, before files are read by name and before anything is
     // written back (the dialog shows the lists, the command line prints them).
     std::function<void(const SendSession&)> onAnswer;
+    // Called when the link's modem number is dialled (the caller keeps it in
+    // the phone list as the dial window does).
+    std::function<void(const std::string&)> onNumberDialled;
 };
 
 // Why an operation did not run. Only Refused was shown to the user (through

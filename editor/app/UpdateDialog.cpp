@@ -1,5 +1,6 @@
 #include "app/UpdateDialog.h"
 
+#include "strings/TextFormat.h"
 #include "strings/WindowTexts.h"
 
 namespace lumavox {
@@ -136,6 +137,10 @@ int checkTcpGroup(const TcpIpGroup& group) {
     if (blank(group.name)) return msg::kGroupNameBlank;
     if (blank(group.addresses)) return msg::kGroupIpBlank;
     return 0;
+}
+
+std::string tcpGroupListEntry(const TcpIpGroup& group) {
+    return formatText("%s<=>%s", {group.name, group.addresses});
 }
 
 }  // namespace lumavox

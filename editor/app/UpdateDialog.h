@@ -59,6 +59,8 @@ std::vector<std::string> sendableFiles(const WorkArea& work, UpdateKind kind);
 
 // The "TCP/IP Group Info" check: 0, or the refusal's string-table id.
 int checkTcpGroup(const TcpIpGroup& group);
+// A TCP/IP group as "Communication option" lists it: "NAME<=>IP,IP".
+std::string tcpGroupListEntry(const TcpIpGroup& group);
 
 // The sign family's send options as the two check boxes and back.
 inline bool clearMemoryTicked(int options) {

@@ -96,7 +96,10 @@ int runGprsCommand(const std::vector<std::string>& args, std::ostream& out, std:
         return 1;
     }
     GprsMonitor& monitor = gateway.monitor();
-    monitor.Start(port);
+    if (!monitor.Start(port)) {
+        err << "lumavox-cli: " << monitor.startError() << "\n";
+        return 1;
+    }
     out << "listening on port " << port << " for " << seconds << " s" << std::endl;
     std::set<std::string> shown;
     size_t conflictsShown = 0;
@@ -125,7 +128,10 @@ CliGprsRoute::CliGprsRoute(const std::optional<std::string>& home, const Setting
                                              ApplicationEnvironment::fromSystem(home))) {
     if (port == 0) port = settings.gprsServerPort;
     GprsMonitor& m = gateway_->monitor();
-    m.Start(port);
+    if (!m.Start(port)) {
+        startError_ = m.startError();
+        return;
+    }
     std::vector<std::string> missing =
         waitForGprsDevices(m, devices, waitSeconds * 1000, SystemClock::instance(), cancelled);
     for (const std::string& line : gprsConflictTexts(m))

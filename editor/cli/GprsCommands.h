@@ -27,14 +27,17 @@ class CliGprsRoute {
   public:
     // Starts the gateway's server on `port` (0: the stored server port) and
     // waits up to `waitSeconds` for `devices`; prints who is missing and every
-    // refused registration.
+    // refused registration. A server that cannot start waits for nothing.
     CliGprsRoute(const std::optional<std::string>& home, const Settings& settings,
                  const std::vector<std::string>& devices, int port, int waitSeconds,
                  const std::function<bool()>& cancelled, std::ostream& out);
     GprsMonitor& monitor() { return gateway_->monitor(); }
+    // Why the gateway's server did not start; empty when it runs.
+    const std::string& startError() const { return startError_; }
 
   private:
     std::unique_ptr<GprsGateway> gateway_;
+    std::string startError_;
 };
 
 }  // namespace lumavox

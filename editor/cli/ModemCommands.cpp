@@ -169,7 +169,9 @@ int runModemCommand(const std::vector<std::string>& args, std::ostream& out, std
         CSignLink link(comPortsFrom(settings));
         ModemDialer dialer(link, host);
         bool ok = dialer.checkGsm(modemTargetFrom(settings, registry));
-        if (!dialer.gsmLines().empty()) out << dialer.gsmLines();
+        // The status box's last line may lack its line end (a dead modem's).
+        const std::string& lines = dialer.gsmLines();
+        if (!lines.empty()) out << lines << (lines.back() == '\n' ? "" : "\n");
         link.close();
         return ok ? 0 : 1;
     }

@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "app/LanguageManager.h"
+#include "app/Modems.h"
 #include "app/Operations.h"
 #include "app/Settings.h"
 #include "cli/ControlOperations.h"
@@ -157,7 +158,9 @@ bool parseLink(const std::string& link, const Settings& settings, LinkOverride& 
                std::ostream& err) {
     if (link.rfind("gprs:", 0) == 0) {
         GprsTargets t = gprsTargetsFor(settings.gprsGroups, link.substr(5));
-        if (t.devices.empty()) {
+        // A stored group without devices is the session's to refuse, as when
+        // the stored settings choose it.
+        if (t.devices.empty() && t.groupName.empty()) {
             err << "lumavox-cli: --link gprs:GROUP or gprs:NAME[,NAME...]\n";
             return false;
         }
@@ -442,6 +445,13 @@ int runSignCommand(const std::vector<std::string>& args, std::ostream& out, std:
     }
     if (!answersFrom(*op, rest, settings, store, request, err)) return usage(o.positional, err);
     request.onAnswer = [&](const SendSession& session) { printAnswer(*op, session, out); };
+    // A number dialled here joins the phone list as from the dial window.
+    request.onNumberDialled = [&](const std::string& number) {
+        Settings kept = store.LoadSettings();
+        rememberDialledNumber(kept, number);
+        std::string e;
+        if (!store.SaveSettings(kept, e)) err << "lumavox-cli: " << e << "\n";
+    };
 
     // What the stored settings chose is said before the session says
     // anything: a wrong port would otherwise only show after every retry.
@@ -461,6 +471,11 @@ int runSignCommand(const std::vector<std::string>& args, std::ostream& out, std:
         gprs.emplace(
             o.home, settings, route.gprsDevices.value_or(std::vector<std::string>{}), o.serverPort,
             o.waitDevices, [] { return gInterrupted != 0; }, out);
+        if (!gprs->startError().empty()) {
+            std::signal(SIGINT, previous);
+            err << "lumavox-cli: " << gprs->startError() << "\n";
+            return 1;
+        }
         link.setGprsDevices(&gprs->monitor());
     }
     OperationOutcome r =

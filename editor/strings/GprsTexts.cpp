@@ -60,6 +60,7 @@ void addGprsTexts(std::map<int, std::string>& t) {
     t[msg::kGprsDeleteButton] = "Delete";
     t[msg::kGprsDeleteGroupButton] = "Delete Group";
     t[msg::kGprsAddGroupButton] = "Add Group";
+    t[msg::kGprsServerFailed] = "The GPRS server cannot listen on port %d";
 }
 
 }  // namespace lumavox

@@ -52,6 +52,7 @@ enum : int {
     kGprsDeleteButton = 35239,
     kGprsDeleteGroupButton = 35240,
     kGprsAddGroupButton = 35241,
+    kGprsServerFailed = 35242,  // server port
 };
 }  // namespace msg
 

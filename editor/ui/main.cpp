@@ -86,6 +86,7 @@ int main(int argc, char** argv) {
         frame.showMaximized();
         // In GPRS mode the devices' server runs from the moment the window shows.
         application.StartGprsMonitor();
+        frame.showGprsStartError();
         status = app.exec();
     }
     std::string error;

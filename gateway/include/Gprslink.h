@@ -147,7 +147,8 @@ GPRSLINK_API void DTU_Delete(DTU_HANDLE handle);
 
 /* Opens the port: a serial port is opened and set up, a server listens with a
  * backlog of the system maximum (SOMAXCONN), a client is already open. 1 when
- * open, 0 on failure. */
+ * open, 0 on failure with errno saying why (for a server the reason its port
+ * cannot be listened on, such as EADDRINUSE; EINVAL for an unknown handle). */
 GPRSLINK_API int DTU_Init(DTU_HANDLE handle);
 
 /* Leaves configuration mode if active (stopping the configuration reader),

@@ -1,6 +1,7 @@
 // The 29 exported DTU_ functions and the version query: argument checks, handle
 // lookup, and a guard that keeps any C++ exception from crossing into the host.
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -107,10 +108,16 @@ GPRSLINK_API void DTU_Delete(DTU_HANDLE handle) {
 }
 
 GPRSLINK_API int DTU_Init(DTU_HANDLE handle) {
-    return guarded(0, [&] {
+    int why = EINVAL;
+    int r = guarded(0, [&] {
         auto d = deviceOf(handle);
-        return d ? d->init() : 0;
+        if (!d) return 0;
+        int ok = d->init();
+        if (!ok) why = errno;
+        return ok;
     });
+    if (!r) errno = why;
+    return r;
 }
 
 GPRSLINK_API int DTU_Uninit(DTU_HANDLE handle) {

@@ -24,12 +24,19 @@ NetServerPort::~NetServerPort() {
 
 bool NetServerPort::open() {
     if (open_) return true;
-    if (localPort_ < 0 || localPort_ > 65535) return false;
+    if (localPort_ < 0 || localPort_ > 65535) {
+        errno = EINVAL;
+        return false;
+    }
     asio::error_code ec;
     asio::ip::address_v4 address = asio::ip::address_v4::any();
     if (!localAddress_.empty()) address = asio::ip::make_address_v4(localAddress_, ec);
-    if (ec) return false;
+    if (ec) {
+        errno = EINVAL;
+        return false;
+    }
     bool ok = false;
+    int why = 0;
     loop_.runSync([&] {
         asio::error_code e;
         acceptor_.open(asio::ip::tcp::v4(), e);
@@ -39,6 +46,7 @@ bool NetServerPort::open() {
         if (!e) acceptor_.bind({address, static_cast<uint16_t>(localPort_)}, e);
         if (!e) acceptor_.listen(kBacklog, e);
         if (e) {
+            why = e.value();
             asio::error_code ignored;
             acceptor_.close(ignored);
             return;
@@ -47,6 +55,8 @@ bool NetServerPort::open() {
         acceptNext(++generation_);
         ok = true;
     });
+    // The reason reaches the caller's thread, not the I/O thread's.
+    if (!ok) errno = why ? why : EIO;
     return ok;
 }
 

@@ -30,7 +30,7 @@ TEST(GprsRoute, GroupAndDeviceNamesAreUniqueWhateverTheirCase) {
 
     EXPECT_EQ(findGprsGroup(groups, "SOUTH"), &groups[1]);
     EXPECT_EQ(findGprsGroup(groups, "West"), nullptr);
-    EXPECT_EQ(deleteGprsGroupQuestion("North"), "Are you sure to delete group 'North'?");
+    EXPECT_EQ(deleteGroupQuestion("North"), "Are you sure to delete group 'North'?");
     EXPECT_EQ(rowAfterDelete(1, 2), 1);
     EXPECT_EQ(rowAfterDelete(2, 2), 1);
     EXPECT_EQ(rowAfterDelete(0, 0), -1);

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -265,25 +266,105 @@ TEST_F(ControlRouteTest, TheCliHandsItsOpenSerialLineToTheControl) {
                             [](const std::string& n) { return n.rfind("nvs time ", 0) == 0; }));
 }
 
-TEST_F(ControlRouteTest, AdjustTimeTickedCallsPerAddressAndSendsWithTheLast) {
-    Signsim sim({"--nvs", "--tcp", "0", "--address", "1,2"});
-    ASSERT_TRUE(sim.started());
-    ControlRouteConfig c = tcp(sim.port());
-    c.addressList = "1,2";
-    c.checkEach = true;
-    ASSERT_TRUE(route->start(UpdateKind::AdjustTime, c, nullptr));
-    ASSERT_TRUE(runToEnd());
-    EXPECT_EQ(callsOf("33:"), (std::vector<std::string>{"33:1,0", "33:2,1"}));
-    EXPECT_EQ(host.list.back(), "All are over!");
-    EXPECT_TRUE(host.boxes.empty());
+// What each sign on the line applied: the sign's notes of every conversation
+// (from note `from` on), counted by their first word ("date", "clear", "run",
+// "reply ok", ...), keyed by the address text of the conversation.
+std::map<std::string, std::map<std::string, int>> appliedPerSign(const std::string& log,
+                                                                 size_t from = 0) {
+    std::map<std::string, std::map<std::string, int>> applied;
+    std::vector<std::string> notes = signNotes(log);
+    std::string with;
+    const std::string opening = "nvs conversation with ", reply = "nvs reply ";
+    for (size_t i = from; i < notes.size(); ++i) {
+        const std::string& n = notes[i];
+        if (n.rfind(opening, 0) == 0) {
+            with = n.substr(opening.size());
+        } else if (n.rfind(reply, 0) == 0) {
+            ++applied[with]["reply " + n.substr(reply.size())];
+        } else if (!with.empty() && n.rfind("nvs end of conversation", 0) != 0) {
+            ++applied[with][n.substr(4, n.find(' ', 4) - 4)];
+        }
+    }
+    return applied;
+}
 
-    gCalls.clear();
-    host.list.clear();
-    c.checkEach = false;
-    ASSERT_TRUE(route->start(UpdateKind::AdjustTime, c, nullptr));
-    ASSERT_TRUE(runToEnd());
+// "Check response for each sign" with two addresses: each sign gets the
+// command in a conversation of its own, answers it, and the answer is listed
+// per sign; unticked, one conversation names both and no sign answers.
+TEST_F(ControlRouteTest, TickedOneShotCommandsReachEverySignAndEachAnswers) {
+    std::string log = (dir / "two.jsonl").string();
+    Signsim sim({"--nvs", "--tcp", "0", "--address", "1,2", "--log", log});
+    ASSERT_TRUE(sim.started());
+    WorkArea work = makeDemoWorkArea(SystemClock::instance());
+    // Runs `kind` to addresses 1,2; what each sign applied in that run.
+    auto run = [&](UpdateKind kind, bool each) {
+        const size_t before = signNotes(log).size();
+        gCalls.clear();
+        host.list.clear();
+        ControlRouteConfig c = tcp(sim.port());
+        c.addressList = "1,2";
+        c.checkEach = each;
+        EXPECT_TRUE(route->start(kind, c, &work));
+        EXPECT_TRUE(runToEnd());
+        EXPECT_EQ(host.list.back(), "All are over!");
+        return appliedPerSign(log, before);
+    };
+    struct Case {
+        UpdateKind kind;
+        const char* applied;  // the sign's note of the command
+        const char* dispid;   // the route's call, as recorded
+    };
+    for (const Case& k : {Case{UpdateKind::AdjustTime, "time", "33:"},
+                          Case{UpdateKind::ClearMemory, "clear", "30:"},
+                          Case{UpdateKind::SetDefault, "run", "38:"}}) {
+        SCOPED_TRACE(k.applied);
+        auto applied = run(k.kind, true);
+        EXPECT_TRUE(host.boxes.empty()) << host.boxes[0];
+        EXPECT_EQ(route->failures(), 0);
+        for (const char* sign : {"1", "2"}) {
+            EXPECT_EQ(applied[sign][k.applied], 1) << sign << "\n" << slurp(log);
+            EXPECT_EQ(applied[sign]["reply ok"], 1) << sign;
+            EXPECT_TRUE(host.listed(std::string("All data had been sent to sign(") + sign +
+                                    ") in IP 127.0.0.1 successfully!"));
+        }
+        EXPECT_FALSE(host.listed(text(msg::kControlBusy)));
+        // One call per address, each sending at once.
+        std::vector<std::string> calls = callsOf(k.dispid);
+        ASSERT_EQ(calls.size(), 2u);
+        EXPECT_EQ(calls[0].substr(0, calls[0].find(',') + 1), std::string(k.dispid) + "1,");
+        EXPECT_EQ(calls[1].substr(0, calls[1].find(',') + 1), std::string(k.dispid) + "2,");
+        EXPECT_EQ(calls[0].back(), '1');
+        EXPECT_EQ(calls[1].back(), '1');
+    }
+
+    auto applied = run(UpdateKind::AdjustTime, false);
     EXPECT_EQ(callsOf("33:"), std::vector<std::string>{"33:1,2,1"});
-    EXPECT_EQ(host.list.back(), "All are over!");
+    EXPECT_EQ(applied["1,2"]["time"], 2) << slurp(log);  // both signs, one note each
+}
+
+// The same from the command line over a serial line (a pseudo-terminal)
+// handed to the control.
+TEST_F(ControlRouteTest, TheCliAdjustsTheTimeOfEverySignOnASerialLine) {
+    std::string log = (dir / "cli-two.jsonl").string();
+    Signsim sim({"--nvs", "--pty", "--address", "1,2", "--log", log});
+    ASSERT_TRUE(sim.started());
+    std::ostringstream out, err;
+    int status = runControlCommand(
+        {"adjust-time", "--home", dir.string(), "--link", "serial:" + sim.ptyPath() + "@115200",
+         "--address", "1,2", "--check-each"},
+        out, err);
+    EXPECT_EQ(status, 0) << out.str() << err.str();
+    EXPECT_NE(out.str().find("All data had been sent to sign(1) successfully!"), std::string::npos)
+        << out.str();
+    EXPECT_NE(out.str().find("All data had been sent to sign(2) successfully!"), std::string::npos)
+        << out.str();
+    EXPECT_EQ(out.str().find(text(msg::kControlBusy)), std::string::npos) << out.str();
+    auto applied = appliedPerSign(log);
+    for (const char* sign : {"1", "2"}) {
+        EXPECT_EQ(applied[sign]["date"], 1) << sign << "\n" << slurp(log);
+        EXPECT_EQ(applied[sign]["time"], 1) << sign;
+        EXPECT_EQ(applied[sign]["reply ok"], 1) << sign;
+    }
 }
 
 TEST_F(ControlRouteTest, AFailedConnectionIsShownAndTheNextTargetRuns) {

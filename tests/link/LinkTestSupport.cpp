@@ -31,6 +31,14 @@ int freeLoopbackPort() {
     return bench::freePort();
 }
 
+HeldPort::HeldPort() {
+    fd_ = bench::listenLoopback(port_);
+}
+
+HeldPort::~HeldPort() {
+    ::close(fd_);
+}
+
 pid_t spawnChild(const std::string& exe, const std::vector<std::string>& args, int& outFd,
                  int* errFd) {
     int out[2], err[2] = {-1, -1};

@@ -30,6 +30,20 @@ struct PtyPair {
 // A loopback port nobody listens on now: bound, read back, released.
 int freeLoopbackPort();
 
+// A loopback port held by someone else (listened on) while this lives.
+class HeldPort {
+  public:
+    HeldPort();
+    ~HeldPort();
+    HeldPort(const HeldPort&) = delete;
+    HeldPort& operator=(const HeldPort&) = delete;
+    int port() const { return port_; }
+
+  private:
+    int fd_ = -1;
+    int port_ = 0;
+};
+
 // A simulator as a child process. Starts `exe` with `args`; its standard
 // output is read from `outFd`, its standard error from `*errFd` (thrown away
 // when errFd is null). -1 when it could not start.

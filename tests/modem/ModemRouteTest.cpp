@@ -13,6 +13,8 @@
 #include "app/Operations.h"
 #include "cli/Cli.h"
 #include "content/Document.h"
+#include "platform/Files.h"
+#include "platform/Profile.h"
 #include "support/TestSupport.h"
 
 namespace lumavox {
@@ -169,6 +171,21 @@ TEST(ModemRoute, CommandLine) {
     EXPECT_EQ(cli({"send-all", doc, "--link", "modem:5551234", "--address", "1"}, text), 0) << text;
     EXPECT_NE(text.find("sended successfully"), std::string::npos);
     EXPECT_EQ(cli({"send-all", doc, "--link", "modem:"}, text), 2);
+    // The number dialled joins the phone list, as from the dial window.
+    Settings stored =
+        SettingsStore(resolveProgramDir(std::nullopt), userStorePath()).LoadSettings();
+    EXPECT_EQ(stored.phones, std::vector<std::string>{"5551234"});
+    EXPECT_EQ(stored.lastPhoneNo, "5551234");
+
+    // A dead modem: the check fails and its last line is a whole line.
+    Modemsim dead({"--dead"});
+    ASSERT_TRUE(dead.started());
+    ASSERT_EQ(cli({"modem", "add", "--model", "Dead", "--port", dead.ptyPath()}, text), 0) << text;
+    ASSERT_EQ(cli({"modem", "select", "Dead"}, text), 0) << text;
+    EXPECT_EQ(cli({"modem", "check"}, text), 1) << text;
+    const std::string last = "Modem maybe not GSM Modem, or not insert SIM Card in GSM Modem!\n";
+    ASSERT_GE(text.size(), last.size());
+    EXPECT_EQ(text.substr(text.size() - last.size()), last) << text;
     if (before)
         ::setenv("LUMAVOX_CONFIG_DIR", kept.c_str(), 1);
     else

@@ -483,6 +483,56 @@ TEST_F(TwoSigns, TheCommandLineTakesTheStoredGprsGroupAndSaysSo) {
     EXPECT_NE((emptyOut.str() + emptyErr.str()).find("has no GPRS Modem!"), std::string::npos)
         << emptyOut.str() << emptyErr.str();
     EXPECT_EQ(storedTexts(dir / "a"), 1u);
+
+    // The same group named by --link is refused with the same words.
+    settings.lastGprsGroupName = "North";
+    ASSERT_TRUE(stored.SaveSettings(settings, error)) << error;
+    std::ostringstream linkOut, linkErr;
+    EXPECT_EQ(runCli({"send-text", docPath.string(), "Main", "--home", home.string(), "--link",
+                      "gprs:empty", "--wait-devices", "1", "--family", "kv2", "--yes"},
+                     linkOut, linkErr),
+              1);
+    EXPECT_NE(linkOut.str().find("Sorry, the GPRS Group(Empty) has no GPRS Modem!"),
+              std::string::npos)
+        << linkOut.str() << linkErr.str();
+    EXPECT_EQ(linkErr.str().find("usage"), std::string::npos) << linkErr.str();
+    EXPECT_EQ(storedTexts(dir / "a"), 1u);
+}
+
+// A server port another program holds: the monitor does not run, and the
+// command line ends with the system's reason instead of listening on nothing.
+TEST(GprsSession, AServerPortHeldByAnotherProgramEndsTheCommandWithTheReason) {
+    TempDir dir;
+    test::HeldPort held;
+    const std::string port = std::to_string(held.port());
+    const std::string reason =
+        "The GPRS server cannot listen on port " + port + ".(Address already in use)";
+
+    GprsGateway gateway(embeddedResources(), environmentIn(dir));
+    EXPECT_FALSE(gateway.monitor().Start(held.port()));
+    EXPECT_FALSE(gateway.monitor().running());
+    EXPECT_EQ(gateway.monitor().startError(), reason);
+    const int free = freeLoopbackPort();
+    EXPECT_TRUE(gateway.monitor().Start(free));
+    EXPECT_EQ(gateway.monitor().startError(), "");
+    gateway.monitor().Stop();
+
+    std::ostringstream out, err;
+    EXPECT_EQ(runCli({"gprs", "list", "--server-port", port, "--seconds", "0"}, out, err), 1);
+    EXPECT_EQ(err.str(), "lumavox-cli: " + reason + "\n");
+    EXPECT_EQ(out.str().find("listening"), std::string::npos) << out.str();
+
+    fs::path docPath = dir / "demo.glm";
+    std::string error;
+    WorkArea doc = demoDocument();
+    ASSERT_TRUE(saveDocument(docPath, doc, SignMode::KV2, SystemClock::instance(), error));
+    std::ostringstream sendOut, sendErr;
+    EXPECT_EQ(
+        runCli({"send-text", docPath.string(), "Main", "--link", "gprs:SIGNA", "--server-port",
+                port, "--wait-devices", "1", "--address", "1", "--family", "kv2"},
+               sendOut, sendErr),
+        1);
+    EXPECT_EQ(sendErr.str(), "lumavox-cli: " + reason + "\n") << sendOut.str();
 }
 
 }  // namespace

@@ -208,6 +208,23 @@ TEST(GprsDialogs, ChoosingGprsStartsTheMonitorAndLeavingItStopsIt) {
     ASSERT_TRUE(f.frame().runCommand(cmd::kCommunicationMode));
     EXPECT_TRUE(seen.startsWith("You have change the communication mode to non-GPRS mode"));
     EXPECT_FALSE(gateway.monitor().running());
+
+    // A server port another program holds: the status line says why no
+    // device can connect.
+    test::HeldPort held;
+    answerNextDialog([&](QWidget* w) {
+        auto* dialog = qobject_cast<ui::CCommOptionDlg*>(w);
+        ASSERT_NE(dialog, nullptr);
+        dialog->gprs()->setChecked(true);
+        dialog->port()->setValue(held.port());
+        dialog->accept();
+        pressInNextBox("OK", &seen);
+    });
+    ASSERT_TRUE(f.frame().runCommand(cmd::kCommunicationMode));
+    EXPECT_FALSE(gateway.monitor().running());
+    EXPECT_EQ(f.frame().paneText(0).toStdString(), "The GPRS server cannot listen on port " +
+                                                       std::to_string(held.port()) +
+                                                       ".(Address already in use)");
 }
 
 }  // namespace

@@ -187,6 +187,43 @@ TEST(CommDialogs, CommunicationOptionSavesRouteGroupsAndPort) {
     EXPECT_EQ(stored.lastGroupName, "Shop");
 }
 
+// The TCP/IP half lists each group with its addresses and deletes as the GPRS
+// half does: a group must be chosen, and the user is asked first.
+TEST(CommDialogs, TcpGroupsAreListedWithTheirAddressesAndDeletedOnlyWhenConfirmed) {
+    FrameFixture f;
+    f.context().settings->tcpGroups = {{"Shop", "127.0.0.1,10.0.0.2"}, {"Hall", "10.0.0.9"}};
+    ui::CCommOptionDlg dialog(f.context());
+    dialog.tcp()->setChecked(true);
+    ASSERT_EQ(dialog.groupList()->count(), 2);
+    EXPECT_EQ(dialog.groupList()->item(0)->text(), "Shop<=>127.0.0.1,10.0.0.2");
+    EXPECT_EQ(dialog.editButton()->text(), "Edit");
+
+    QString seen;
+    dialog.groupList()->setCurrentRow(-1);
+    pressInNextBox("OK", &seen);
+    dialog.deleteGroup();
+    EXPECT_EQ(seen, "Please select a group to be deleted firstly!");
+    EXPECT_EQ(dialog.groups().size(), 2u);
+
+    dialog.groupList()->setCurrentRow(1);
+    pressInNextBox("No", &seen);
+    dialog.deleteGroup();
+    EXPECT_EQ(seen, "Are you sure to delete group 'Hall'?");
+    EXPECT_EQ(dialog.groups().size(), 2u);
+    pressInNextBox("Yes", &seen);
+    dialog.deleteGroup();
+    ASSERT_EQ(dialog.groups().size(), 1u);
+    EXPECT_EQ(dialog.groups()[0].name, "Shop");
+    EXPECT_EQ(dialog.groupList()->currentRow(), 0);
+
+    // The GPRS half's edit button opens the group editor.
+    dialog.gprs()->setChecked(true);
+    EXPECT_EQ(dialog.editButton()->text(), "Edit Group...");
+    dialog.tcp()->setChecked(true);
+    EXPECT_EQ(dialog.editButton()->text(), "Edit");
+    dialog.reject();
+}
+
 TEST(CommDialogs, OperationDialogsRefuseWithTheirTexts) {
     FrameFixture f;
     ui::CChangeAddressDlg address(f.context());

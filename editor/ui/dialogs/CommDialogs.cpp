@@ -183,12 +183,12 @@ CCommOptionDlg::CCommOptionDlg(EditorContext& context, QWidget* parent)
     hangUp_->setChecked(s.hangUpWhenSendOverByTcpIp);
     groupList_ = new QListWidget(this);
     auto* add = new QPushButton(t(kCtlSeventh), this);
-    auto* edit = new QPushButton(t(kCtlEighth), this);
+    edit_ = new QPushButton(t(kCtlEighth), this);
     auto* remove = new QPushButton(t(kCtlNinth), this);
     rename_ = new QPushButton(qtext(msg::kGprsRename), this);
     examine_ = new QPushButton(qtext(msg::kGprsExamineConnection), this);
     connect(add, &QPushButton::clicked, this, &CCommOptionDlg::addGroup);
-    connect(edit, &QPushButton::clicked, this, &CCommOptionDlg::editGroup);
+    connect(edit_, &QPushButton::clicked, this, &CCommOptionDlg::editGroup);
     connect(remove, &QPushButton::clicked, this, &CCommOptionDlg::deleteGroup);
     connect(rename_, &QPushButton::clicked, this, &CCommOptionDlg::renameGroup);
     connect(examine_, &QPushButton::clicked, this, &CCommOptionDlg::examineConnection);
@@ -197,7 +197,7 @@ CCommOptionDlg::CCommOptionDlg(EditorContext& context, QWidget* parent)
     auto* groupLayout = new QHBoxLayout(groupBox_);
     groupLayout->addWidget(groupList_);
     auto* groupButtons = new QVBoxLayout;
-    for (QPushButton* b : {add, edit, remove, rename_, examine_})
+    for (QPushButton* b : {add, edit_, remove, rename_, examine_})
         groupButtons->addWidget(b);
     groupButtons->addStretch();
     groupLayout->addLayout(groupButtons);
@@ -231,6 +231,8 @@ void CCommOptionDlg::showRoute() {
     groupBox_->setTitle(gprs ? qtext(msg::kGprsAvailableGroups)
                              : dialogText(context_, kCommOptionDialog, kCtlSixth));
     hangUp_->setVisible(!gprs);
+    edit_->setText(gprs ? qtext(msg::kGprsEditGroup)
+                        : dialogText(context_, kCommOptionDialog, kCtlEighth));
     rename_->setVisible(gprs);
     examine_->setVisible(gprs);
     const Settings& s = *context_.settings;
@@ -254,7 +256,7 @@ void CCommOptionDlg::refillGroups(int select) {
             groupList_->addItem(qs(g.name));
     } else {
         for (const TcpIpGroup& g : groups_)
-            groupList_->addItem(qs(g.name) + QStringLiteral("  [") + qs(g.addresses) + ']');
+            groupList_->addItem(qs(tcpGroupListEntry(g)));
     }
     if (select >= 0 && select < groupList_->count()) groupList_->setCurrentRow(select);
 }
@@ -316,23 +318,24 @@ void CCommOptionDlg::editGroup() {
     refillGroups(row);
 }
 
+// Either half: a group must be chosen, and deleting it is asked first.
 void CCommOptionDlg::deleteGroup() {
     const int row = groupList_->currentRow();
-    if (gprsShown()) {
-        if (row < 0 || row >= static_cast<int>(gprsGroups_.size())) {
-            showMessage(this, text(msg::kGprsSelectGroupToDelete), Icon::Error);
-            return;
-        }
-        if (!askYesNo(this, deleteGprsGroupQuestion(gprsGroups_[static_cast<size_t>(row)].name),
-                      Icon::Question))
-            return;
-        gprsGroups_.erase(gprsGroups_.begin() + row);
-        refillGroups(rowAfterDelete(row, static_cast<int>(gprsGroups_.size())));
+    const bool gprs = gprsShown();
+    const int count = static_cast<int>(gprs ? gprsGroups_.size() : groups_.size());
+    if (row < 0 || row >= count) {
+        showMessage(this, text(msg::kGprsSelectGroupToDelete), Icon::Error);
         return;
     }
-    if (row < 0 || row >= static_cast<int>(groups_.size())) return;
-    groups_.erase(groups_.begin() + row);
-    refillGroups(std::min(row, static_cast<int>(groups_.size()) - 1));
+    const size_t at = static_cast<size_t>(row);
+    if (!askYesNo(this, deleteGroupQuestion(gprs ? gprsGroups_[at].name : groups_[at].name),
+                  Icon::Question))
+        return;
+    if (gprs)
+        gprsGroups_.erase(gprsGroups_.begin() + row);
+    else
+        groups_.erase(groups_.begin() + row);
+    refillGroups(rowAfterDelete(row, count - 1));
 }
 
 void CCommOptionDlg::examineConnection() {

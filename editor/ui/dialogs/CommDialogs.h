@@ -84,6 +84,7 @@ class CCommOptionDlg : public QDialog {
     QListWidget* groupList() const { return groupList_; }
     const std::vector<TcpIpGroup>& groups() const { return groups_; }
     const std::vector<GprsGroup>& gprsGroups() const { return gprsGroups_; }
+    QPushButton* editButton() const { return edit_; }
     QPushButton* renameButton() const { return rename_; }
     QPushButton* examineButton() const { return examine_; }
     // The group buttons, for the TCP/IP or the GPRS groups as the route is;
@@ -109,6 +110,7 @@ class CCommOptionDlg : public QDialog {
     bool portOfGprs_ = false;  // which port the spin box shows
     QLabel* portLabel_ = nullptr;
     QGroupBox* groupBox_ = nullptr;
+    QPushButton* edit_ = nullptr;
     QPushButton* rename_ = nullptr;
     QPushButton* examine_ = nullptr;
     QRadioButton* serial_ = nullptr;

@@ -253,12 +253,7 @@ bool CDialModemDlg::askPin(std::string& pin) {
 
 void CDialModemDlg::numberDialed(const std::string& number) {
     if (!context_.settings) return;
-    Settings& s = *context_.settings;
-    if (std::find(s.phones.begin(), s.phones.end(), number) == s.phones.end()) {
-        s.phones.push_back(number);
-        phones_->addItem(qs(number));
-    }
-    s.lastPhoneNo = number;
+    if (rememberDialledNumber(*context_.settings, number)) phones_->addItem(qs(number));
     saveSettings(context_, this);
 }
 

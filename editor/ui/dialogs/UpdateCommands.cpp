@@ -56,6 +56,7 @@ void applyCommunicationModeChange(CMainFrame& frame, SendType oldType, int oldPo
     applyGprsModeChange(change, *context.gprs, s.gprsServerPort,
                         [] { QCoreApplication::processEvents(); });
     QApplication::restoreOverrideCursor();
+    frame.showGprsStartError();
 }
 
 std::vector<std::string> documentTextFiles(CMainFrame& frame) {

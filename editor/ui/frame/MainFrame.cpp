@@ -18,6 +18,7 @@
 #include <algorithm>
 
 #include "app/ContextMenu.h"
+#include "app/GprsMonitor.h"
 #include "app/NewDocument.h"
 #include "app/NvsMenu.h"
 #include "app/TextEditor.h"
@@ -426,6 +427,12 @@ QString CMainFrame::paneText(int pane) const {
         default:
             return statusBar()->currentMessage();
     }
+}
+
+void CMainFrame::showGprsStartError() {
+    if (!context_.gprs) return;
+    const std::string error = context_.gprs->startError();
+    if (!error.empty()) statusBar()->showMessage(qs(error));
 }
 
 void CMainFrame::refreshPanes() {

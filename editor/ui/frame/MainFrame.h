@@ -68,6 +68,9 @@ class CMainFrame : public QMainWindow {
     CommandState commandState() const;
     // The text of a status pane: 1 position, 2 size/screen, 5 typing mode.
     QString paneText(int pane) const;
+    // After the GPRS monitor was started: why its server could not listen,
+    // on the status line (nothing when it started or there is no monitor).
+    void showGprsStartError();
     CPropertyBar* propertyBar() const { return propertyBar_; }
     // The program's one link to signs, for every operation of the run.
     CSignLink& signLink() { return signLink_; }
