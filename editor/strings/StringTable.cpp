@@ -408,6 +408,18 @@ const std::map<int, std::string>& table() {
              "Register stock ocx failed because of %s. Now program will exit!"},
             {msg::kAddressTooLarge,
              "Sorry,the address of moving-sign can't be larger than 255, please re-enter!"},
+            {msg::kDocumentEndsEarly,
+             "The file is damaged or incomplete: it ends after %d bytes, in %s."},
+            {msg::kDocumentCountTooLarge,
+             "The file is damaged or incomplete: %s counts %d entries, more than the %d bytes "
+             "left can hold."},
+            {msg::kDocumentUnreadable, "The file is damaged: %s cannot be read at byte %d."},
+            {msg::kDocumentPartHeading, "its heading"},
+            {msg::kDocumentPartRunSequence, "its run sequence"},
+            {msg::kDocumentPartTextFiles, "its text files"},
+            {msg::kDocumentPartGraphics, "its graphics"},
+            {msg::kDocumentPartSchedule, "its schedule"},
+            {msg::kConnectTried, "%s Tried %s, port %d."},
             {msg::kPreviewRecursion,
              "The recursion depth of preview file is too large(the max value is 20), the preview "
              "file maybe form recursion call,please check the preview file!"},
