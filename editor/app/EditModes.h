@@ -62,6 +62,7 @@ struct CommandState {
     bool caretOnWindowControl = false;
     bool previewOpen = false;
     bool windowLayoutUserDefined = false;  // window editor: the control's layout is type 9
+    size_t recentFiles = 0;                // entries of the recent-file list
 };
 
 // Whether a command (an id of app/MenuTree.h cmd::, or of the edit view's
@@ -92,5 +93,10 @@ StatusPane sizePane(int editMode, std::optional<std::pair<int, int>> graphicSize
                     std::optional<int> screenUnderPointer);
 // "INS" or "OVR" while a document is open; blank otherwise.
 StatusPane typingModePane(bool documentOpen, bool overwrite);
+// "Row %d/%d dots": the width of the caret's row against the sign's width, in
+// mode 0 with a row at the caret; active (drawn as a warning) when the row is
+// wider than the sign, which then cuts it.
+StatusPane rowWidthPane(int editMode, std::optional<int> rowWidth, int signWidth);
+std::string rowWidthPaneSizingText();  // "Row 65535/65535 dots"
 
 }  // namespace lumavox
