@@ -340,7 +340,7 @@ TEST(CommandAvailability, RecentFilePlaceholderNeedsAFileAndSelectAllAText) {
 
 TEST(MenuMnemonics, EveryEntryGetsALetterNoSiblingUses) {
     EXPECT_EQ(menuMnemonic("&File"), 'F');
-    EXPECT_EQ(menuMnemonic("Date && Time"), std::nullopt);
+    EXPECT_FALSE(menuMnemonic("Date && Time"));
     EXPECT_EQ(menuMnemonic("Cu&t\tCtrl+X"), 't');
     const std::vector<MenuEntry> bar = withMnemonics(mainMenu());
     for (const MenuEntry& popup : bar) {

@@ -460,8 +460,11 @@ void CMainFrame::refreshPanes() {
     const StatusPane row = rowWidthPane(mode, rowWidth, signWidth);
     rowWidthPane_->setText(qs(row.text));
     // A row the sign cuts is shown in red.
-    rowWidthPane_->setStyleSheet(row.active ? QStringLiteral("color: #c00000; font-weight: bold;")
-                                            : QString());
+    if (rowWidthPane_->property("cut").toBool() != row.active) {
+        rowWidthPane_->setProperty("cut", row.active);
+        rowWidthPane_->setStyleSheet(
+            row.active ? QStringLiteral("color: #c00000; font-weight: bold;") : QString());
+    }
 }
 
 void CMainFrame::setGraphicPanes(std::optional<std::pair<int, int>> cursor,
