@@ -48,13 +48,14 @@ TEST(EditPicture, ALongFileOnABigSignStopsAtThePictureBound) {
     EXPECT_EQ(picture.screens().size(), 3u);
 }
 
-// Font 1: 7 rows, every glyph 6 wide.
+// Font 1: 7 rows, letters 6 wide, the space 2 wide.
 const FontSet& sevenDots() {
     static const FontSet fonts = [] {
+        test::TestFont big = test::uniformFont("T7", 7, 32, 95, 6);
+        big.glyphs[0].width = 2;
         FontSet f;
-        f.LoadBytes(test::fontFileBytes({test::uniformFont("T5", 5, 32, 95, 4),
-                                         test::uniformFont("T7", 7, 32, 95, 6)}),
-                    "test", nullptr);
+        f.LoadBytes(test::fontFileBytes({test::uniformFont("T5", 5, 32, 95, 4), big}), "test",
+                    nullptr);
         return f;
     }();
     return fonts;
