@@ -413,7 +413,8 @@ const std::map<int, std::string>& table() {
             {msg::kDocumentCountTooLarge,
              "The file is damaged or incomplete: %s counts %d entries, more than the %d bytes "
              "left can hold."},
-            {msg::kDocumentUnreadable, "The file is damaged: %s cannot be read at byte %d."},
+            {msg::kDocumentUnreadable,
+             "The file is damaged or incomplete: %s cannot be read at byte %d."},
             {msg::kDocumentPartHeading, "its heading"},
             {msg::kDocumentPartRunSequence, "its run sequence"},
             {msg::kDocumentPartTextFiles, "its text files"},

@@ -245,11 +245,9 @@ TEST_F(DocumentTest, RefusalsGiveExactlyOneMessage) {
                 << n << ": " << t.error;
         EXPECT_TRUE(t.work.textFiles.empty()) << n;
     }
-    // The reason names where the file ends.
+    // The reason names the part where the file stops.
     OpenResult cut = read(Bytes(good.begin(), good.end() - 1));
-    EXPECT_EQ(reasonOf(cut.error), "The file is damaged or incomplete: it ends after " +
-                                       std::to_string(good.size() - 1) +
-                                       " bytes, in its schedule.");
+    EXPECT_NE(reasonOf(cut.error).find("its schedule"), std::string::npos) << cut.error;
 }
 
 TEST_F(DocumentTest, HostileCountsAreRefusedBeforeAllocating) {
@@ -265,7 +263,8 @@ TEST_F(DocumentTest, HostileCountsAreRefusedBeforeAllocating) {
             b[textCount + i] = static_cast<uint8_t>(hostile >> (8 * i));
         const std::string error = read(b).error;
         EXPECT_EQ(firstLine(error), text(msg::kUnexpectedFormat)) << hostile;
-        EXPECT_NE(reasonOf(error).find("its text files counts"), std::string::npos) << error;
+        EXPECT_EQ(reasonOf(error).rfind("The file is damaged or incomplete: its text files", 0), 0u)
+            << error;
     }
     // The first file's item count.
     size_t itemCount = textCount + 4 + 1 + 9 + 6;
@@ -276,8 +275,9 @@ TEST_F(DocumentTest, HostileCountsAreRefusedBeforeAllocating) {
     b = good;
     b[itemCount + 4] = 0x42;
     EXPECT_EQ(firstLine(read(b).error), text(msg::kUnexpectedFormat));
-    EXPECT_EQ(
-        reasonOf(read(b).error).rfind("The file is damaged: its text files cannot be read", 0), 0u)
+    EXPECT_EQ(reasonOf(read(b).error)
+                  .rfind("The file is damaged or incomplete: its text files cannot be read", 0),
+              0u)
         << read(b).error;
     // A run sequence entry longer than the file.
     b = good;
