@@ -54,10 +54,11 @@ run: build
 	    bash tools/demo.sh $(BUILD)/bin; \
 	fi
 
-# Pictures of the editor's window with the demonstration document, of the
-# operation dialog after a send to the virtual sign, of the preview, of the
-# graphic editor, of the window layout chooser, the window-file manager and the
-# character sheet, and of the virtual sign's window showing what it received (no
+# Pictures of the editor's window with the demonstration document, of a line
+# wider than the sign, of the operation dialog after a send to the virtual
+# sign, of the preview, of the graphic editor, of the window layout chooser,
+# the window-file manager and the character sheet, and of the virtual sign's
+# window showing what it received (no
 # display needed).
 screenshot: build
 	@mkdir -p $(BUILD)/demo
@@ -71,6 +72,10 @@ screenshot: build
 	  $(BUILD)/bin/lumavox_ui_tests --gtest_filter='ControlUpdateDialog.UpdateSends*'
 	LUMAVOX_PREVIEW_PNG=$(CURDIR)/docs/preview.png QT_QPA_PLATFORM=offscreen \
 	  LUMAVOX_HOME=$(CURDIR)/$(BUILD)/bin $(BUILD)/bin/lumavox_ui_tests --gtest_filter='PreviewWindow.*'
+	LUMAVOX_OVERFLOW_PNG=$(CURDIR)/docs/overflow.png QT_QPA_PLATFORM=offscreen \
+	  LUMAVOX_HOME=$(CURDIR)/$(BUILD)/bin LUMAVOX_CONFIG_DIR=$(CURDIR)/$(BUILD)/test-config-ui \
+	  $(BUILD)/bin/lumavox_ui_tests \
+	  --gtest_filter='MainFrame.TheEditViewMarksWhereTheSignCutsARowAndTheStatusBarSaysHowWide'
 	LUMAVOX_GRAPHIC_PNG=$(CURDIR)/docs/graphic-editor.png QT_QPA_PLATFORM=offscreen \
 	  LUMAVOX_HOME=$(CURDIR)/$(BUILD)/bin $(BUILD)/bin/lumavox_ui_tests \
 	  --gtest_filter='GraphicEditor.DrawsASmallPicture'

@@ -7,13 +7,14 @@
 #include "content/Vocabulary.h"
 #include "render/FontSet.h"
 #include "strings/StringTable.h"
+#include "strings/WindowTexts.h"
 
 namespace lumavox {
 
 namespace {
 
-ContextMenuEntry command(std::string text, int id, bool checked = false) {
-    return {ContextMenuEntry::Command, std::move(text), id, checked, {}};
+ContextMenuEntry command(std::string text, int id, bool checked = false, bool enabled = true) {
+    return {ContextMenuEntry::Command, std::move(text), id, checked, {}, enabled};
 }
 
 ContextMenuEntry separator() {
@@ -68,6 +69,13 @@ std::vector<ContextMenuEntry> editViewContextMenu(const ContextMenuState& s) {
         menu.push_back(separator());
         menu.push_back(command(text(msg::kMenuEndEditWindowText), cmd::kEndEditWindowText));
     }
+    // The clipboard and Select All run the Edit menu's commands.
+    menu.push_back(separator());
+    menu.push_back(command(text(msg::kMenuCut), cmd::kEditCut, false, s.selection));
+    menu.push_back(command(text(msg::kMenuCopy), cmd::kEditCopy, false, s.selection));
+    menu.push_back(command(text(msg::kMenuPaste), cmd::kEditPaste, false, s.canPaste));
+    menu.push_back(separator());
+    menu.push_back(command(text(msg::kMenuSelectAll), cmd::kEditSelectAll));
     return menu;
 }
 

@@ -1,7 +1,8 @@
 // The edit view's context menu as data: the fonts, colours and character
 // properties with the one in force checked, "Edit Graphic" or "Edit WindowFile"
-// for the item at the caret, and "End edit text of window" while a window file
-// is edited from the window editor. Shown only while text editing is allowed.
+// for the item at the caret, "End edit text of window" while a window file
+// is edited from the window editor, then Cut, Copy, Paste and Select All.
+// Shown only while text editing is allowed.
 #pragma once
 
 #include <optional>
@@ -31,6 +32,7 @@ struct ContextMenuEntry {
     int command = 0;
     bool checked = false;
     std::vector<ContextMenuEntry> items;  // pop-ups only
+    bool enabled = true;
 };
 
 struct ContextMenuState {
@@ -39,6 +41,8 @@ struct ContextMenuState {
     const FontSet* fonts = nullptr;  // null: an empty font list
     ShownAttributes inForce;         // what is checked; an empty value checks nothing
     const TextItem* itemAtCaret = nullptr;
+    bool selection = false;  // Cut and Copy need one
+    bool canPaste = false;   // the clipboard holds text or items
 };
 
 std::vector<ContextMenuEntry> editViewContextMenu(const ContextMenuState& state);

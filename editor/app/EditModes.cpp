@@ -4,6 +4,7 @@
 #include "app/MenuTree.h"
 #include "strings/StringTable.h"
 #include "strings/TextFormat.h"
+#include "strings/WindowTexts.h"
 
 namespace lumavox {
 
@@ -90,6 +91,8 @@ bool commandEnabled(int c, const CommandState& s) {
     // The hang-up commands end a line that is up, whatever else is going on.
     if (c == cmd::kHangUpModem || c == cmd::kHangUpTcpIp) return true;
     if (!s.documentOpen && !worksWithoutDocument(c)) return false;
+    // The placeholder "Recent File" stands for an empty list.
+    if (c == cmd::kRecentFileFirst) return s.recentFiles > 0;
 
     if (onlyInTextMode(c)) {
         if (s.editMode != kModeText) return false;
@@ -125,6 +128,8 @@ bool commandEnabled(int c, const CommandState& s) {
     }
 
     switch (c) {
+        case cmd::kEditSelectAll:
+            return s.textEditingAllowed;
         case cmd::kEditItem:
             return s.textEditingAllowed && (s.caretOnGraphic || s.caretOnWindowControl);
         case cmd::kEditCopy:
@@ -144,6 +149,15 @@ bool commandEnabled(int c, const CommandState& s) {
         default:
             return true;
     }
+}
+
+StatusPane rowWidthPane(int editMode, std::optional<int> rowWidth, int signWidth) {
+    if (editMode != kModeText || !rowWidth) return {};
+    return {textf(msg::kPaneRowWidth, {*rowWidth, signWidth}), *rowWidth > signWidth};
+}
+
+std::string rowWidthPaneSizingText() {
+    return textf(msg::kPaneRowWidth, {65535, 65535});
 }
 
 std::string positionPaneSizingText() {

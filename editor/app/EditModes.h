@@ -66,6 +66,7 @@ struct CommandState {
     size_t graphicUndoSnapshots = 0;  // the current state included
     size_t graphicRedoSnapshots = 0;
     bool graphicSelection = false;
+    size_t recentFiles = 0;                // entries of the recent-file list
 };
 
 // Whether a command (an id of app/MenuTree.h cmd::, or of the edit view's
@@ -96,5 +97,10 @@ StatusPane sizePane(int editMode, std::optional<std::pair<int, int>> graphicSize
                     std::optional<int> screenUnderPointer);
 // "INS" or "OVR" while a document is open; blank otherwise.
 StatusPane typingModePane(bool documentOpen, bool overwrite);
+// "Row %d/%d dots": the width of the caret's row against the sign's width, in
+// mode 0 with a row at the caret; active (drawn as a warning) when the row is
+// wider than the sign, which then cuts it.
+StatusPane rowWidthPane(int editMode, std::optional<int> rowWidth, int signWidth);
+std::string rowWidthPaneSizingText();  // "Row 65535/65535 dots"
 
 }  // namespace lumavox

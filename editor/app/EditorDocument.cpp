@@ -218,7 +218,7 @@ bool EditorDocument::setCurrentFile(std::string_view name) {
     return false;
 }
 
-bool EditorDocument::changeCurrent(const std::function<bool(TextFile&)>& change) {
+bool EditorDocument::changeCurrent(const std::function<bool(TextFile&)>& change, bool joinLast) {
     if (!currentFile()) return false;
     TextFile& file = work_.textFiles[static_cast<size_t>(current_)];
     std::optional<CharItem> marker;
@@ -227,7 +227,12 @@ bool EditorDocument::changeCurrent(const std::function<bool(TextFile&)>& change)
     ensureMarker(file, mode_, marker ? &*marker : nullptr);
     std::vector<uint8_t> state = snapshotOfCurrent();
     if (history_.current() && sameItems(history_.current()->bytes, state)) return false;
-    trackModified(kChangedItems, [&] { history_.record(std::move(state)); });
+    trackModified(kChangedItems, [&] {
+        if (joinLast && history_.canUndo())
+            history_.recordJoined(std::move(state));
+        else
+            history_.record(std::move(state));
+    });
     return true;
 }
 

@@ -93,7 +93,9 @@ class EditorDocument {
     // attributes of the removed one. One undo step; listeners hear
     // kChangedItems. False (and nothing recorded) when there is no current file
     // or `change` returned false.
-    bool changeCurrent(const std::function<bool(TextFile&)>& change);
+    // With `joinLast` the change joins the last step instead of adding one
+    // (the characters of one typed run undo together).
+    bool changeCurrent(const std::function<bool(TextFile&)>& change, bool joinLast = false);
     // Changes anything in the work area (the editing rules of content/EditRules.h
     // work on it this way): `change` returns true when it changed something.
     // The current file is found again by name afterwards (by position when it
@@ -113,6 +115,9 @@ class EditorDocument {
     bool canRedo() const { return history_.canRedo(); }
     size_t undoSnapshots() const { return history_.undoSnapshots(); }
     size_t redoSnapshots() const { return history_.redoSnapshots(); }
+    // The serial number of the state on screen: it changes with every change,
+    // undo and redo, so an owner can tell whether anything happened since.
+    uint64_t stateSerial() const { return history_.current() ? history_.current()->serial : 0; }
     bool undo();
     bool redo();
 

@@ -56,7 +56,7 @@ const std::vector<MenuEntry>& mainMenu() {
              command("Move Method...", cmd::kInsertMove),
              command("Row Space...", cmd::kInsertRowSpace), command("Speed...", cmd::kInsertSpeed),
              command("Pause Time...", cmd::kInsertPause), command("Beep...", cmd::kInsertBeep),
-             command("Temperature...", cmd::kInsertTemperature),
+             command("Temperature...", cmd::kInsertTemperature), separator(),
              command("Include Text File...", cmd::kInsertInclude),
              command("Normal/Special European Characters", cmd::kInsertCharacters),
              command("Counter", cmd::kInsertCounter)}),
@@ -148,6 +148,70 @@ std::vector<NumberedMenuEntry> numberMenu(const std::vector<MenuEntry>& bar, int
     int next = base;
     numberItems(bar, position, bar.size(), next, out);
     return out;
+}
+
+namespace {
+
+// The label part of a menu text (before the accelerator text).
+size_t labelEnd(const std::string& text) {
+    const size_t tab = text.find('\t');
+    return tab == std::string::npos ? text.size() : tab;
+}
+
+bool isMnemonicChar(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+char lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+void giveMnemonics(std::vector<MenuEntry>& items) {
+    std::string used;
+    for (const MenuEntry& e : items)
+        if (e.kind != MenuEntry::Separator)
+            if (auto m = menuMnemonic(e.text)) used += lower(*m);
+    for (MenuEntry& e : items) {
+        if (e.kind == MenuEntry::Popup) giveMnemonics(e.items);
+        if (e.kind == MenuEntry::Separator || menuMnemonic(e.text)) continue;
+        const size_t end = labelEnd(e.text);
+        // The first letter of a word, else any letter, not taken by a sibling.
+        size_t chosen = std::string::npos;
+        for (int pass = 0; pass < 2 && chosen == std::string::npos; ++pass)
+            for (size_t i = 0; i < end; ++i) {
+                const char c = e.text[i];
+                const bool wordStart = i == 0 || !isMnemonicChar(e.text[i - 1]);
+                if (e.text[i] == '&') {
+                    ++i;  // "&&" stands for one ampersand
+                    continue;
+                }
+                if (!isMnemonicChar(c) || (pass == 0 && !wordStart) ||
+                    used.find(lower(c)) != std::string::npos)
+                    continue;
+                chosen = i;
+                break;
+            }
+        if (chosen == std::string::npos) continue;
+        used += lower(e.text[chosen]);
+        e.text.insert(chosen, 1, '&');
+    }
+}
+
+}  // namespace
+
+std::optional<char> menuMnemonic(const std::string& text) {
+    const size_t end = labelEnd(text);
+    for (size_t i = 0; i + 1 < end; ++i) {
+        if (text[i] != '&') continue;
+        if (text[i + 1] != '&') return text[i + 1];
+        ++i;
+    }
+    return std::nullopt;
+}
+
+std::vector<MenuEntry> withMnemonics(std::vector<MenuEntry> bar) {
+    giveMnemonics(bar);
+    return bar;
 }
 
 std::vector<NamedMenu> allMenus() {

@@ -5,6 +5,7 @@
 // one description.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,14 @@ struct NumberedMenuEntry {
 // not numbered; in the pop-up at bar position 9 only the first four entries
 // are (the rest is the window list, which changes at run time).
 std::vector<NumberedMenuEntry> numberMenu(const std::vector<MenuEntry>& bar, int base);
+
+// The mnemonic letter of a menu text ("&File" -> 'F'; "&&" is an ampersand).
+std::optional<char> menuMnemonic(const std::string& text);
+// The bar with a mnemonic for every entry that has none (the menu's own texts
+// and a language file's may lack them): the first letter of a word, else any
+// letter, that no other entry of the same menu uses. Alt and that letter then
+// open the menu instead of reaching the text.
+std::vector<MenuEntry> withMnemonics(std::vector<MenuEntry> bar);
 
 // Every menu with its base, for writing and checking language files.
 struct NamedMenu {

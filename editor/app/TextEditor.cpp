@@ -134,6 +134,7 @@ void TextEditor::clamp() {
 
 void TextEditor::caretMoved() {
     chosen_.reset();
+    run_.reset();
 }
 
 TextEditor::Range TextEditor::selection() const {
@@ -312,6 +313,7 @@ template <typename Fn>
 bool TextEditor::applyAttribute(Fn apply, int value, bool valid) {
     if (!editable_ || !valid || !file()) return false;
     Range sel = selection();
+    run_.reset();
     if (sel.empty()) {
         CharItem c = attributes();
         apply(c, value);
@@ -377,27 +379,31 @@ std::pair<int, int> TextEditor::fontCodes(int font) const {
     return {fonts_->FirstCode(font), fonts_->EndCode(font)};
 }
 
-bool TextEditor::replaceSelection(std::vector<TextItem> items, bool typed) {
+bool TextEditor::replaceSelection(std::vector<TextItem> items, bool typed, bool joinLast) {
     Range sel = selection();
     size_t caret = sel.empty() ? caret_ : sel.first;
     size_t after = caret;
-    bool ok = doc_.changeCurrent([&](TextFile& f) {
-        auto& list = f.items;
-        if (!sel.empty())
-            list.erase(list.begin() + static_cast<Diff>(sel.first),
-                       list.begin() + static_cast<Diff>(sel.last));
-        if (typed && !items.empty()) {
-            // Typing over a selection replaces it; it does not also overwrite
-            // the item after it.
-            after = placeTypedItem(f, caret, std::move(items.front()), overwrite_ && sel.empty());
-            return true;
-        }
-        const size_t count = items.size();
-        list.insert(list.begin() + static_cast<Diff>(std::min(caret, list.size() - 1)),
-                    std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()));
-        after = caret + count;
-        return !sel.empty() || count > 0;
-    });
+    bool ok = doc_.changeCurrent(
+        [&](TextFile& f) {
+            auto& list = f.items;
+            if (!sel.empty())
+                list.erase(list.begin() + static_cast<Diff>(sel.first),
+                           list.begin() + static_cast<Diff>(sel.last));
+            if (typed && !items.empty()) {
+                // Typing over a selection replaces it; it does not also overwrite
+                // the item after it.
+                after =
+                    placeTypedItem(f, caret, std::move(items.front()), overwrite_ && sel.empty());
+                return true;
+            }
+            const size_t count = items.size();
+            list.insert(list.begin() + static_cast<Diff>(std::min(caret, list.size() - 1)),
+                        std::make_move_iterator(items.begin()),
+                        std::make_move_iterator(items.end()));
+            after = caret + count;
+            return !sel.empty() || count > 0;
+        },
+        joinLast);
     if (ok) setCaret(after);
     return ok;
 }
@@ -410,7 +416,14 @@ bool TextEditor::type(uint16_t character) {
     if (!item) return false;
     std::vector<TextItem> one;
     one.push_back(std::move(*item));
-    return replaceSelection(std::move(one), true);
+    // The character joins the run when nothing happened since its last one
+    // and no pause came between.
+    const uint64_t now = doc_.clock().tickMs();
+    const bool joins = run_ && run_->caret == caret_ && run_->serial == doc_.stateSerial() &&
+                       !hasSelection() && now - run_->tickMs < kTypingPauseMs;
+    if (!replaceSelection(std::move(one), true, joins)) return false;
+    run_ = TypingRun{caret_, doc_.stateSerial(), now};
+    return true;
 }
 
 bool TextEditor::backspace() {

@@ -7,6 +7,10 @@
 // never deleted, selected or copied. Every change goes through the document,
 // so each is one undo step; the model follows changes made elsewhere (undo,
 // another view) by keeping the caret and selection inside the file.
+//
+// A run of typed characters is one undo step: it ends when the caret moves,
+// after a pause of kTypingPauseMs (by the document's clock), and with any other
+// change or command (the window calls endTypingRun() for every command).
 #pragma once
 
 #include <cstddef>
@@ -64,6 +68,9 @@ struct ShownAttributes {
 
 class TextEditor {
   public:
+    // A pause this long between two typed characters starts a new undo step.
+    static constexpr uint64_t kTypingPauseMs = 1000;
+
     enum class Move { Left, Right, Home, End, Up, Down, FileStart, FileEnd };
 
     // A selection [first, last): item indices, never including the marker.
@@ -145,6 +152,9 @@ class TextEditor {
     // row end); the caret moves after the new item. False when the current font
     // does not hold the character (the caller beeps) or the view may not edit.
     bool type(uint16_t character);
+    // The next typed character starts a new undo step.
+    void endTypingRun() { run_.reset(); }
+
     // Deletes the selection, else the item before the caret.
     bool backspace();
     // Deletes the selection, else the item at the caret (never the marker).
@@ -172,7 +182,7 @@ class TextEditor {
     void clamp();
     void caretMoved();
     std::pair<int, int> fontCodes(int font) const;
-    bool replaceSelection(std::vector<TextItem> items, bool typed);
+    bool replaceSelection(std::vector<TextItem> items, bool typed, bool joinLast = false);
     template <typename Fn>
     bool applyAttribute(Fn apply, int value, bool valid);
 
@@ -184,6 +194,14 @@ class TextEditor {
     size_t caret_ = 0;
     size_t anchor_ = 0;
     std::optional<CharItem> chosen_;  // attributes chosen with nothing selected
+    // The typed run going on: where its last character left the caret, the
+    // document's state after it and when it was typed.
+    struct TypingRun {
+        size_t caret = 0;
+        uint64_t serial = 0;
+        uint64_t tickMs = 0;
+    };
+    std::optional<TypingRun> run_;
 };
 
 }  // namespace lumavox

@@ -22,6 +22,15 @@ void UndoHistory::record(std::vector<uint8_t> state) {
     pushUndo({std::move(state), nextSerial_++});
 }
 
+void UndoHistory::recordJoined(std::vector<uint8_t> state) {
+    if (undo_.empty()) {
+        reset(std::move(state));
+        return;
+    }
+    redo_.clear();
+    undo_.front() = {std::move(state), nextSerial_++};
+}
+
 void UndoHistory::amendCurrent(std::vector<uint8_t> state) {
     if (undo_.empty())
         reset(std::move(state));

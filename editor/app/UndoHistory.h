@@ -33,6 +33,11 @@ class UndoHistory {
     // beyond the limit is dropped and the redo list is emptied.
     void record(std::vector<uint8_t> state);
 
+    // A change that joins the last one (one more character of a typed run):
+    // `state` replaces the current state under a new serial number, so the
+    // step undoes both; the redo list is emptied.
+    void recordJoined(std::vector<uint8_t> state);
+
     // Replaces the bytes of the current state, keeping its serial number: the
     // owner adds to the state on screen what a later step will change.
     void amendCurrent(std::vector<uint8_t> state);

@@ -10,6 +10,7 @@
 #include "platform/ByteIo.h"
 #include "platform/Files.h"
 #include "strings/StringTable.h"
+#include "strings/TextFormat.h"
 
 namespace lumavox {
 
@@ -28,12 +29,22 @@ OpenResult failed(std::string message) {
     return r;
 }
 
+// Why a list could not be read when the reader is still sound: its count.
+struct ListRefusal {
+    int32_t count = 0;
+    size_t remaining = 0;
+    bool countTooLarge = false;
+};
+
 // Reads `count` records with `read`, refusing counts the remaining bytes cannot hold.
 template <typename T, typename ReadFn>
-bool readList(ByteReader& r, size_t minRecordSize, std::vector<T>& list, ReadFn read) {
+bool readList(ByteReader& r, size_t minRecordSize, std::vector<T>& list, ReadFn read,
+              ListRefusal* refusal = nullptr) {
     int32_t count = r.i32();
-    if (!r.ok() || count < 0 || static_cast<size_t>(count) > r.remaining() / minRecordSize)
+    if (!r.ok() || count < 0 || static_cast<size_t>(count) > r.remaining() / minRecordSize) {
+        if (refusal && r.ok()) *refusal = {count, r.remaining(), true};
         return false;
+    }
     list.clear();
     for (int32_t i = 0; i < count; ++i) {
         T record;
@@ -45,12 +56,27 @@ bool readList(ByteReader& r, size_t minRecordSize, std::vector<T>& list, ReadFn 
 
 // The magic and the version at the front of a document: the refusal text, or
 // empty when the rest is worth reading.
+// The format message with the precise reason under it: where the file ends,
+// which list counts more than the file holds, or where its data goes wrong.
+std::string damaged(const ByteReader& r, int part, const ListRefusal& list = {}) {
+    std::string reason;
+    if (!r.ok())
+        reason = textf(msg::kDocumentEndsEarly, {static_cast<long long>(r.size()), text(part)});
+    else if (list.countTooLarge)
+        reason = textf(msg::kDocumentCountTooLarge,
+                       {text(part), list.count, static_cast<long long>(list.remaining)});
+    else
+        reason =
+            textf(msg::kDocumentUnreadable, {text(part), static_cast<long long>(r.position())});
+    return text(msg::kUnexpectedFormat) + "\n" + reason;
+}
+
 std::string checkDocumentHead(ByteReader& r, int32_t& version) {
     char magic[kMagicSize];
     r.bytes(reinterpret_cast<uint8_t*>(magic), kMagicSize);
     if (!r.ok() || std::memcmp(magic, kMagic, kMagicSize) != 0) return text(msg::kNotOurFile);
     version = r.i32();
-    if (!r.ok()) return text(msg::kUnexpectedFormat);
+    if (!r.ok()) return damaged(r, msg::kDocumentPartHeading);
     if (version > kDocumentVersion) return text(msg::kNewerVersion);
     return {};
 }
@@ -93,21 +119,23 @@ OpenResult readDocumentFrom(ByteReader& r, const OpenOptions& options) {
     OpenResult result;
     if (std::string refusal = checkDocumentHead(r, result.version); !refusal.empty())
         return failed(refusal);
-    const std::string unexpected = text(msg::kUnexpectedFormat);
-
     WorkArea& work = result.work;
+    ListRefusal list;
     if (result.version == kDocumentVersion) {
         int32_t modeFlag = r.i32();
-        if (!r.ok()) return failed(unexpected);
+        if (!r.ok()) return failed(damaged(r, msg::kDocumentPartHeading));
         bool fileIsNvs = modeFlag == 1;
         result.fileMode = fileIsNvs ? SignMode::NVS : SignMode::KV2;
         if (fileIsNvs != (options.mode == SignMode::NVS))
             result.warnings.push_back(text(fileIsNvs ? msg::kFileIsNvs : msg::kFileIsKv2));
-        bool ok = readList(r, 4, work.runSequence, [&](std::string& name) {
-            name = r.counted(r.remaining());
-            return r.ok();
-        });
-        if (!ok) return failed(unexpected);
+        bool ok = readList(
+            r, 4, work.runSequence,
+            [&](std::string& name) {
+                name = r.counted(r.remaining());
+                return r.ok();
+            },
+            &list);
+        if (!ok) return failed(damaged(r, msg::kDocumentPartRunSequence, list));
     }
 
     work.signWidth = r.i32();
@@ -115,7 +143,7 @@ OpenResult readDocumentFrom(ByteReader& r, const OpenOptions& options) {
     work.colourType = r.u8();
     if (!r.ok() || work.signWidth < 1 || work.signHeight < 1 || work.signWidth > kMaxSignDots ||
         work.signHeight > kMaxSignDots)
-        return failed(unexpected);
+        return failed(damaged(r, msg::kDocumentPartHeading));
 
     if (options.fontCheck) {
         std::string fontError = options.fontCheck(work.signHeight);
@@ -123,12 +151,18 @@ OpenResult readDocumentFrom(ByteReader& r, const OpenOptions& options) {
     }
 
     r.skip(kReservedSize);
+    if (!r.ok()) return failed(damaged(r, msg::kDocumentPartHeading));
     RecordContext ctx{result.version, work.signHeight, options.mode};
-    bool ok =
-        readList(r, 1, work.textFiles, [&](TextFile& f) { return readTextFile(r, ctx, f); }) &&
-        readList(r, 21, work.graphics, [&](GraphicFile& g) { return readGraphic(r, ctx, g); }) &&
-        readList(r, 23, work.tasks, [&](ScheduleTask& t) { return readTask(r, t); });
-    if (!ok || !r.ok()) return failed(unexpected);
+    if (!readList(
+            r, 1, work.textFiles, [&](TextFile& f) { return readTextFile(r, ctx, f); }, &list))
+        return failed(damaged(r, msg::kDocumentPartTextFiles, list));
+    if (!readList(
+            r, 21, work.graphics, [&](GraphicFile& g) { return readGraphic(r, ctx, g); }, &list))
+        return failed(damaged(r, msg::kDocumentPartGraphics, list));
+    if (!readList(
+            r, 23, work.tasks, [&](ScheduleTask& t) { return readTask(r, t); }, &list) ||
+        !r.ok())
+        return failed(damaged(r, msg::kDocumentPartSchedule, list));
     result.ok = true;
     return result;
 }

@@ -15,6 +15,7 @@ void EditPicture::build(const WorkArea& work, const TextFile& file, const FontSe
     itemCount_ = static_cast<int>(file.items.size());
     screens_.clear();
     layouts_.clear();
+    cuts_.clear();
     const int64_t signDots = int64_t{signWidth_} * signHeight_;
     tooLarge_ = signDots > kMaxDots;
     if (tooLarge_) {
@@ -78,6 +79,40 @@ void EditPicture::build(const WorkArea& work, const TextFile& file, const FontSe
         RgbImage(signWidth_, count * (signHeight_ + kScreenGap) - kScreenGap, kSeparatorColour);
     for (int i = 0; i < count; ++i)
         image_.blit(pictures[static_cast<size_t>(i)], 0, screens_[i].top);
+    findCuts();
+}
+
+void EditPicture::findCuts() {
+    for (size_t i = 0; i < screens_.size(); ++i) {
+        const EditScreen& s = screens_[i];
+        const Rect& area = s.layout.area;
+        bool bottom = false;
+        for (const LineInfo& line : s.layout.lines) {
+            if (line.itemCount <= 0) continue;
+            if (line.x + line.width > area.right()) {
+                const int top = std::max(line.y, area.y);
+                const int height = std::min(line.y + line.height, area.bottom()) - top;
+                if (height > 0)
+                    cuts_.push_back({EditCut::Right, static_cast<int>(i), s.top + top, height});
+            }
+            bottom = bottom || line.y + line.height > area.bottom();
+        }
+        if (bottom)
+            cuts_.push_back({EditCut::Bottom, static_cast<int>(i), s.top + area.bottom() - 1, 1});
+    }
+}
+
+std::optional<int> EditPicture::rowWidth(int index) const {
+    const LineInfo* last = nullptr;
+    for (const EditScreen& s : screens_)
+        for (const LineInfo& line : s.layout.lines) {
+            if (line.itemCount <= 0) continue;
+            if (index >= line.firstItem && index < line.firstItem + line.itemCount)
+                return line.width;
+            last = &line;
+        }
+    if (last && index >= last->firstItem + last->itemCount) return last->width;
+    return std::nullopt;
 }
 
 int EditPicture::screenAt(int y) const {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "content/Model.h"
@@ -26,6 +27,16 @@ struct EditPictureOptions {
     // Selected items: selectionBegin .. selectionEnd - 1.
     int selectionBegin = 0;
     int selectionEnd = 0;
+};
+
+// Where the sign cuts what the file shows: a row wider than the sign loses its
+// right part, a row below the screen's last dot row its lower part.
+struct EditCut {
+    enum Side { Right, Bottom };
+    Side side = Right;
+    int screen = 0;
+    int top = 0;     // first dot row of the cut part in the picture (Right), or
+    int height = 0;  // the screen's last row (Bottom); rows it spans
 };
 
 struct EditScreen {
@@ -56,6 +67,12 @@ class EditPicture {
     int signWidth() const { return signWidth_; }
     int signHeight() const { return signHeight_; }
 
+    // Every place where the sign cuts a row, screen by screen.
+    const std::vector<EditCut>& cuts() const { return cuts_; }
+    // The width in dots of the row holding the caret before item `index` (the
+    // end-of-text marker belongs to the last row); nothing without a row.
+    std::optional<int> rowWidth(int index) const;
+
     // The screen whose rows hold dot row y, or -1 (a gap or outside).
     int screenAt(int y) const;
     // The caret index for a point: before the item nearest to it on the line
@@ -67,6 +84,7 @@ class EditPicture {
     Rect caretRect(int index) const;
 
   private:
+    void findCuts();
     const PlacedItem* findPlaced(int index, int& screen) const;
 
     RgbImage image_;
@@ -77,6 +95,7 @@ class EditPicture {
     int itemCount_ = 0;
     bool tooLarge_ = false;
     std::vector<bool> lineBreak_;  // per item: a CR or LF character
+    std::vector<EditCut> cuts_;
 };
 
 }  // namespace lumavox

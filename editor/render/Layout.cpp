@@ -12,8 +12,6 @@ namespace lumavox {
 
 namespace {
 
-constexpr int kMoveMarkerWidth = 6;
-constexpr int kMarkerWidth = 5;
 constexpr int kMarkerHeight = 5;
 
 bool isScreenBreakItem(uint8_t kind) {
@@ -74,10 +72,9 @@ MeasuredFile::MeasuredFile(const TextFile& file, const FontSet& fonts, const Lay
                 const CharItem& c = item.ch();
                 if (c.character == kCR || c.character == kLF) {
                     fallback = c.font;
-                    if (options.editView) {
-                        e.width = 7;
-                        e.height = 5;
-                    }
+                    // The edit view draws a line-end marker over the line's
+                    // free dots: it takes rows but no width of the sign.
+                    if (options.editView) e.height = kMarkerHeight;
                     break;
                 }
                 e.width = fonts.DrawnWidth(c.font, c.character, c.property);
@@ -124,19 +121,13 @@ MeasuredFile::MeasuredFile(const TextFile& file, const FontSet& fonts, const Lay
                 break;
             }
             case kMove:
-                if (options.editView) {
-                    e.width = kMoveMarkerWidth;
-                    e.height = kMarkerHeight;
-                }
-                break;
             case kSpeed:
             case kPause:
             case kBeep:
             case kRowPitch:
-                if (options.editView) {
-                    e.width = kMarkerWidth;
-                    e.height = kMarkerHeight;
-                }
+                // Markers of the edit view take no width: the view cuts its
+                // lines where the sign does.
+                if (options.editView) e.height = kMarkerHeight;
                 break;
             default:
                 break;

@@ -28,7 +28,7 @@ constexpr int kWordAllowance = 2;
 struct LayoutOptions {
     SignMode mode = SignMode::KV2;
     int defaultFont = 1;    // the current default font (used where nothing else names one)
-    bool editView = false;  // line ends and control markers take the extents of their glyphs
+    bool editView = false;  // line ends and control markers take rows, but no width
     CalendarTime now;       // "now" of the computed texts
     DateNames names = DateNames::load();
 };

@@ -67,6 +67,24 @@ void ScreenPainter::drawPlaceholder(RgbImage& image, const PlacedItem& p, std::s
     outline(image, {p.x, p.y, p.width, p.height}, selected ? colours::kWhite : colours::kLightBlue,
             room);
     drawLabel(image, p.x + kPlaceholderInset, p.y + 1, name, selected, room);
+void ScreenPainter::drawMarker(RgbImage& image, const PlacedItem& p, const TextItem& item,
+                               const Clip& clip) {
+    const bool lineEnd = item.isCharCode(kCR) || item.isCharCode(kLF);
+    const bool control = item.kind == kMove || item.kind == kSpeed || item.kind == kPause ||
+                         item.kind == kBeep || item.kind == kRowPitch;
+    if (!lineEnd && !control) return;
+    int rowBytes = 0;
+    const GlyphSize size = lineEnd ? file_.fonts().GetGlyph(item.ch().font, item.ch().character, 0,
+                                                            kNoMarker, rowBytes, glyph_)
+                                   : file_.fonts().GetGlyph(-1, 0, 0, item.kind, rowBytes, glyph_);
+    // Markers take no width: a line end stands right of its line, a control
+    // marker left of the item it comes before where the area leaves room.
+    int x = p.x;
+    if (control && p.x - size.width >= clip.left) x = p.x - size.width;
+    const bool selected = p.index >= options_.selectionBegin && p.index < options_.selectionEnd;
+    GlyphPaint paint;
+    paint.kind = selected ? GlyphPaint::Kind::Selected : GlyphPaint::Kind::Marker;
+    drawGlyph(image, x, p.y, {glyph_.data(), size.width, size.height, rowBytes}, paint, clip);
 }
 
 void ScreenPainter::draw(RgbImage& image, const Screen& screen) {
@@ -74,6 +92,11 @@ void ScreenPainter::draw(RgbImage& image, const Screen& screen) {
     const FontSet& fonts = file_.fonts();
     const bool editView = file_.options().editView;
     const Clip clip{screen.area.x, screen.area.y, screen.area.right(), screen.area.bottom()};
+    // The edit view's markers go first, so that the sign's own dots drawn
+    // after them stay as the sign shows them.
+    if (editView)
+        for (const PlacedItem& p : screen.placed)
+            drawMarker(image, p, items[static_cast<size_t>(p.index)], clip);
     int k = 0;  // visible items drawn so far on this screen
     for (const PlacedItem& p : screen.placed) {
         const TextItem& item = items[static_cast<size_t>(p.index)];
@@ -81,17 +104,7 @@ void ScreenPainter::draw(RgbImage& image, const Screen& screen) {
         switch (item.kind) {
             case kCharItem: {
                 const CharItem& c = item.ch();
-                if (c.character == kCR || c.character == kLF) {
-                    if (!editView) break;
-                    int rowBytes = 0;
-                    GlyphSize size =
-                        fonts.GetGlyph(c.font, c.character, 0, kNoMarker, rowBytes, glyph_);
-                    GlyphPaint paint;
-                    paint.kind = selected ? GlyphPaint::Kind::Selected : GlyphPaint::Kind::Marker;
-                    drawGlyph(image, p.x, p.y, {glyph_.data(), size.width, size.height, rowBytes},
-                              paint, clip);
-                    break;
-                }
+                if (c.character == kCR || c.character == kLF) break;  // a marker
                 const char ch = static_cast<char>(c.character & 0xFF);
                 if (c.character > 0xFF) {
                     ++k;  // no glyph for codes beyond a byte
@@ -117,20 +130,6 @@ void ScreenPainter::draw(RgbImage& image, const Screen& screen) {
                 else
                     drawPlaceholder(image, p, cp.name.str(), selected, clip);
                 ++k;
-                break;
-            }
-            case kMove:
-            case kSpeed:
-            case kPause:
-            case kBeep:
-            case kRowPitch: {
-                if (!editView) break;
-                int rowBytes = 0;
-                GlyphSize size = fonts.GetGlyph(-1, 0, 0, item.kind, rowBytes, glyph_);
-                GlyphPaint paint;
-                paint.kind = selected ? GlyphPaint::Kind::Selected : GlyphPaint::Kind::Marker;
-                drawGlyph(image, p.x, p.y, {glyph_.data(), size.width, size.height, rowBytes},
-                          paint, clip);
                 break;
             }
             case kWindowItem: {

@@ -30,6 +30,8 @@ class ScreenPainter {
     void draw(RgbImage& image, const Screen& screen);
 
   private:
+    // A line-end or control marker of the edit view (nothing for other items).
+    void drawMarker(RgbImage& image, const PlacedItem& p, const TextItem& item, const Clip& clip);
     void drawText(RgbImage& image, int x, int y, int font, std::string_view text, int colour,
                   int property, bool selected, const Clip& clip, int& k);
     // A label of the edit view in the default font and the marker colour.

@@ -90,6 +90,12 @@ void SendSession::error(const std::string& text) {
     host_.message(text, Icon::Error);
 }
 
+void SendSession::reportFailure(const std::string& text) {
+    // The status line says it and keeps it; an error box says it too.
+    setResult(text);
+    error(result_);
+}
+
 void SendSession::warn(const std::string& text) {
     host_.message(text, Icon::Exclamation);
 }
@@ -239,12 +245,13 @@ bool SendSession::payloadsFit(UpdateKind kind, const OperationArgs& args) {
     auto textFits = [&](const TextFile& f) {
         const std::vector<uint8_t>& body = textBody(f);
         if (body.size() <= kMaxSignBody) return true;
-        error(textf(msg::kTextBodyTooLong, {f.name.str(), static_cast<long long>(body.size())}));
+        reportFailure(
+            textf(msg::kTextBodyTooLong, {f.name.str(), static_cast<long long>(body.size())}));
         return false;
     };
     auto graphicFits = [&](const GraphicFile& g) {
         if (g.width <= kMaxGraphicSide && g.height <= kMaxGraphicSide) return true;
-        error(textf(msg::kGraphicTooLarge, {g.name.str(), g.width, g.height}));
+        reportFailure(textf(msg::kGraphicTooLarge, {g.name.str(), g.width, g.height}));
         return false;
     };
     auto ticked = [&](const std::string& n) {
@@ -270,19 +277,16 @@ bool SendSession::preChecks(UpdateKind kind, const OperationArgs& args,
                             std::vector<std::string>& targets, std::vector<uint8_t>& addresses,
                             bool fileStage) {
     if ((kind == UpdateKind::SendText || kind == UpdateKind::SendGraphic) && args.files.empty()) {
-        setResult(text(msg::kSessionSelectFiles));
-        error(result_);
+        reportFailure(text(msg::kSessionSelectFiles));
         return false;
     }
     if (fileStage) {
         if (files_.empty()) {
-            setResult(text(msg::kReadDirectoryFirst));
-            error(result_);
+            reportFailure(text(msg::kReadDirectoryFirst));
             return false;
         }
         if (std::none_of(files_.begin(), files_.end(), [](auto& f) { return f.ticked; })) {
-            setResult(text(msg::kSelectReadFile));
-            error(result_);
+            reportFailure(text(msg::kSelectReadFile));
             return false;
         }
     }
@@ -295,8 +299,7 @@ bool SendSession::preChecks(UpdateKind kind, const OperationArgs& args,
     targets.clear();
     if (config_.route == Route::Gprs) {
         if (!config_.gprsDevices) {
-            setResult(textf(msg::kGprsGroupNotExist, {config_.groupName}));
-            error(result_);
+            reportFailure(textf(msg::kGprsGroupNotExist, {config_.groupName}));
             return false;
         }
         for (const std::string& d : *config_.gprsDevices)
@@ -307,25 +310,21 @@ bool SendSession::preChecks(UpdateKind kind, const OperationArgs& args,
         targets.push_back({});
     }
     if (int refusal = checkAddressNumbers(config_.link.address)) {
-        setResult(text(refusal));
-        error(result_);
+        reportFailure(text(refusal));
         return false;
     }
     addresses = parseAddressList(config_.link.address);
     if (addresses.empty()) {
-        setResult(text(msg::kNoSignAddress));
-        error(result_);
+        reportFailure(text(msg::kNoSignAddress));
         return false;
     }
     if (config_.route == Route::Tcp && targets.empty()) {
-        setResult(text(msg::kNoIpAddress));
-        error(result_);
+        reportFailure(text(msg::kNoIpAddress));
         return false;
     }
     // A group without devices would end the run at once as if it had succeeded.
     if (config_.route == Route::Gprs && targets.empty()) {
-        setResult(textf(msg::kGprsGroupEmpty, {config_.groupName}));
-        error(result_);
+        reportFailure(textf(msg::kGprsGroupEmpty, {config_.groupName}));
         return false;
     }
     bool hasZero = std::find(addresses.begin(), addresses.end(), 0) != addresses.end();
@@ -333,8 +332,7 @@ bool SendSession::preChecks(UpdateKind kind, const OperationArgs& args,
         if (targets.size() > 1) warn(text(msg::kReadFirstTarget));
         if (addresses.size() > 1) warn(text(msg::kReadFirstAddress));
         if (hasZero) {
-            setResult(text(msg::kReadAddressZero));
-            error(result_);
+            reportFailure(text(msg::kReadAddressZero));
             return false;
         }
     }
@@ -357,8 +355,7 @@ bool SendSession::connect(const std::string& target, bool endsRunOnFailure) {
     if (config_.route == Route::Gprs) {
         if (link_.linkState() != LinkState::None) return true;
         if (!link_.connectGprs(this, target)) {
-            setResult(textf(msg::kGprsClientNotConnected, {target}));
-            error(result_);
+            reportFailure(textf(msg::kGprsClientNotConnected, {target}));
             return false;
         }
         host_.status(textf(msg::kGprsClientConnected, {target}));
@@ -392,8 +389,7 @@ bool SendSession::connect(const std::string& target, bool endsRunOnFailure) {
         const std::string& why = link_.openError();
         if (!why.empty())
             host_.status(why.find(device) != std::string::npos ? why : device + ": " + why);
-        setResult(text(msg::kInitComportError));
-        error(result_);
+        reportFailure(text(msg::kInitComportError));
         return false;
     }
     return true;
@@ -740,8 +736,7 @@ bool SendSession::read(UpdateKind kind, uint8_t address, const std::string& targ
     if (complete) {
         reception_.markFinished();
         if (endSession(address, target) != 1) {
-            setResult(text(msg::kEndSessionError));
-            error(result_);
+            reportFailure(text(msg::kEndSessionError));
         }
         switch (rk) {
             case ReadKind::TextDirectory:
@@ -818,8 +813,7 @@ bool SendSession::readFileList(UpdateKind kind, uint8_t address, const std::stri
             }
         }
         if (!decoded) {
-            setResult(err.empty() ? text(msg::kFileFormatInvalid) : err);
-            error(result_);
+            reportFailure(err.empty() ? text(msg::kFileFormatInvalid) : err);
             ok = false;
         }
     }
@@ -827,8 +821,7 @@ bool SendSession::readFileList(UpdateKind kind, uint8_t address, const std::stri
     reception_.markFinished();
     if (sent && !replyFailed && !cancelRequested()) {
         if (endSession(address, target) != 1) {
-            setResult(text(msg::kEndSessionError));
-            error(result_);
+            reportFailure(text(msg::kEndSessionError));
             ok = false;
         }
     }

@@ -161,6 +161,9 @@ class SendSession : public LinkReceiver {
     void startReception(ReadKind kind);
     void setResult(const std::string& text, bool showStatus = true);
     void error(const std::string& text);
+    // Why the run stops: the result (the status line, which keeps it) and an
+    // error box.
+    void reportFailure(const std::string& text);
     void warn(const std::string& text);
     bool payloadsFit(UpdateKind kind, const OperationArgs& args);
     // The text body of a file to send: the one the size check of this run encoded.

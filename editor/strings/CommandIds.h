@@ -85,6 +85,7 @@ enum : int {
     kEditCopy = 57634,
     kEditCut = 57635,
     kEditPaste = 57637,
+    kEditSelectAll = 57642,  // the edit view's context menu and Ctrl+A
     kEditUndo = 57643,
     kEditRedo = 57644,
     kWindowCascade = 57650,

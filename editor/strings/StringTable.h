@@ -321,6 +321,17 @@ enum : int {
     kControlPrepareFailed = 33432,
     // Sign addresses above one byte
     kAddressTooLarge = 33700,
+    // Why a document could not be read, after the format message
+    kDocumentEndsEarly = 33720,      // "...: it ends after %d bytes, in %s."
+    kDocumentCountTooLarge = 33721,  // "...: %s counts %d entries, ..."
+    kDocumentUnreadable = 33722,     // "...: %s cannot be read at byte %d."
+    kDocumentPartHeading = 33723,
+    kDocumentPartRunSequence = 33724,
+    kDocumentPartTextFiles = 33725,
+    kDocumentPartGraphics = 33726,
+    kDocumentPartSchedule = 33727,
+    // Where a refused connect went
+    kConnectTried = 33728,  // "%s Tried %s, port %d."
     // Display simulation
     kPreviewTitle = 32915,
     kPreviewRecursion = 32916,

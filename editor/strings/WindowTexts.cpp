@@ -132,6 +132,13 @@ void addWindowTexts(std::map<int, std::string>& t) {
         {msg::kPropertyHeader, "Property"},
         {msg::kValueHeader, "Value"},
         {msg::kSignTooLargeToShow, "The sign of this document is too large to be shown."},
+        {msg::kMenuCut, "Cu&t\tCtrl+X"},
+        {msg::kMenuCopy, "&Copy\tCtrl+C"},
+        {msg::kMenuPaste, "&Paste\tCtrl+V"},
+        {msg::kMenuSelectAll, "Select &All\tCtrl+A"},
+        {msg::kPaneRowWidth, "Row %d/%d dots"},
+        {msg::kSendAllTip, "Send All"},
+        {cmd::kEditSelectAll, "Select the entire text"},
     };
     for (const auto& [key, value] : framework)
         t.emplace(key, value);

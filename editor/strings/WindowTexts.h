@@ -32,6 +32,15 @@ enum : int {
     kPropertyHeader = 34020,
     kValueHeader = 34021,
     kSignTooLargeToShow = 34022,
+    // The edit view's context menu: the clipboard and Select All
+    kMenuCut = 34040,
+    kMenuCopy = 34041,
+    kMenuPaste = 34042,
+    kMenuSelectAll = 34043,
+    // The status pane of the caret row's width against the sign's
+    kPaneRowWidth = 34044,  // "Row %d/%d dots"
+    // The Send All button's tool tip
+    kSendAllTip = 34045,
 };
 }  // namespace msg
 

@@ -9,18 +9,23 @@
 
 #include "platform/TcpConnect.h"
 #include "strings/StringTable.h"
+#include "strings/TextFormat.h"
 #include "transport/SystemText.h"
 
 namespace lumavox {
 
 namespace {
 
-// The link's wording of a failed connect.
-std::string connectFailureText(const TcpConnectResult& r) {
+// The link's wording of a failed connect; a refused or unreachable address
+// is named with the port tried, so the user sees which setting to check.
+std::string connectFailureText(const TcpConnectResult& r, const std::string& host, int port) {
+    auto tried = [&](const std::string& reason) {
+        return textf(msg::kConnectTried, {reason, host, port});
+    };
     switch (r.failed) {
         case TcpConnectStep::Address:
-            return withSystemTextColon(msg::kConnectError,
-                                       r.resolver.empty() ? systemMessage(EINVAL) : r.resolver);
+            return tried(withSystemTextColon(
+                msg::kConnectError, r.resolver.empty() ? systemMessage(EINVAL) : r.resolver));
         case TcpConnectStep::Mode:
             return withSystemTextColon(msg::kConnectTypeSetError, systemMessage(r.error));
         case TcpConnectStep::Cancelled:
@@ -28,7 +33,7 @@ std::string connectFailureText(const TcpConnectResult& r) {
         case TcpConnectStep::TimedOut:
             return text(msg::kConnectTimeout);
         default:  // the port, the socket, the connect itself
-            return withSystemTextColon(msg::kConnectError, systemMessage(r.error));
+            return tried(withSystemTextColon(msg::kConnectError, systemMessage(r.error)));
     }
 }
 
@@ -62,7 +67,7 @@ bool TcpChannel::connect(const std::string& host, int port, const Hooks& hooks, 
     options.pump = hooks.pump;
     options.clock = &clock;
     TcpConnectResult r = connectTcp(host, port, options);
-    if (!r.ok()) return fail(error, connectFailureText(r));
+    if (!r.ok()) return fail(error, connectFailureText(r, host, port));
     fd_ = r.fd;
     // A peer that stops reading must not hold the user interface forever.
     timeval tv{5, 0};

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <set>
+
 #include "app/AppTestSupport.h"
 #include "app/ContextMenu.h"
 #include "app/MenuTree.h"
@@ -51,6 +54,7 @@ TEST(CommandAvailability, EverythingOfTheDocumentMenuInTextMode) {
     s.undoSnapshots = 2;
     s.redoSnapshots = 1;
     s.caretOnGraphic = true;
+    s.recentFiles = 1;
     for (int id : commandsOf(mainMenu()))
         EXPECT_TRUE(commandEnabled(id, s)) << id;
     EXPECT_TRUE(commandEnabled(cmd::kSendCurrent, s));
@@ -149,6 +153,7 @@ TEST(CommandAvailability, EditCommandsFollowSelectionClipboardAndHistory) {
 
 TEST(CommandAvailability, WithoutADocument) {
     CommandState s;
+    s.recentFiles = 1;
     for (int id : commandsOf(noDocumentMenu()))
         EXPECT_TRUE(commandEnabled(id, s)) << id;
     for (int id : {cmd::kFileSave, cmd::kSendAll, cmd::kPreview, cmd::kEditPaste})
@@ -228,7 +233,8 @@ TEST(EditViewContextMenu, FontsColoursAndPropertiesWithTheOneInForceChecked) {
     s.fonts = &test::signFonts();
     s.inForce = {4, 2, 1, 0};
     auto menu = editViewContextMenu(s);
-    ASSERT_EQ(menu.size(), 3u);
+    // The three pop-ups, then the clipboard and Select All.
+    ASSERT_EQ(menu.size(), 3u + 6u);
 
     const ContextMenuEntry* fonts = popupNamed(menu, "Font");
     ASSERT_NE(fonts, nullptr);
@@ -283,7 +289,7 @@ TEST(EditViewContextMenu, ItemAtCaretAndWindowFileEntries) {
     TextItem window = TextItem::window({});
     s.itemAtCaret = &graphic;
     auto menu = editViewContextMenu(s);
-    ASSERT_EQ(menu.size(), 5u);
+    ASSERT_EQ(menu.size(), 5u + 6u);
     EXPECT_EQ(menu[3].kind, ContextMenuEntry::Separator);
     EXPECT_EQ(menu[4].text, "Edit Graphic");
     EXPECT_EQ(menu[4].command, cmd::kEditItem);
@@ -291,11 +297,81 @@ TEST(EditViewContextMenu, ItemAtCaretAndWindowFileEntries) {
     s.itemAtCaret = &window;
     s.editMode = kModeWindowFile;
     menu = editViewContextMenu(s);
-    ASSERT_EQ(menu.size(), 7u);
+    ASSERT_EQ(menu.size(), 7u + 6u);
     EXPECT_EQ(menu[4].text, "Edit WindowFile");
     EXPECT_EQ(menu[5].kind, ContextMenuEntry::Separator);
-    EXPECT_EQ(menu.back().text, "End edit text of window");
-    EXPECT_EQ(menu.back().command, cmd::kEndEditWindowText);
+    EXPECT_EQ(menu[6].text, "End edit text of window");
+    EXPECT_EQ(menu[6].command, cmd::kEndEditWindowText);
+}
+
+TEST(EditViewContextMenu, TheClipboardAndSelectAllFollowTheSelectionAndTheClipboard) {
+    ContextMenuState s;
+    auto find = [](const std::vector<ContextMenuEntry>& menu, int command) {
+        for (const ContextMenuEntry& e : menu)
+            if (e.command == command) return &e;
+        return static_cast<const ContextMenuEntry*>(nullptr);
+    };
+    auto menu = editViewContextMenu(s);
+    for (int command : {cmd::kEditCut, cmd::kEditCopy, cmd::kEditPaste, cmd::kEditSelectAll})
+        ASSERT_NE(find(menu, command), nullptr) << command;
+    EXPECT_FALSE(find(menu, cmd::kEditCut)->enabled);
+    EXPECT_FALSE(find(menu, cmd::kEditCopy)->enabled);
+    EXPECT_FALSE(find(menu, cmd::kEditPaste)->enabled);
+    EXPECT_TRUE(find(menu, cmd::kEditSelectAll)->enabled);
+    EXPECT_EQ(find(menu, cmd::kEditSelectAll)->text, "Select &All\tCtrl+A");
+    s.selection = true;
+    s.canPaste = true;
+    menu = editViewContextMenu(s);
+    EXPECT_TRUE(find(menu, cmd::kEditCut)->enabled);
+    EXPECT_TRUE(find(menu, cmd::kEditCopy)->enabled);
+    EXPECT_TRUE(find(menu, cmd::kEditPaste)->enabled);
+}
+
+TEST(CommandAvailability, RecentFilePlaceholderNeedsAFileAndSelectAllAText) {
+    CommandState s;
+    EXPECT_FALSE(commandEnabled(cmd::kRecentFileFirst, s));
+    s.recentFiles = 1;
+    EXPECT_TRUE(commandEnabled(cmd::kRecentFileFirst, s));
+    EXPECT_FALSE(commandEnabled(cmd::kEditSelectAll, s));
+    s.documentOpen = true;
+    s.textEditingAllowed = true;
+    EXPECT_TRUE(commandEnabled(cmd::kEditSelectAll, s));
+}
+
+TEST(MenuMnemonics, EveryEntryGetsALetterNoSiblingUses) {
+    EXPECT_EQ(menuMnemonic("&File"), 'F');
+    EXPECT_FALSE(menuMnemonic("Date && Time"));
+    EXPECT_EQ(menuMnemonic("Cu&t\tCtrl+X"), 't');
+    const std::vector<MenuEntry> bar = withMnemonics(mainMenu());
+    for (const MenuEntry& popup : bar) {
+        std::set<char> letters;
+        ASSERT_TRUE(menuMnemonic(popup.text)) << popup.text;
+        for (const MenuEntry& e : popup.items) {
+            if (e.kind == MenuEntry::Separator) continue;
+            const std::optional<char> m = menuMnemonic(e.text);
+            ASSERT_TRUE(m) << e.text;
+            EXPECT_TRUE(letters.insert(static_cast<char>(std::tolower(*m))).second) << e.text;
+        }
+    }
+    // Given ones stay; the others take a word's first letter where it is free.
+    EXPECT_EQ(bar[0].text, "&File");
+    EXPECT_EQ(bar[2].text, "&Insert");
+    EXPECT_EQ(bar[2].items[2].text, "&Date && Time");
+    // A translation without any marks gets them all.
+    std::vector<MenuEntry> german = mainMenu();
+    german[0].text = "Datei";
+    german[1].text = "Bearbeiten";
+    german = withMnemonics(german);
+    EXPECT_EQ(german[0].text, "&Datei");
+    EXPECT_EQ(german[1].text, "&Bearbeiten");
+}
+
+TEST(StatusPanes, TheRowWidthPaneWarnsWhenTheSignCutsTheRow) {
+    EXPECT_EQ(rowWidthPane(kModeText, 120, 160).text, "Row 120/160 dots");
+    EXPECT_FALSE(rowWidthPane(kModeText, 160, 160).active);
+    EXPECT_TRUE(rowWidthPane(kModeText, 161, 160).active);
+    EXPECT_EQ(rowWidthPane(kModeGraphicEditor, 120, 160).text, "");
+    EXPECT_EQ(rowWidthPane(kModeText, std::nullopt, 160).text, "");
 }
 
 TEST(EditViewContextMenu, ChoicesApplyThroughTheEditModel) {

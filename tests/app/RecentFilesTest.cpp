@@ -132,6 +132,8 @@ TEST(NvsMenu, FindsEntriesByCommandInATranslatedBarAndTakesARedundantSeparator) 
         for (const MenuEntry& e : top.items)
             if (e.command == cmd::kInsertGraphic) insert = &top;
     ASSERT_NE(insert, nullptr);
+    // The menu's own separator goes first; this bar has two more.
+    std::erase_if(insert->items, [](const MenuEntry& e) { return e.kind == MenuEntry::Separator; });
     insert->items.insert(insert->items.begin() + 1, MenuEntry{MenuEntry::Separator, "", 0, {}});
     insert->items.push_back(MenuEntry{MenuEntry::Separator, "", 0, {}});
     insert->items.push_back(MenuEntry{MenuEntry::Command, "xInclude", cmd::kInsertInclude, {}});

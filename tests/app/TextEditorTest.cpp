@@ -115,6 +115,39 @@ TEST(TextEditorTyping, TypingReplacesTheSelection) {
     EXPECT_EQ(plainText(file(f)), "abcd");
 }
 
+TEST(TextEditorTyping, ARunOfCharactersIsOneUndoStepUntilAPauseOrAnotherChange) {
+    EditorFixture f("");
+    for (char c : std::string("abc"))
+        f.editor.type(static_cast<uint8_t>(c));
+    EXPECT_EQ(f.doc.undoSnapshots(), 2u);  // the empty text and the run
+    // A pause of a second starts a new step.
+    f.clock.setTickStep(TextEditor::kTypingPauseMs);
+    f.editor.type('d');
+    f.clock.setTickStep(TextEditor::kTypingPauseMs - 1);
+    f.editor.type('e');
+    f.clock.setTickStep(0);
+    EXPECT_EQ(f.doc.undoSnapshots(), 3u);
+    // Another change (here a backspace) ends the run too.
+    f.editor.backspace();
+    f.editor.type('E');
+    EXPECT_EQ(f.doc.undoSnapshots(), 5u);
+    f.doc.undo();
+    EXPECT_EQ(plainText(file(f)), "abcd");
+    f.doc.undo();
+    f.doc.undo();
+    EXPECT_EQ(plainText(file(f)), "abc");
+    // A caret moved away and back ends it as well; an undone run is redone whole.
+    f.editor.type('x');
+    f.editor.move(TextEditor::Move::Left, false);
+    f.editor.move(TextEditor::Move::Right, false);
+    f.editor.type('y');
+    f.doc.undo();
+    EXPECT_EQ(plainText(file(f)), "abcx");
+    f.doc.undo();
+    f.doc.redo();
+    EXPECT_EQ(plainText(file(f)), "abcx");
+}
+
 TEST(TextEditorTyping, NotEditableChangesNothing) {
     EditorFixture f("ab");
     f.editor.setEditable(false);
@@ -156,10 +189,12 @@ TEST(TextEditorDeleting, DeleteRemovesTheItemAtTheCaretOrTheSelection) {
 
 TEST(TextEditorDeleting, CaretStaysInsideAfterUndo) {
     EditorFixture f("");
-    for (char c : std::string("hello"))
+    for (char c : std::string("hel"))
+        f.editor.type(static_cast<uint8_t>(c));
+    f.editor.endTypingRun();
+    for (char c : std::string("lo"))
         f.editor.type(static_cast<uint8_t>(c));
     EXPECT_EQ(f.editor.caret(), 5u);
-    f.doc.undo();
     f.doc.undo();
     EXPECT_EQ(f.editor.caret(), 3u);  // clamped to the shorter text
     EXPECT_EQ(f.editor.itemAtCaret(), &file(f).items.back());

@@ -19,6 +19,15 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
+// The format message first, the precise reason on the line under it.
+std::string firstLine(const std::string& error) {
+    return error.substr(0, error.find('\n'));
+}
+std::string reasonOf(const std::string& error) {
+    const size_t line = error.find('\n');
+    return line == std::string::npos ? std::string() : error.substr(line + 1);
+}
+
 WorkArea sampleWork() {
     WorkArea w;
     w.runSequence = {"Main", "Other"};
@@ -224,13 +233,21 @@ TEST_F(DocumentTest, RefusalsGiveExactlyOneMessage) {
     EXPECT_EQ(read(newer).error, text(msg::kNewerVersion));
 
     // Every truncation fails cleanly with the format message (or, inside the magic,
-    // the not-ours message) and yields no work area.
+    // the not-ours message) and yields no work area; past the magic the reason
+    // under it says the file is damaged or incomplete.
     for (size_t n = 0; n < good.size(); ++n) {
         OpenResult t = read(Bytes(good.begin(), good.begin() + n));
         ASSERT_FALSE(t.ok) << n;
-        EXPECT_EQ(t.error, text(n < 16 ? msg::kNotOurFile : msg::kUnexpectedFormat)) << n;
+        EXPECT_EQ(firstLine(t.error), text(n < 16 ? msg::kNotOurFile : msg::kUnexpectedFormat))
+            << n;
+        if (n >= 16)
+            EXPECT_EQ(reasonOf(t.error).rfind("The file is damaged or incomplete: ", 0), 0u)
+                << n << ": " << t.error;
         EXPECT_TRUE(t.work.textFiles.empty()) << n;
     }
+    // The reason names the part where the file stops.
+    OpenResult cut = read(Bytes(good.begin(), good.end() - 1));
+    EXPECT_NE(reasonOf(cut.error).find("its schedule"), std::string::npos) << cut.error;
 }
 
 TEST_F(DocumentTest, HostileCountsAreRefusedBeforeAllocating) {
@@ -244,21 +261,28 @@ TEST_F(DocumentTest, HostileCountsAreRefusedBeforeAllocating) {
         ByteWriter(b).buffer();
         for (int i = 0; i < 4; ++i)
             b[textCount + i] = static_cast<uint8_t>(hostile >> (8 * i));
-        EXPECT_EQ(read(b).error, text(msg::kUnexpectedFormat)) << hostile;
+        const std::string error = read(b).error;
+        EXPECT_EQ(firstLine(error), text(msg::kUnexpectedFormat)) << hostile;
+        EXPECT_EQ(reasonOf(error).rfind("The file is damaged or incomplete: its text files", 0), 0u)
+            << error;
     }
     // The first file's item count.
     size_t itemCount = textCount + 4 + 1 + 9 + 6;
     Bytes b = good;
     b[itemCount + 3] = 0x7F;
-    EXPECT_EQ(read(b).error, text(msg::kUnexpectedFormat));
-    // An item kind that does not exist.
+    EXPECT_EQ(firstLine(read(b).error), text(msg::kUnexpectedFormat));
+    // An item kind that does not exist: damaged, not cut short.
     b = good;
     b[itemCount + 4] = 0x42;
-    EXPECT_EQ(read(b).error, text(msg::kUnexpectedFormat));
+    EXPECT_EQ(firstLine(read(b).error), text(msg::kUnexpectedFormat));
+    EXPECT_EQ(reasonOf(read(b).error)
+                  .rfind("The file is damaged or incomplete: its text files cannot be read", 0),
+              0u)
+        << read(b).error;
     // A run sequence entry longer than the file.
     b = good;
     b[16 + 4 + 4 + 4 + 3] = 0x40;
-    EXPECT_EQ(read(b).error, text(msg::kUnexpectedFormat));
+    EXPECT_EQ(firstLine(read(b).error), text(msg::kUnexpectedFormat));
 }
 
 TEST_F(DocumentTest, OpeningChecksTheFontFileOfTheSignHeight) {
@@ -369,7 +393,8 @@ TEST_F(DocumentTest, DamagedFilesAreRefusedWholeWhenOpened) {
     for (size_t n = 0; n < small.size(); ++n) {
         OpenResult t = openBytes(Bytes(small.begin(), small.begin() + n));
         ASSERT_FALSE(t.ok) << n;
-        EXPECT_EQ(t.error, text(n < 16 ? msg::kNotOurFile : msg::kUnexpectedFormat)) << n;
+        EXPECT_EQ(firstLine(t.error), text(n < 16 ? msg::kNotOurFile : msg::kUnexpectedFormat))
+            << n;
         EXPECT_TRUE(t.work.textFiles.empty()) << n;
     }
 
@@ -387,7 +412,7 @@ TEST_F(DocumentTest, DamagedFilesAreRefusedWholeWhenOpened) {
                              Bytes(good.begin(), good.begin() + good.size() / 2)}) {
         OpenResult t = openBytes(bad);
         EXPECT_FALSE(t.ok);
-        EXPECT_EQ(t.error, text(msg::kUnexpectedFormat));
+        EXPECT_EQ(firstLine(t.error), text(msg::kUnexpectedFormat));
         EXPECT_TRUE(t.work.textFiles.empty());
         EXPECT_TRUE(t.work.graphics.empty());
     }

@@ -67,8 +67,11 @@ TEST(TcpChannel, AnEmptyHostFails) {
 TEST(TcpChannel, ARefusedConnectFailsAtOnce) {
     CSignLink link;
     std::string error;
-    EXPECT_FALSE(link.connect(nullptr, "127.0.0.1", freePort(), error));
-    EXPECT_EQ(error, "Connect error:(Connection refused).");
+    const int port = freePort();
+    EXPECT_FALSE(link.connect(nullptr, "127.0.0.1", port, error));
+    // The reason, then the address and port that refused.
+    EXPECT_EQ(error, "Connect error:(Connection refused). Tried 127.0.0.1, port " +
+                         std::to_string(port) + ".");
     EXPECT_FALSE(link.socketOpen());
 }
 
@@ -78,12 +81,15 @@ TEST(TcpChannel, HostsThatNameNoAddressFailWithTheReason) {
     // A name nobody knows: the lookup's own reason.
     EXPECT_FALSE(link.connect(nullptr, "no-such-host.invalid", 80, error));
     EXPECT_EQ(error.rfind("Connect error:(", 0), 0u) << error;
-    EXPECT_NE(error, "Connect error:(" + std::string(std::strerror(EINVAL)) + ").");
+    EXPECT_NE(error.rfind("Connect error:(" + std::string(std::strerror(EINVAL)) + ").", 0), 0u);
+    EXPECT_NE(error.find("Tried no-such-host.invalid, port 80."), std::string::npos) << error;
     // Neither a name nor a dotted address, and a port out of range.
     EXPECT_FALSE(link.connect(nullptr, "1.2.3", 80, error));
-    EXPECT_EQ(error, "Connect error:(" + std::string(std::strerror(EINVAL)) + ").");
+    EXPECT_EQ(error,
+              "Connect error:(" + std::string(std::strerror(EINVAL)) + "). Tried 1.2.3, port 80.");
     EXPECT_FALSE(link.connect(nullptr, "127.0.0.1", 70000, error));
-    EXPECT_EQ(error, "Connect error:(" + std::string(std::strerror(EINVAL)) + ").");
+    EXPECT_EQ(error, "Connect error:(" + std::string(std::strerror(EINVAL)) +
+                         "). Tried 127.0.0.1, port 70000.");
     EXPECT_FALSE(link.socketOpen());
 }
 

@@ -2,7 +2,9 @@
 // allocating it, and a long file on a big sign stops at the picture's bound.
 #include <gtest/gtest.h>
 
+#include "FontBuilder.h"
 #include "render/EditPicture.h"
+#include "support/TestSupport.h"
 
 namespace lumavox {
 namespace {
@@ -44,6 +46,71 @@ TEST(EditPicture, ALongFileOnABigSignStopsAtThePictureBound) {
     EXPECT_LE(int64_t{picture.image().width()} * picture.image().height(), EditPicture::kMaxDots);
     // Four screens would pass the bound once the rows between them count.
     EXPECT_EQ(picture.screens().size(), 3u);
+}
+
+// Font 1: 7 rows, letters 6 wide, the space 2 wide.
+const FontSet& sevenDots() {
+    static const FontSet fonts = [] {
+        test::TestFont big = test::uniformFont("T7", 7, 32, 95, 6);
+        big.glyphs[0].width = 2;
+        FontSet f;
+        f.LoadBytes(test::fontFileBytes({test::uniformFont("T5", 5, 32, 95, 4), big}), "test",
+                    nullptr);
+        return f;
+    }();
+    return fonts;
+}
+
+EditPicture drawn(int width, int height, const TextFile& file) {
+    WorkArea work;
+    work.signWidth = width;
+    work.signHeight = height;
+    EditPicture picture;
+    EditPictureOptions options;
+    options.alignment = 0;
+    picture.build(work, file, sevenDots(), options);
+    return picture;
+}
+
+TEST(EditPicture, MarkersTakeNoWidthSoALineThatFitsTheSignIsNotCut) {
+    // Move, "AB", a space, speed, "CD": 6+6 + 2 + 6+6 = 26 dots on a sign of 26.
+    TextFile f;
+    f.items.push_back(TextItem::control(kMove, test::params(1)));
+    test::appendText(f, "AB ", test::charAttrs(1, 1));
+    f.items.push_back(TextItem::control(kSpeed, test::params(0, 0, 3)));
+    test::appendText(f, "CD", test::charAttrs(1, 1));
+    test::appendEnd(f);
+    const EditPicture p = drawn(26, 8, f);
+    ASSERT_EQ(p.screens().size(), 1u);
+    ASSERT_EQ(p.screens()[0].layout.lines.size(), 1u);
+    EXPECT_TRUE(p.cuts().empty());
+    EXPECT_EQ(p.rowWidth(0), 26);
+    EXPECT_EQ(p.rowWidth(static_cast<int>(f.items.size()) - 1), 26);  // at the end marker
+}
+
+TEST(EditPicture, RowsWiderThanTheSignAndScreensTallerAreCut) {
+    TextFile f;
+    test::appendText(f, "AB\rABCDEFG", test::charAttrs(1, 1));
+    test::appendEnd(f);
+    const EditPicture p = drawn(26, 16, f);
+    EXPECT_EQ(p.rowWidth(0), 12);
+    EXPECT_EQ(p.rowWidth(4), 42);
+    ASSERT_EQ(p.cuts().size(), 1u);
+    EXPECT_EQ(p.cuts()[0].side, EditCut::Right);
+    EXPECT_EQ(p.cuts()[0].screen, 0);
+    // The second line's rows.
+    const LineInfo& second = p.screens()[0].layout.lines[1];
+    EXPECT_EQ(p.cuts()[0].top, second.y);
+    EXPECT_EQ(p.cuts()[0].height, second.height);
+
+    // Seven-dot letters on a sign four dots high: the screen cuts them.
+    TextFile g;
+    test::appendText(g, "A", test::charAttrs(1, 1));
+    test::appendEnd(g);
+    const EditPicture low = drawn(26, 4, g);
+    ASSERT_EQ(low.cuts().size(), 1u);
+    EXPECT_EQ(low.cuts()[0].side, EditCut::Bottom);
+    EXPECT_EQ(low.cuts()[0].top, 3);
 }
 
 }  // namespace

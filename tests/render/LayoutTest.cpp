@@ -310,7 +310,7 @@ TEST(Layout, ItemsStandOnTheLineBottomUnlessRotating) {
     EXPECT_EQ(centred.screens[0].placed[2].y - centred.screens[0].lines[0].y, 1);
 }
 
-TEST(Layout, EditViewMarkersTakeTheirGlyphExtents) {
+TEST(Layout, EditViewMarkersTakeRowsButNoWidth) {
     Text t;
     const TextFile& f = t.control(kMove, test::params(1))
                             .control(kSpeed, test::params(0, 0, 3))
@@ -319,7 +319,20 @@ TEST(Layout, EditViewMarkersTakeTheirGlyphExtents) {
     Laid sign = layOut(f, {0, 0, 160, 16}, 0);
     EXPECT_EQ(sign.screens[0].lines[0].width, 6);
     Laid edit = layOut(f, {0, 0, 160, 16}, 0, true);
-    EXPECT_EQ(edit.screens[0].lines[0].width, 6 + 5 + 6 + 7);
+    EXPECT_EQ(edit.screens[0].lines[0].width, 6);
+    // So a line that fills the sign in the edit view fills it on the sign:
+    // four letters of 6 with 2 dots allowed per word, in 26 dots.
+    Text full;
+    const TextFile& g = full.control(kMove, test::params(1))
+                            .chars("AB ")
+                            .control(kSpeed, test::params(0, 0, 3))
+                            .chars("CD\r")
+                            .done();
+    Laid fits = layOut(g, {0, 0, 26, 16}, 1, true);
+    ASSERT_EQ(fits.screens.size(), 1u);
+    ASSERT_EQ(fits.screens[0].lines.size(), 1u);
+    EXPECT_EQ(fits.screens[0].lines[0].width,
+              layOut(g, {0, 0, 26, 16}, 1).screens[0].lines[0].width);
 }
 
 TEST(Layout, ScreensHoldAtMostTwoHundredLines) {

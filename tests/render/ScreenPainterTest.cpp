@@ -92,11 +92,12 @@ TEST(ScreenPainter, TheEditViewDrawsMarkersAndLineEndsInLightBlue) {
     DrawOptions draw;
     // On the sign only the letter shows.
     EXPECT_EQ(row(paint(f, draw), 0), "R...........");
-    // In the edit view the speed marker (5 x 5) comes first and makes the line
-    // 5 rows high; the letter stands on its bottom. The end marker is not laid out.
+    // In the edit view the speed marker (5 x 5) makes the line 5 rows high but
+    // takes no width: the letter stands in its column of the sign, on the
+    // line's bottom, drawn over the marker. The end marker is not laid out.
     RgbImage edit = paint(f, draw, true, 5);
     EXPECT_EQ(row(edit, 0), ".LLL........");
-    EXPECT_EQ(row(edit, 3), "...L.R......");
+    EXPECT_EQ(row(edit, 3), "R..L........");
 }
 
 TEST(ScreenPainter, GraphicsComeFromTheWorkArea) {

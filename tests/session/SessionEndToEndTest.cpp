@@ -375,6 +375,10 @@ TEST(SessionPreChecks, NothingTickedNoAddressAndOversizedFiles) {
     EXPECT_FALSE(s.run(UpdateKind::SendGraphic, a));
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_NE(host.boxes[0].find("'BIG' can't be sent"), std::string::npos);
+    // The status line says it too and keeps it, not the text of the run before.
+    EXPECT_NE(s.resultText().find("'BIG' can't be sent"), std::string::npos) << s.resultText();
+    ASSERT_FALSE(host.statuses.empty());
+    EXPECT_EQ(host.statuses.back(), s.resultText());
 }
 
 TEST(Cli, SignOperationsExitStatus) {

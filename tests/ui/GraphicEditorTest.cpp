@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <QWheelEvent>
+#include <QWindow>
 #include <fstream>
 
 #include "UiTestSupport.h"
@@ -158,7 +159,7 @@ TEST(GraphicEditor, OpensInItsModeAndReturnsTheDotsIntoTheDocument) {
     ui::CMainFrame& frame = d.f.frame();
     EXPECT_EQ(frame.modes().mode(), kModeGraphicEditor);
     EXPECT_EQ(g->windowTitle(), "Draw Graphic");
-    EXPECT_EQ(menuTitles(frame), (QStringList{"File", "Edit"}));
+    EXPECT_EQ(menuTitles(frame), (QStringList{"&File", "&Edit"}));
     EXPECT_EQ(frame.paneText(2), "cx=8,cy=6");
     // The active window stands for its document: the property bar offers Return.
     EXPECT_EQ(frame.activeChild(), d.child);
@@ -627,6 +628,33 @@ TEST(GraphicEditor, TheFileDialogsStartWithBmpAndImportOffersEveryPicture) {
     EXPECT_EQ(rows(*g)[0], "G.......");
 }
 
+TEST(GraphicEditor, SaveAndReturnLeavesTheModifiedMarkInTheTitle) {
+    Drawing d;
+    ui::CMainFrame& frame = d.f.frame();
+    ASSERT_TRUE(frame.saveAs(d.child, QString::fromStdString(d.f.file("pic.glm").string())));
+    QApplication::processEvents();
+    EXPECT_FALSE(frame.isWindowModified());
+    ui::CGraphicFrame* g = d.open();
+    ASSERT_NE(g, nullptr);
+    g->toolAction(kToolPencil)->trigger();
+    drag(g->view(), {{1, 1}, {4, 1}});
+    frame.runCommand(cmd::kGraphicSaveReturn);
+    QApplication::processEvents();
+    ASSERT_TRUE(d.doc().modified());
+    // The document's window and the main window (which shows the maximised
+    // document's title) both carry the mark.
+    EXPECT_TRUE(d.child->isWindowModified());
+    EXPECT_TRUE(frame.isWindowModified());
+    EXPECT_TRUE(frame.windowHandle()->title().contains("pic.glm - Main*"))
+        << frame.windowHandle()->title().toStdString();
+    // Saving takes it away again, undo brings it back.
+    ASSERT_TRUE(frame.save(d.child));
+    QApplication::processEvents();
+    EXPECT_FALSE(frame.isWindowModified());
+    frame.runCommand(cmd::kEditUndo);
+    EXPECT_TRUE(frame.isWindowModified());
+}
+
 TEST(GraphicEditor, TheMenuBarIsTranslatedFromTwoHundred) {
     Drawing d;
     std::filesystem::create_directories(d.f.home() / "Language");
@@ -636,7 +664,7 @@ TEST(GraphicEditor, TheMenuBarIsTranslatedFromTwoHundred) {
     d.f.context().language->SelectLanguage("Deutsch");
     ui::CGraphicFrame* g = d.open();
     ASSERT_NE(g, nullptr);
-    EXPECT_EQ(menuTitles(d.f.frame()), (QStringList{"Datei", "Bearbeiten"}));
+    EXPECT_EQ(menuTitles(d.f.frame()), (QStringList{"&Datei", "&Bearbeiten"}));
     d.f.frame().runCommand(cmd::kGraphicSaveReturn);
     d.f.context().language->SelectLanguage("English");
     d.f.frame().retranslate();

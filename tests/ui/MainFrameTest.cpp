@@ -3,18 +3,29 @@
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QIcon>
+#include <QImage>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QSet>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <cstdlib>
 #include <fstream>
 
 #include "UiTestSupport.h"
 #include "app/Demo.h"
 #include "app/MenuTree.h"
+#include "app/TextEditor.h"
 #include "content/Document.h"
 #include "platform/Clock.h"
+#include "render/EditPicture.h"
 #include "ui/frame/ChildFrame.h"
 #include "ui/frame/LumavoxDoc.h"
 #include "ui/propertybar/PropertyBar.h"
@@ -54,7 +65,7 @@ TEST(MainFrame, MenusFollowTheDocumentAndTheFamily) {
     FrameFixture kv2;
     EXPECT_EQ(menuTitles(kv2.frame()), (QStringList{"&File", "&View", "&Help"}));
     ASSERT_NE(kv2.frame().newDocument(160, 16, 0), nullptr);
-    EXPECT_EQ(menuTitles(kv2.frame()), (QStringList{"&File", "&Edit", "Insert", "&Update", "&Read",
+    EXPECT_EQ(menuTitles(kv2.frame()), (QStringList{"&File", "&Edit", "&Insert", "&Update", "&Read",
                                                     "&Communication Settings", "File &Manage",
                                                     "&View", "&Window", "&Help"}));
 
@@ -110,7 +121,11 @@ TEST(MainFrame, TypingInsertsAndOverwritesWithTheStatusPane) {
 }
 
 TEST(MainFrame, ElevenChangesLeaveTenUndoSteps) {
+    // A second passes between the keys: each character is an action of its own.
+    FixedClock clock;
+    clock.setTickStep(TextEditor::kTypingPauseMs);
     FrameFixture f;
+    f.context().clock = &clock;
     ui::CChildFrame* child = f.frame().newDocument(160, 16, 0);
     child->view().setFocus();
     QTest::keyClicks(&child->view(), "ABCDEFGHIJK");
@@ -240,6 +255,220 @@ TEST(MainFrame, ThePropertyBarNamesTheFontOnceTheViewHasLoadedIt) {
     ASSERT_GE(list.rows.size(), 2u);
     EXPECT_EQ(list.rows[1].options.size(), static_cast<size_t>(child->view().fonts().FontCount()));
     EXPECT_FALSE(list.rows[1].value.empty());
+}
+
+// The menu bar's pop-up whose title is `title` without its mnemonic mark.
+QMenu* topMenu(ui::CMainFrame& frame, const QString& title) {
+    for (QAction* a : frame.menuBar()->actions())
+        if (QString(a->text()).remove('&') == title) return a->menu();
+    return nullptr;
+}
+
+TEST(MainFrame, KeysWithAltOrCtrlNeverTypeAndAltOpensTheMenus) {
+    FrameFixture f;
+    ui::CChildFrame* child = f.frame().newDocument(160, 16, 0);
+    ui::CLumavoxView& view = child->view();
+    view.setFocus();
+    // No menu uses Z or Q: the keys reach the view, which types nothing.
+    QTest::keyClick(&view, Qt::Key_Z, Qt::AltModifier);
+    QTest::keyClick(&view, Qt::Key_Q, Qt::ControlModifier);
+    QTest::keyClick(&view, Qt::Key_Return, Qt::AltModifier);
+    EXPECT_EQ(typedText(*child), "");
+    // Every menu of the bar has a mnemonic of its own: Alt+I is Insert's.
+    QSet<QKeySequence> keys;
+    for (QAction* a : f.frame().menuBar()->actions()) {
+        const QKeySequence key = QKeySequence::mnemonic(a->text());
+        EXPECT_FALSE(key.isEmpty()) << a->text().toStdString();
+        keys.insert(key);
+    }
+    EXPECT_EQ(keys.size(), f.frame().menuBar()->actions().size());
+    QMenu* insert = topMenu(f.frame(), "Insert");
+    ASSERT_NE(insert, nullptr);
+    EXPECT_EQ(QKeySequence::mnemonic(insert->menuAction()->text()),
+              QKeySequence(Qt::ALT | Qt::Key_I));
+    // The entries inside a menu get theirs too ("Graphic..." -> "&Graphic...").
+    for (QAction* a : insert->actions())
+        EXPECT_TRUE(a->isSeparator() || !QKeySequence::mnemonic(a->text()).isEmpty())
+            << a->text().toStdString();
+    QTest::keyClick(&view, Qt::Key_I, Qt::AltModifier);
+    EXPECT_EQ(typedText(*child), "");
+}
+
+TEST(MainFrame, ATypedRunIsOneUndoStepEndedByAPauseACaretMoveOrACommand) {
+    FixedClock clock;  // no second passes unless the test says so
+    FrameFixture f;
+    f.context().clock = &clock;
+    ui::CChildFrame* child = f.frame().newDocument(160, 16, 0);
+    ui::CLumavoxView& view = child->view();
+    view.setFocus();
+    auto undo = [&] { f.frame().action(cmd::kEditUndo)->trigger(); };
+    QTest::keyClicks(&view, "HELLO");
+    undo();
+    EXPECT_EQ(typedText(*child), "");
+    f.frame().action(cmd::kEditRedo)->trigger();
+    EXPECT_EQ(typedText(*child), "HELLO");
+    QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
+    // A caret move ends the run, even one that comes back.
+    QTest::keyClicks(&view, " AB");
+    QTest::keyClick(&view, Qt::Key_Left);
+    QTest::keyClick(&view, Qt::Key_Right);
+    QTest::keyClicks(&view, "CD");
+    undo();
+    EXPECT_EQ(typedText(*child), "HELLO AB");
+    // A pause of a second ends it too.
+    QTest::keyClicks(&view, "CD");
+    clock.setTickStep(TextEditor::kTypingPauseMs);
+    QTest::keyClicks(&view, "E");
+    clock.setTickStep(0);
+    undo();
+    EXPECT_EQ(typedText(*child), "HELLO ABCD");
+    // So does any command, even one that leaves the text and the caret alone.
+    QTest::keyClicks(&view, "XY");
+    f.frame().runCommand(cmd::kViewToolbar);
+    f.frame().runCommand(cmd::kViewToolbar);
+    QTest::keyClicks(&view, "Z");
+    undo();
+    EXPECT_EQ(typedText(*child), "HELLO ABCDXY");
+}
+
+TEST(MainFrame, TheContextMenuCutsCopiesPastesAndSelectsAll) {
+    FrameFixture f;
+    ui::CChildFrame* child = f.frame().newDocument(160, 16, 0);
+    ui::CLumavoxView& view = child->view();
+    view.setFocus();
+    QApplication::clipboard()->clear();
+    QTest::keyClicks(&view, "ABC");
+    QTest::keyClick(&view, Qt::Key_A, Qt::ControlModifier);  // Select All
+    EXPECT_EQ(view.editor().selection().size(), 3u);
+    QStringList shown;
+    answerNextPopup([&](QWidget* popup) {
+        auto* menu = qobject_cast<QMenu*>(popup);
+        ASSERT_NE(menu, nullptr);
+        for (QAction* a : menu->actions())
+            if (!a->isSeparator() && !a->menu()) shown << a->text() + (a->isEnabled() ? "" : "-");
+        // Chosen as a person does: the entry made current, then Enter.
+        for (QAction* a : menu->actions())
+            if (a->text().startsWith("&Copy")) menu->setActiveAction(a);
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, 20),
+                            view.viewport()->mapToGlobal(QPoint(20, 20)));
+    QApplication::sendEvent(view.viewport(), &event);
+    EXPECT_EQ(shown, (QStringList{"Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V-",
+                                  "Select &All\tCtrl+A"}))
+        << shown.join(',').toStdString();
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::clipboard()->text(), "ABC");
+}
+
+TEST(MainFrame, TheLockPanesStayBlankAfterKeypadKeys) {
+    FrameFixture f;
+    ui::CChildFrame* child = f.frame().newDocument(160, 16, 0);
+    child->view().setFocus();
+    QTest::keyClick(&child->view(), Qt::Key_5, Qt::KeypadModifier);
+    QTest::keyPress(&child->view(), Qt::Key_6, Qt::KeypadModifier);
+    f.frame().updateCommandUI();
+    EXPECT_EQ(f.frame().paneText(3), "");
+    EXPECT_EQ(f.frame().paneText(4), "");
+    QTest::keyRelease(&child->view(), Qt::Key_6, Qt::KeypadModifier);
+}
+
+TEST(MainFrame, RecentFilePlaceholderIsDisabledAndInsertKeepsItsSeparator) {
+    FrameFixture f;
+    ASSERT_TRUE(f.context().recentFiles().files().empty());
+    f.frame().newDocument(160, 16, 0);
+    f.frame().updateCommandUI();
+    QAction* placeholder = f.frame().action(cmd::kRecentFileFirst);
+    EXPECT_TRUE(topMenu(f.frame(), "File")->actions().contains(placeholder));
+    EXPECT_FALSE(placeholder->isEnabled());
+    // One separator, before "Include Text File...".
+    auto separators = [](QMenu* menu) {
+        QStringList around;
+        const QList<QAction*> actions = menu->actions();
+        for (qsizetype i = 0; i < actions.size(); ++i)
+            if (actions[i]->isSeparator() && i + 1 < actions.size())
+                around << QString(actions[i + 1]->text()).remove('&');
+        return around;
+    };
+    EXPECT_EQ(separators(topMenu(f.frame(), "Insert")), QStringList{"Include Text File..."});
+    // The NVS family removes that entry and that separator.
+    FrameFixture nvs(SignMode::NVS);
+    nvs.frame().newDocument(160, 16, 0);
+    EXPECT_TRUE(separators(topMenu(nvs.frame(), "Insert")).isEmpty());
+}
+
+TEST(MainFrame, EveryToolbarButtonIsDrawnByTheProgramWhateverTheIconTheme) {
+    // A theme whose every picture is magenta: none of it may reach the toolbar.
+    TempDir themes;
+    const std::filesystem::path theme = themes / "magenta";
+    std::filesystem::create_directories(theme / "32");
+    std::ofstream(theme / "index.theme")
+        << "[Icon Theme]\nName=magenta\nDirectories=32\n[32]\nSize=32\nType=Fixed\n";
+    QImage magenta(32, 32, QImage::Format_RGB32);
+    magenta.fill(QColor(255, 0, 255));
+    for (const char* name : {"edit-cut", "edit-copy", "edit-paste", "document-new", "document-open",
+                             "document-save", "help-about", "dialog-information", "text-x-generic",
+                             "user-trash", "folder", "view-list-details", "view-list-icons"})
+        magenta.save(QString::fromStdString((theme / "32" / name).string() + ".png"));
+    const QStringList oldPaths = QIcon::themeSearchPaths();
+    const QString oldTheme = QIcon::themeName();
+    QIcon::setThemeSearchPaths({QString::fromStdString(themes.path().string())});
+    QIcon::setThemeName("magenta");
+    {
+        FrameFixture f;
+        int buttons = 0;
+        for (QAction* a : f.frame().findChild<QToolBar*>("toolbar")->actions()) {
+            if (a->isSeparator()) continue;
+            ++buttons;
+            const QImage picture = a->icon().pixmap(32, 32).toImage();
+            ASSERT_FALSE(picture.isNull()) << a->toolTip().toStdString();
+            int foreign = 0;
+            for (int y = 0; y < picture.height(); ++y)
+                for (int x = 0; x < picture.width(); ++x)
+                    foreign += QColor(picture.pixel(x, y)) == QColor(255, 0, 255);
+            EXPECT_EQ(foreign, 0) << a->toolTip().toStdString();
+        }
+        EXPECT_EQ(buttons, 10);
+        EXPECT_EQ(f.frame().action(cmd::kSendAll)->toolTip(), "Send All");
+    }
+    QIcon::setThemeName(oldTheme);
+    QIcon::setThemeSearchPaths(oldPaths);
+}
+
+TEST(MainFrame, TheEditViewMarksWhereTheSignCutsARowAndTheStatusBarSaysHowWide) {
+    FrameFixture f;
+    ui::CChildFrame* child = f.frame().newDocument(32, 16, 0);
+    ui::CLumavoxView& view = child->view();
+    view.setFocus();
+    QApplication::processEvents();
+    QTest::keyClicks(&view, "A");
+    f.frame().updateCommandUI();
+    const int fits = *view.caretRowWidth();
+    EXPECT_LE(fits, 32);
+    EXPECT_EQ(f.frame().paneText(6), QString("Row %1/32 dots").arg(fits));
+    EXPECT_TRUE(view.picture().cuts().empty());
+    // One word wider than the sign: the sign cuts it, the view says so.
+    QTest::keyClicks(&view, "BCDEFGHIJKLMNOP");
+    f.frame().updateCommandUI();
+    const int wide = *view.caretRowWidth();
+    EXPECT_GT(wide, 32);
+    EXPECT_EQ(f.frame().paneText(6), QString("Row %1/32 dots").arg(wide));
+    ASSERT_EQ(view.picture().cuts().size(), 1u);
+    EXPECT_EQ(view.picture().cuts()[0].side, EditCut::Right);
+    // A red mark stands beside the sign's right edge, at the cut row.
+    const QImage shot = view.viewport()->grab().toImage();
+    const int dot = view.dotSize();
+    const QPoint beside(
+        ui::CLumavoxView::kMargin + 32 * dot + std::max(dot, 3) / 2 + 4,
+        ui::CLumavoxView::kMargin +
+            (view.picture().cuts()[0].top + view.picture().cuts()[0].height / 2) * dot);
+    EXPECT_EQ(QColor(shot.pixel(beside)), QColor(230, 0, 0));
+    // `make screenshot` keeps a picture of it.
+    if (const char* png = std::getenv("LUMAVOX_OVERFLOW_PNG")) {
+        f.frame().resize(900, 420);
+        QApplication::processEvents();
+        f.frame().grab().save(png);
+    }
 }
 
 }  // namespace

@@ -40,17 +40,28 @@ FrameFixture::~FrameFixture() {
     frame_.reset();
 }
 
-void answerNextDialog(std::function<void(QWidget*)> answer) {
+namespace {
+// Calls `answer` with the first widget `find` returns, looking every 5 ms.
+void answerWhenFound(std::function<QWidget*()> find, std::function<void(QWidget*)> answer) {
     auto* timer = new QTimer;
     timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, answer] {
-        if (QWidget* w = QApplication::activeModalWidget()) {
+    QObject::connect(timer, &QTimer::timeout, [timer, find, answer] {
+        if (QWidget* w = find()) {
             timer->stop();
             timer->deleteLater();
             answer(w);
         }
     });
     timer->start();
+}
+}  // namespace
+
+void answerNextDialog(std::function<void(QWidget*)> answer) {
+    answerWhenFound([] { return QApplication::activeModalWidget(); }, std::move(answer));
+}
+
+void answerNextPopup(std::function<void(QWidget*)> answer) {
+    answerWhenFound([] { return QApplication::activePopupWidget(); }, std::move(answer));
 }
 
 void pressInNextBox(const QString& button, QString* seen) {

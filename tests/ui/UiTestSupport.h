@@ -48,6 +48,8 @@ struct Driver {
 // Answers the next modal dialog that opens (a message box, a question) with
 // `answer`, which receives the dialog; returns at once.
 void answerNextDialog(std::function<void(QWidget*)> answer);
+// The same for the next pop-up (a context menu, a menu of the bar).
+void answerNextPopup(std::function<void(QWidget*)> answer);
 // Presses the button with that text in the next message box; the text of the
 // box is stored in `seen` when given.
 void pressInNextBox(const QString& button, QString* seen = nullptr);

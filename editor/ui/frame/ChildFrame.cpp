@@ -13,9 +13,9 @@ CChildFrame::CChildFrame(EditorContext& context, std::unique_ptr<CLumavoxDoc> do
     setAttribute(Qt::WA_DeleteOnClose);
     view_ = new CLumavoxView(context, std::move(doc), this);
     setWidget(view_);
-    connect(&view_->doc(), &CLumavoxDoc::changed, this, [this](unsigned changes) {
-        if (changes & (kChangedModified | kChangedPath | kChangedCurrentFile)) updateTitle();
-    });
+    // The title follows the name and the modified flag after every change,
+    // whatever made it.
+    connect(&view_->doc(), &CLumavoxDoc::changed, this, [this](unsigned) { updateTitle(); });
     updateTitle();
 }
 

@@ -67,6 +67,8 @@ QList<QKeySequence> shortcutsFor(int command) {
             return {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)};
         case cmd::kEditRedo:
             return {QKeySequence(Qt::CTRL | Qt::Key_Y)};
+        case cmd::kEditSelectAll:
+            return {QKeySequence(Qt::CTRL | Qt::Key_A)};
         default:
             return {};
     }
@@ -172,6 +174,8 @@ QAction* CMainFrame::makeAction(const MenuEntry& entry, const std::string& shown
     action->setStatusTip(prompt);
     QString tip = menuLabel(shownText).remove('&').remove(QStringLiteral("..."));
     action->setToolTip(tip.replace(QStringLiteral("&&"), QStringLiteral("&")));
+    // The menu names Send All by what it sends; its button by what it does.
+    if (entry.command == cmd::kSendAll) action->setToolTip(qtext(msg::kSendAllTip));
     return action;
 }
 
@@ -187,6 +191,9 @@ void CMainFrame::createActions() {
     MenuEntry sendCurrent{
         MenuEntry::Command, "Send current editing text file", cmd::kSendCurrent, {}};
     makeAction(sendCurrent, sendCurrent.text);
+    // Select All: the edit view's context menu and Ctrl+A.
+    MenuEntry selectAll{MenuEntry::Command, text(msg::kMenuSelectAll), cmd::kEditSelectAll, {}};
+    addAction(makeAction(selectAll, selectAll.text));
     // Next and previous pane.
     auto* next = new QAction(this);
     next->setShortcut(QKeySequence(Qt::Key_F6));
@@ -250,6 +257,7 @@ void CMainFrame::rebuildMenuBar() {
     shownMenu_ = translatedMenu(bar, base, context_.language);
     if (&bar == &mainMenu() && context_.mode() == SignMode::NVS)
         shownMenu_ = nvsMainMenu(shownMenu_);
+    shownMenu_ = withMnemonics(std::move(shownMenu_));
 
     QMenuBar* menus = menuBar();
     menus->clear();
@@ -350,7 +358,8 @@ void CMainFrame::createStatusBar() {
     capsPane_ = makePane(QStringLiteral("CAP"));
     numPane_ = makePane(QStringLiteral("NUM"));
     typingPane_ = makePane(QStringLiteral("OVR"));
-    for (QLabel* pane : {positionPane_, sizePane_, capsPane_, numPane_, typingPane_})
+    rowWidthPane_ = makePane(qs(rowWidthPaneSizingText()));
+    for (QLabel* pane : {rowWidthPane_, positionPane_, sizePane_, capsPane_, numPane_, typingPane_})
         bar->addPermanentWidget(pane);
 }
 
@@ -387,6 +396,7 @@ CommandState CMainFrame::commandState() const {
     s.clipboardHasItems = clipboardHasItems();
     s.windowLayoutUserDefined = window_ && window_->userDefined();
     if (CGraphicFrame* graphic = graphicEditor(*this)) describeForCommands(graphic->session(), s);
+    s.recentFiles = context_.recentFiles().files().size();
     if (child) {
         CLumavoxView& view = child->view();
         TextEditor& editor = view.editor();
@@ -424,6 +434,8 @@ QString CMainFrame::paneText(int pane) const {
             return numPane_->text();
         case 5:
             return typingPane_->text();
+        case 6:
+            return rowWidthPane_->text();
         default:
             return statusBar()->currentMessage();
     }
@@ -445,15 +457,25 @@ void CMainFrame::refreshPanes() {
     const StatusPane size = sizePane(mode, graphicSize_, screen);
     sizePane_->setText(qs(size.text));
     sizePane_->setEnabled(size.active);
-    // Lock keys are not visible to a portable program; the panes show what
-    // the keyboard reports through the last key event's modifiers.
+    // Lock states are not visible to a portable program (a keypad key says
+    // nothing about Num Lock): both panes stay blank.
     capsPane_->setText(QString());
-    numPane_->setText(QApplication::keyboardModifiers() & Qt::KeypadModifier ? QStringLiteral("NUM")
-                                                                             : QString());
+    numPane_->setText(QString());
     CChildFrame* child = activeChild();
     const StatusPane typing =
         typingModePane(child != nullptr, child && child->view().editor().overwrite());
     typingPane_->setText(qs(typing.text));
+    const std::optional<int> rowWidth =
+        child ? child->view().caretRowWidth() : std::optional<int>();
+    const int signWidth = child ? child->doc().document().work().signWidth : 0;
+    const StatusPane row = rowWidthPane(mode, rowWidth, signWidth);
+    rowWidthPane_->setText(qs(row.text));
+    // A row the sign cuts is shown in red.
+    if (rowWidthPane_->property("cut").toBool() != row.active) {
+        rowWidthPane_->setProperty("cut", row.active);
+        rowWidthPane_->setStyleSheet(
+            row.active ? QStringLiteral("color: #c00000; font-weight: bold;") : QString());
+    }
 }
 
 void CMainFrame::setGraphicPanes(std::optional<std::pair<int, int>> cursor,
@@ -464,6 +486,7 @@ void CMainFrame::setGraphicPanes(std::optional<std::pair<int, int>> cursor,
 }
 
 void CMainFrame::onCommand(int command) {
+    if (CChildFrame* child = activeChild()) child->view().editor().endTypingRun();
     if (auto it = handlers_.find(command); it != handlers_.end()) {
         it->second();
         updateCommandUI();
@@ -509,6 +532,9 @@ void CMainFrame::onCommand(int command) {
             break;
         case cmd::kEditPaste:
             if (child) child->view().pasteFromClipboard();
+            break;
+        case cmd::kEditSelectAll:
+            if (child) child->view().selectAll();
             break;
         case cmd::kViewToolbar:
             toolBar_->setVisible(!toolBar_->isVisible());
@@ -608,6 +634,7 @@ void CMainFrame::attach(CChildFrame* child) {
     view.setEditState(modes_.mode(), textEditingAllowed(modes_.mode(), false));
     connect(&child->doc(), &CLumavoxDoc::changed, this, [this, child](unsigned) {
         if (child == windowChild_ && windowChild_) windowChild_->view().viewport()->update();
+        updateModifiedMark();
     });
     child->showMaximized();
     view.setFocus();
@@ -773,6 +800,7 @@ void CMainFrame::modeChanged() {
     rebuildMenuBar();
     propertyBar_->rebuild();
     updateCommandUI();
+    updateModifiedMark();
 }
 
 bool CMainFrame::openWindowEditor() {
@@ -866,6 +894,18 @@ void CMainFrame::handlePropertyRequest(const PropertyResult& result) {
 void CMainFrame::onSubWindowActivated() {
     propertyBar_->rebuild();
     updateCommandUI();
+    updateModifiedMark();
+}
+
+void CMainFrame::updateModifiedMark() {
+    // A maximised document lends its title to the window; the mark follows the
+    // document's modified flag whichever window was active when it changed
+    // (the graphic editor's, while it stores its graphic).
+    CChildFrame* child = activeChild();
+    const bool modified = child && child->doc().document().modified();
+    if (child) child->setWindowModified(modified);
+    // Only a title that holds the document's (maximised) has a place for it.
+    if (windowTitle().contains(QStringLiteral("[*]")) || !modified) setWindowModified(modified);
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {

@@ -66,7 +66,8 @@ class CMainFrame : public QMainWindow {
     // Re-evaluates which commands are available and refreshes the panes.
     void updateCommandUI();
     CommandState commandState() const;
-    // The text of a status pane: 1 position, 2 size/screen, 5 typing mode.
+    // The text of a status pane: 1 position, 2 size/screen, 3 caps, 4 num,
+    // 5 typing mode, 6 the caret row's width against the sign's.
     QString paneText(int pane) const;
     // After the GPRS monitor was started: why its server could not listen,
     // on the status line (nothing when it started or there is no monitor).
@@ -123,6 +124,8 @@ class CMainFrame : public QMainWindow {
     void createPropertyBar();
     void onCommand(int command);
     void onSubWindowActivated();
+    // The window's title carries the modified mark of the active document.
+    void updateModifiedMark();
     void attach(CChildFrame* child);
     bool askToSave(CChildFrame* child);
     void addRecentFile(const QString& path);
@@ -147,6 +150,7 @@ class CMainFrame : public QMainWindow {
     QLabel* capsPane_ = nullptr;
     QLabel* numPane_ = nullptr;
     QLabel* typingPane_ = nullptr;
+    QLabel* rowWidthPane_ = nullptr;
     int pointerScreen_ = 0;
     std::optional<std::pair<int, int>> graphicCursor_;
     std::optional<std::pair<int, int>> graphicSize_;

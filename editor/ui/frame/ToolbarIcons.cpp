@@ -1,9 +1,9 @@
 #include "ui/frame/ToolbarIcons.h"
 
-#include <QApplication>
 #include <QPainter>
 #include <QPixmap>
-#include <QStyle>
+#include <QPolygonF>
+#include <algorithm>
 
 namespace lumavox::ui {
 
@@ -47,41 +47,157 @@ QPixmap previewPicture(int size) {
     return pixmap;
 }
 
+// The pictures of the file, clipboard and help buttons, drawn on a 32 x 32
+// grid and scaled: no theme or style is asked, so the toolbar looks the same
+// on every desktop.
+const QColor kInk(40, 40, 40);
+const QColor kPaper(250, 250, 250);
+const QColor kBlue(0, 90, 200);
+
+void page(QPainter& p, QRectF r) {
+    const qreal fold = r.width() / 3;
+    const QPointF outline[] = {r.topLeft(), QPointF(r.right() - fold, r.top()),
+                               QPointF(r.right(), r.top() + fold), r.bottomRight(), r.bottomLeft()};
+    p.setPen(QPen(kInk, 1.5));
+    p.setBrush(kPaper);
+    p.drawPolygon(outline, 5);
+    p.drawPolyline(
+        QPolygonF({QPointF(r.right() - fold, r.top()), QPointF(r.right() - fold, r.top() + fold),
+                   QPointF(r.right(), r.top() + fold)}));
+}
+
+void lines(QPainter& p, QRectF r, int count) {
+    p.setPen(QPen(QColor(130, 130, 130), 1.2));
+    for (int i = 0; i < count; ++i) {
+        const qreal y = r.top() + r.height() * (i + 1) / (count + 1);
+        p.drawLine(QPointF(r.left() + 3, y), QPointF(r.right() - 3, y));
+    }
+}
+
+void drawNew(QPainter& p) {
+    page(p, QRectF(7, 3, 18, 26));
+    // A spark: something new.
+    p.setPen(QPen(QColor(230, 170, 0), 2));
+    p.drawLine(QPointF(24, 20), QPointF(30, 20));
+    p.drawLine(QPointF(27, 17), QPointF(27, 23));
+}
+
+void drawOpen(QPainter& p) {
+    p.setPen(QPen(kInk, 1.5));
+    p.setBrush(QColor(225, 180, 60));
+    p.drawPolygon(QPolygonF({QPointF(2, 8), QPointF(11, 8), QPointF(14, 11), QPointF(27, 11),
+                             QPointF(27, 27), QPointF(2, 27)}));
+    p.setBrush(QColor(250, 210, 100));
+    p.drawPolygon(QPolygonF({QPointF(2, 27), QPointF(7, 15), QPointF(31, 15), QPointF(27, 27)}));
+}
+
+void drawSave(QPainter& p) {
+    p.setPen(QPen(kInk, 1.5));
+    p.setBrush(kBlue);
+    p.drawPolygon(QPolygonF(
+        {QPointF(4, 4), QPointF(25, 4), QPointF(28, 7), QPointF(28, 28), QPointF(4, 28)}));
+    p.setBrush(kPaper);
+    p.drawRect(QRectF(9, 4, 14, 9));
+    p.setBrush(QColor(200, 200, 200));
+    p.drawRect(QRectF(8, 18, 16, 10));
+    p.fillRect(QRectF(18, 6, 3, 5), kInk);
+}
+
+void drawCut(QPainter& p) {
+    p.setPen(QPen(QColor(90, 90, 90), 2.2));
+    p.drawLine(QPointF(9, 3), QPointF(20, 20));
+    p.drawLine(QPointF(23, 3), QPointF(12, 20));
+    p.setPen(QPen(QColor(200, 30, 30), 2.2));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QRectF(5, 19, 8, 8));
+    p.drawEllipse(QRectF(19, 19, 8, 8));
+}
+
+void drawCopy(QPainter& p) {
+    page(p, QRectF(3, 3, 16, 20));
+    lines(p, QRectF(3, 6, 16, 17), 3);
+    page(p, QRectF(12, 9, 16, 20));
+    lines(p, QRectF(12, 12, 16, 17), 3);
+}
+
+void drawPaste(QPainter& p) {
+    p.setPen(QPen(kInk, 1.5));
+    p.setBrush(QColor(190, 140, 80));
+    p.drawRoundedRect(QRectF(4, 5, 20, 24), 2, 2);
+    p.setBrush(QColor(160, 160, 160));
+    p.drawRect(QRectF(9, 2, 10, 6));
+    page(p, QRectF(14, 12, 15, 18));
+    lines(p, QRectF(14, 15, 15, 15), 3);
+}
+
+void drawAbout(QPainter& p) {
+    p.setPen(QPen(QColor(0, 60, 150), 1.5));
+    p.setBrush(kBlue);
+    p.drawEllipse(QRectF(3, 3, 26, 26));
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawEllipse(QRectF(14, 7, 4, 4));
+    p.drawRect(QRectF(14, 13, 4, 12));
+}
+
+QPixmap drawnPicture(ToolbarIcon icon, int size) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.scale(size / 32.0, size / 32.0);
+    switch (icon) {
+        case ToolbarIcon::New:
+            drawNew(p);
+            break;
+        case ToolbarIcon::Open:
+            drawOpen(p);
+            break;
+        case ToolbarIcon::Save:
+            drawSave(p);
+            break;
+        case ToolbarIcon::Cut:
+            drawCut(p);
+            break;
+        case ToolbarIcon::Copy:
+            drawCopy(p);
+            break;
+        case ToolbarIcon::Paste:
+            drawPaste(p);
+            break;
+        case ToolbarIcon::About:
+            drawAbout(p);
+            break;
+        default:
+            break;
+    }
+    return pixmap;
+}
+
 }  // namespace
 
 QIcon toolbarIcon(ToolbarIcon icon) {
-    QStyle* style = QApplication::style();
-    switch (icon) {
-        case ToolbarIcon::New:
-            return style->standardIcon(QStyle::SP_FileIcon);
-        case ToolbarIcon::Open:
-            return style->standardIcon(QStyle::SP_DialogOpenButton);
-        case ToolbarIcon::Save:
-            return style->standardIcon(QStyle::SP_DialogSaveButton);
-        case ToolbarIcon::Cut:
-            return QIcon::fromTheme(QStringLiteral("edit-cut"),
-                                    style->standardIcon(QStyle::SP_TrashIcon));
-        case ToolbarIcon::Copy:
-            return QIcon::fromTheme(QStringLiteral("edit-copy"),
-                                    style->standardIcon(QStyle::SP_FileDialogDetailedView));
-        case ToolbarIcon::Paste:
-            return QIcon::fromTheme(QStringLiteral("edit-paste"),
-                                    style->standardIcon(QStyle::SP_FileDialogContentsView));
-        case ToolbarIcon::SendCurrent:
-            return QIcon(signPicture(32, true, false));
-        case ToolbarIcon::SendAll:
-            return QIcon(signPicture(32, true, true));
-        case ToolbarIcon::Preview:
-            return QIcon(previewPicture(32));
-        case ToolbarIcon::About:
-            return style->standardIcon(QStyle::SP_MessageBoxInformation);
-        case ToolbarIcon::Application:
-            break;
+    QIcon result;
+    for (int size : {16, 24, 32, 48}) {
+        switch (icon) {
+            case ToolbarIcon::SendCurrent:
+                result.addPixmap(signPicture(size, true, false));
+                break;
+            case ToolbarIcon::SendAll:
+                result.addPixmap(signPicture(size, true, true));
+                break;
+            case ToolbarIcon::Preview:
+                result.addPixmap(previewPicture(size));
+                break;
+            case ToolbarIcon::Application:
+                result.addPixmap(signPicture(size, false, false));
+                break;
+            default:
+                result.addPixmap(drawnPicture(icon, size));
+                break;
+        }
     }
-    QIcon app;
-    for (int size : {16, 32, 48})
-        app.addPixmap(signPicture(size, false, false));
-    return app;
+    return result;
 }
 
 }  // namespace lumavox::ui

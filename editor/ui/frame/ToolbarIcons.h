@@ -1,4 +1,5 @@
-// The toolbar's pictures, drawn here (standard ones come from the style).
+// The toolbar's pictures, every one drawn here: no icon theme or style is
+// asked, so the toolbar looks the same on every desktop.
 #pragma once
 
 #include <QIcon>

@@ -166,6 +166,7 @@ void CLumavoxView::paintEvent(QPaintEvent*) {
     const QRect target(origin, QSize(image.width() * dot_, image.height() * dot_));
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.drawImage(target, asQImage(image));
+    paintCuts(painter, origin);
     if (caretOn_ && hasFocus() && editor_.editable()) {
         const Rect c = picture_.caretRect(static_cast<int>(editor_.caret()));
         const int width = editor_.overwrite() ? std::max(dot_ * 2, 2) : std::max(dot_ / 2, 2);
@@ -173,6 +174,37 @@ void CLumavoxView::paintEvent(QPaintEvent*) {
                                c.height * dot_),
                          QColor(255, 255, 255));
     }
+}
+
+// Red marks where the sign cuts a row (over its right edge and in the margin
+// beside it) or a screen (along its bottom edge and in the gap below).
+void CLumavoxView::paintCuts(QPainter& painter, QPoint origin) {
+    const QColor red(230, 0, 0);
+    const int signRight = origin.x() + picture_.signWidth() * dot_;
+    const int thick = std::max(dot_, 3);
+    for (const EditCut& cut : picture_.cuts()) {
+        if (cut.side == EditCut::Right) {
+            const int top = origin.y() + cut.top * dot_;
+            const int height = std::max(cut.height * dot_, 2);
+            painter.fillRect(QRect(signRight - thick / 2, top, thick, height), red);
+            // An arrow in the margin points at the cut.
+            const QPoint tip(signRight + thick / 2 + 1, top + height / 2);
+            const QPoint arrow[] = {tip, tip + QPoint(kMargin - 2, -(kMargin / 2)),
+                                    tip + QPoint(kMargin - 2, kMargin / 2)};
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(red);
+            painter.drawPolygon(arrow, 3);
+        } else {
+            const int bottom = origin.y() + (cut.top + 1) * dot_;
+            painter.fillRect(QRect(origin.x(), bottom - thick / 2, signRight - origin.x(), thick),
+                             red);
+        }
+    }
+}
+
+std::optional<int> CLumavoxView::caretRowWidth() const {
+    if (picture_.tooLarge() || !doc_.document().currentFile()) return std::nullopt;
+    return picture_.rowWidth(static_cast<int>(editor_.caret()));
 }
 
 void CLumavoxView::setWindowSession(WindowEditSession* session) {
@@ -311,6 +343,8 @@ void CLumavoxView::keyPressEvent(QKeyEvent* event) {
     }
     const bool shift = event->modifiers() & Qt::ShiftModifier;
     const bool control = event->modifiers() & Qt::ControlModifier;
+    // Alt with a key belongs to the menus (mnemonics), never to the text.
+    const bool alt = event->modifiers() & Qt::AltModifier;
     std::optional<TextEditor::Move> move;
     switch (event->key()) {
         case Qt::Key_Left:
@@ -372,6 +406,7 @@ void CLumavoxView::keyPressEvent(QKeyEvent* event) {
             break;
         case Qt::Key_Return:
         case Qt::Key_Enter:
+            if (alt) break;
             // Enter ends the row; Ctrl+Enter also ends the screen (a new page).
             if (!editor_.type(control ? kLF : kCR)) QApplication::beep();
             ensureCaretVisible();
@@ -391,7 +426,7 @@ void CLumavoxView::keyPressEvent(QKeyEvent* event) {
         emit stateChanged();
         return;
     }
-    if (!control && !event->text().isEmpty() && event->text().at(0).isPrint()) {
+    if (!control && !alt && !event->text().isEmpty() && event->text().at(0).isPrint()) {
         typeText(event->text());
         return;
     }
@@ -484,6 +519,7 @@ void addEntries(QMenu* menu, const std::vector<ContextMenuEntry>& entries) {
             case ContextMenuEntry::Command: {
                 QAction* a = menu->addAction(qs(e.text));
                 a->setData(e.command);
+                a->setEnabled(e.enabled);
                 if (e.checked) {
                     a->setCheckable(true);
                     a->setChecked(true);
@@ -503,6 +539,8 @@ void CLumavoxView::contextMenuEvent(QContextMenuEvent* event) {
     state.fonts = fonts_.IsLoaded() ? &fonts_ : nullptr;
     state.inForce = editor_.shownAttributes();
     state.itemAtCaret = editor_.itemAtCaret();
+    state.selection = editor_.hasSelection();
+    state.canPaste = clipboardHasText() || clipboardHasItems();
     QMenu menu(this);
     addEntries(&menu, editViewContextMenu(state));
     QAction* chosen = menu.exec(event->globalPos());
@@ -527,6 +565,13 @@ void CLumavoxView::contextMenuEvent(QContextMenuEvent* event) {
             emit command(id);
             break;
     }
+}
+
+void CLumavoxView::selectAll() {
+    editor_.selectAll();
+    rebuild();
+    restartCaret();
+    emit stateChanged();
 }
 
 void CLumavoxView::copyToClipboard() {

@@ -58,7 +58,11 @@ class CLumavoxView : public QAbstractScrollArea {
     // The caret index for a point of the viewport.
     int itemAt(QPoint viewportPoint) const;
 
-    // Clipboard commands of the Edit menu.
+    // The width in dots of the caret's row (see EditPicture::rowWidth).
+    std::optional<int> caretRowWidth() const;
+
+    // Clipboard commands of the Edit menu, and Select All.
+    void selectAll();
     void copyToClipboard();
     void cutToClipboard();
     void pasteFromClipboard();
@@ -97,6 +101,7 @@ class CLumavoxView : public QAbstractScrollArea {
     void onDocumentChanged(unsigned changes);
     bool showsAreas() const { return window_ && window_->editMode() == 1; }
     void paintAreas(QPainter& painter, QPoint origin);
+    void paintCuts(QPainter& painter, QPoint origin);
     bool areaKey(QKeyEvent* event);
     void areaClick(QPoint viewportPoint);
 
