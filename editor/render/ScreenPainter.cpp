@@ -67,6 +67,8 @@ void ScreenPainter::drawPlaceholder(RgbImage& image, const PlacedItem& p, std::s
     outline(image, {p.x, p.y, p.width, p.height}, selected ? colours::kWhite : colours::kLightBlue,
             room);
     drawLabel(image, p.x + kPlaceholderInset, p.y + 1, name, selected, room);
+}
+
 void ScreenPainter::drawMarker(RgbImage& image, const PlacedItem& p, const TextItem& item,
                                const Clip& clip) {
     const bool lineEnd = item.isCharCode(kCR) || item.isCharCode(kLF);
