@@ -91,7 +91,6 @@ void ScreenPainter::drawMarker(RgbImage& image, const PlacedItem& p, const TextI
 
 void ScreenPainter::draw(RgbImage& image, const Screen& screen) {
     const auto& items = file_.file().items;
-    const FontSet& fonts = file_.fonts();
     const bool editView = file_.options().editView;
     const Clip clip{screen.area.x, screen.area.y, screen.area.right(), screen.area.bottom()};
     // The edit view's markers go first, so that the sign's own dots drawn

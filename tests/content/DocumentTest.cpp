@@ -240,9 +240,10 @@ TEST_F(DocumentTest, RefusalsGiveExactlyOneMessage) {
         ASSERT_FALSE(t.ok) << n;
         EXPECT_EQ(firstLine(t.error), text(n < 16 ? msg::kNotOurFile : msg::kUnexpectedFormat))
             << n;
-        if (n >= 16)
+        if (n >= 16) {
             EXPECT_EQ(reasonOf(t.error).rfind("The file is damaged or incomplete: ", 0), 0u)
                 << n << ": " << t.error;
+        }
         EXPECT_TRUE(t.work.textFiles.empty()) << n;
     }
     // The reason names the part where the file stops.

@@ -203,7 +203,7 @@ void CLumavoxView::paintCuts(QPainter& painter, QPoint origin) {
 }
 
 std::optional<int> CLumavoxView::caretRowWidth() const {
-    if (picture_.tooLarge() || !doc_.document().currentFile()) return std::nullopt;
+    if (picture_.tooLarge() || !doc_->document().currentFile()) return std::nullopt;
     return picture_.rowWidth(static_cast<int>(editor_.caret()));
 }
 
