@@ -66,7 +66,7 @@ struct CommandState {
     size_t graphicUndoSnapshots = 0;  // the current state included
     size_t graphicRedoSnapshots = 0;
     bool graphicSelection = false;
-    size_t recentFiles = 0;                // entries of the recent-file list
+    size_t recentFiles = 0;  // entries of the recent-file list
 };
 
 // Whether a command (an id of app/MenuTree.h cmd::, or of the edit view's
