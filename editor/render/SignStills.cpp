@@ -20,7 +20,6 @@ class StillPlayer {
     StillPlayer(const WorkArea& work, const FontSet& fonts, const StillOptions& options)
         : work_(work),
           fonts_(fonts),
-          options_(options),
           displayed_(std::max(work.signWidth, 1), std::max(work.signHeight, 1)) {
         layout_.mode = options.mode;
         layout_.defaultFont = options.defaultFont;
@@ -80,7 +79,6 @@ class StillPlayer {
   private:
     const WorkArea& work_;
     const FontSet& fonts_;
-    const StillOptions& options_;
     LayoutOptions layout_;
     DrawOptions draw_;
     RgbImage displayed_;
