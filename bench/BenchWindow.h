@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "app/LanguageManager.h"
-#include "app/Settings.h"
+#include "operations/Settings.h"
 #include "ui/frame/EditorContext.h"
 #include "ui/frame/MainFrame.h"
 

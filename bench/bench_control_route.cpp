@@ -23,10 +23,10 @@
 #include "BenchHome.h"
 #include "NVSOCX.h"
 #include "SignsimProcess.h"
-#include "app/ControlRoute.h"
-#include "app/ControlSetup.h"
 #include "app/embedded/EmbeddedResources.h"
 #include "content/GraphicBmp.h"
+#include "operations/ControlRoute.h"
+#include "operations/ControlSetup.h"
 #include "platform/Files.h"
 
 using WallClock = std::chrono::steady_clock;

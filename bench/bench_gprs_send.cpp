@@ -19,8 +19,8 @@
 #include "Loopback.h"
 #include "QuietHost.h"
 #include "SignsimProcess.h"
-#include "app/GprsRoute.h"
 #include "app/embedded/EmbeddedResources.h"
+#include "operations/GprsRoute.h"
 #include "session/SendSession.h"
 
 using namespace lumavox;

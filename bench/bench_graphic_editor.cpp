@@ -15,7 +15,7 @@
 #include <ctime>
 #include <vector>
 
-#include "app/GraphicEdit.h"
+#include "editing/GraphicEdit.h"
 #include "ui/graphic/GraphicFrame.h"
 
 using namespace lumavox;

@@ -18,8 +18,8 @@
 
 #include "BenchHome.h"
 #include "BenchWindow.h"
-#include "app/InsertItems.h"
-#include "app/MenuTree.h"
+#include "editing/InsertItems.h"
+#include "editing/MenuTree.h"
 #include "ui/frame/ChildFrame.h"
 #include "ui/frame/LumavoxDoc.h"
 #include "ui/frame/MainFrame.h"

@@ -21,7 +21,7 @@
 #include "BenchWindow.h"
 #include "LargeDocument.h"
 #include "SignsimProcess.h"
-#include "app/MenuTree.h"
+#include "editing/MenuTree.h"
 #include "ui/dialogs/UpdateDlg.h"
 #include "ui/frame/ChildFrame.h"
 #include "ui/frame/LumavoxDoc.h"

@@ -1,6 +1,6 @@
 #include "app/Application.h"
 
-#include "app/GprsRoute.h"
+#include "operations/GprsRoute.h"
 #include "platform/Files.h"
 #include "platform/HeldFile.h"
 #include "platform/Profile.h"
@@ -37,10 +37,6 @@ void removeFiles(const fs::path& dir) {
 }
 
 }  // namespace
-
-ApplicationEnvironment ApplicationEnvironment::fromSystem(const std::optional<std::string>& home) {
-    return {resolveProgramDir(home), userStorePath(), temporaryDirectory()};
-}
 
 EditorApplication::EditorApplication(ApplicationEnvironment environment,
                                      const ResourceTable& resources)

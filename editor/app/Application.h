@@ -13,27 +13,17 @@
 #include <optional>
 #include <string>
 
-#include "app/GatewayBinding.h"
-#include "app/GprsMonitor.h"
 #include "app/LanguageManager.h"
 #include "app/RecentFiles.h"
-#include "app/Resources.h"
-#include "app/Settings.h"
 #include "content/Model.h"
+#include "operations/Environment.h"
+#include "operations/GatewayBinding.h"
+#include "operations/GprsMonitor.h"
+#include "operations/Resources.h"
+#include "operations/Settings.h"
 #include "strings/DateNames.h"
 
 namespace lumavox {
-
-// Where the application finds and keeps its files.
-struct ApplicationEnvironment {
-    std::filesystem::path programDir;  // settings, language files, font files
-    std::filesystem::path userStore;   // the per-user store's file
-    std::filesystem::path tempDir;     // where the gateway library is unpacked
-
-    // The running program's: LUMAVOX_HOME (or `home` when given) else the
-    // executable's folder, the per-user store, $TMPDIR else /tmp.
-    static ApplicationEnvironment fromSystem(const std::optional<std::string>& home = std::nullopt);
-};
 
 class EditorApplication {
   public:

@@ -4,7 +4,7 @@
 #include <cctype>
 
 #include "app/DialogTexts.h"
-#include "app/MenuTree.h"
+#include "editing/MenuTree.h"
 #include "platform/Files.h"
 #include "strings/StringTable.h"
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "app/DialogTexts.h"
-#include "app/Settings.h"
 #include "content/Model.h"
+#include "operations/Settings.h"
 #include "session/SignCommands.h"
 
 namespace lumavox {

@@ -6,14 +6,14 @@
 #include <cstdlib>
 #include <optional>
 
-#include "app/ControlRoute.h"
-#include "app/ControlSetup.h"
 #include "app/LanguageManager.h"
-#include "app/Operations.h"
-#include "app/Settings.h"
 #include "app/embedded/EmbeddedResources.h"
 #include "cli/Help.h"
 #include "content/Document.h"
+#include "operations/ControlRoute.h"
+#include "operations/ControlSetup.h"
+#include "operations/Operations.h"
+#include "operations/Settings.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
 #include "platform/SerialPort.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/GprsRoute.h"
-#include "app/Operations.h"
+#include "operations/GprsRoute.h"
+#include "operations/Operations.h"
 
 namespace lumavox {
 

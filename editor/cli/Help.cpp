@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "app/AboutBox.h"
-#include "app/Operations.h"
 #include "cli/ControlOperations.h"
+#include "operations/Operations.h"
 
 namespace lumavox {
 

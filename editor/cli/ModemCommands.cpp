@@ -4,8 +4,8 @@
 #include <ostream>
 
 #include "app/LanguageManager.h"
-#include "app/Modems.h"
-#include "app/Settings.h"
+#include "operations/Modems.h"
+#include "operations/Settings.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
 #include "strings/ModemTexts.h"

@@ -6,9 +6,9 @@
 #include <optional>
 
 #include "app/LanguageManager.h"
-#include "app/Settings.h"
 #include "cli/StreamPrompter.h"
 #include "content/Document.h"
+#include "operations/Settings.h"
 #include "platform/Files.h"
 #include "render/preview/PreviewExport.h"
 #include "strings/StringTable.h"

@@ -8,13 +8,13 @@
 #include <ostream>
 
 #include "app/LanguageManager.h"
-#include "app/Modems.h"
-#include "app/Operations.h"
-#include "app/Settings.h"
 #include "cli/ControlOperations.h"
 #include "cli/GprsCommands.h"
 #include "cli/Help.h"
 #include "content/Document.h"
+#include "operations/Modems.h"
+#include "operations/Operations.h"
+#include "operations/Settings.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
 #include "render/FontSet.h"

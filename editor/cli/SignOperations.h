@@ -1,6 +1,6 @@
 // lumavox-cli's sign operations: each command of the Update and Read menus as a
 // sub-command. The command line parses the arguments and prints; the operation
-// table of the editor (app/Operations.h) checks and runs them.
+// table of the editor (operations/Operations.h) checks and runs them.
 #pragma once
 
 #include <iosfwd>

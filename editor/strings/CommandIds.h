@@ -1,6 +1,6 @@
 // The numbers of the editor's menu commands. A command's status-bar prompt is
 // the string-table text with the same number, so the numbers live beside the
-// string table; the menus (app/MenuTree.h) are built from them.
+// string table; the menus (editing/MenuTree.h) are built from them.
 #pragma once
 
 namespace lumavox {

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "app/EditorDocument.h"
-#include "app/TextEditor.h"
+#include "editing/EditorDocument.h"
+#include "editing/TextEditor.h"
 #include "render/FontSet.h"
 #include "support/TestSupport.h"
 

@@ -7,8 +7,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/ControlSetup.h"
 #include "app/embedded/EmbeddedResources.h"
+#include "operations/ControlSetup.h"
 #include "support/TestSupport.h"
 
 using namespace lumavox;

@@ -1,6 +1,6 @@
 // Command availability by editing mode and family, the editing mode's changes,
 // the status panes and the edit view's context menu.
-#include "app/EditModes.h"
+#include "editing/EditModes.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <set>
 
 #include "app/AppTestSupport.h"
-#include "app/ContextMenu.h"
-#include "app/MenuTree.h"
+#include "editing/ContextMenu.h"
+#include "editing/MenuTree.h"
 #include "strings/StringTable.h"
 
 namespace lumavox {

@@ -1,6 +1,6 @@
 // The document object: undo history of ten steps, redo, the modified flag
 // following saves and undo, change notification and opening and saving files.
-#include "app/EditorDocument.h"
+#include "editing/EditorDocument.h"
 
 #include <gtest/gtest.h>
 

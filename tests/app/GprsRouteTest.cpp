@@ -3,8 +3,8 @@
 // configuration of the stored GPRS route.
 #include <gtest/gtest.h>
 
-#include "app/GprsRoute.h"
-#include "app/Operations.h"
+#include "operations/GprsRoute.h"
+#include "operations/Operations.h"
 #include "strings/GprsTexts.h"
 #include "strings/StringTable.h"
 

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "app/EditorDocument.h"
-#include "app/GraphicEdit.h"
 #include "content/GraphicBody.h"
 #include "content/GraphicRules.h"
+#include "editing/EditorDocument.h"
+#include "editing/GraphicEdit.h"
 #include "platform/Clock.h"
 #include "support/TestSupport.h"
 

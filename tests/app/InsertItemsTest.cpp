@@ -1,7 +1,7 @@
 // The Insert menu's items and their checks at the caret: the row-pitch rule
 // judges the row as it will be after a selection is replaced, and a call is
 // checked against the current file.
-#include "app/InsertItems.h"
+#include "editing/InsertItems.h"
 
 #include <gtest/gtest.h>
 

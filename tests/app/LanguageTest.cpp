@@ -5,7 +5,7 @@
 
 #include "app/LanguageCheck.h"
 #include "app/LanguageManager.h"
-#include "app/MenuTree.h"
+#include "editing/MenuTree.h"
 #include "platform/Profile.h"
 #include "strings/DateNames.h"
 #include "strings/StringTable.h"

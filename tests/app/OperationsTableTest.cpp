@@ -4,8 +4,8 @@
 
 #include <set>
 
-#include "app/MenuTree.h"
-#include "app/Operations.h"
+#include "editing/MenuTree.h"
+#include "operations/Operations.h"
 #include "support/TestSupport.h"
 
 using namespace lumavox;

@@ -1,14 +1,14 @@
 // The property bar's rows, values, hints and actions for each kind of item at
 // the caret, for selections, in the window editor and while a window file is
 // edited; and the window editor session behind edit modes 1 and 2.
-#include "app/PropertyBar.h"
+#include "editing/PropertyBar.h"
 
 #include <gtest/gtest.h>
 
 #include "app/AppTestSupport.h"
-#include "app/EditModes.h"
-#include "app/WindowFileManager.h"
 #include "content/WindowLayout.h"
+#include "editing/EditModes.h"
+#include "editing/WindowFileManager.h"
 #include "strings/StringTable.h"
 #include "strings/TextFormat.h"
 

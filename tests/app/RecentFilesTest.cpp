@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "app/NvsMenu.h"
 #include "app/RecentFiles.h"
+#include "editing/NvsMenu.h"
 #include "platform/Profile.h"
 #include "support/TestSupport.h"
 

@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "app/Settings.h"
+#include "operations/Settings.h"
 #include "platform/Profile.h"
 #include "support/TestSupport.h"
 

@@ -1,7 +1,7 @@
 // The edit model of a view: typing in insert and overwrite mode with the
 // attributes at the caret, deleting, caret movement, applying attributes to a
 // selection, and the clipboard payloads between two documents.
-#include "app/TextEditor.h"
+#include "editing/TextEditor.h"
 
 #include <gtest/gtest.h>
 

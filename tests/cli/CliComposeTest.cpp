@@ -6,11 +6,11 @@
 #include <sstream>
 
 #include "app/AboutBox.h"
-#include "app/Operations.h"
 #include "cli/Cli.h"
 #include "cli/ControlOperations.h"
 #include "cli/Help.h"
 #include "content/Document.h"
+#include "operations/Operations.h"
 #include "platform/Files.h"
 #include "strings/StringTable.h"
 #include "support/TestSupport.h"

@@ -16,12 +16,12 @@
 #include <vector>
 
 #include "LinkTestSupport.h"
-#include "app/ControlRoute.h"
-#include "app/ControlSetup.h"
 #include "app/Demo.h"
 #include "app/embedded/EmbeddedResources.h"
 #include "cli/ControlOperations.h"
 #include "content/GraphicBmp.h"
+#include "operations/ControlRoute.h"
+#include "operations/ControlSetup.h"
 #include "platform/Profile.h"
 #include "strings/ControlRouteTexts.h"
 #include "strings/StringTable.h"

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "app/Modems.h"
 #include "cli/Cli.h"
+#include "operations/Modems.h"
 #include "platform/Profile.h"
 #include "strings/ModemTexts.h"
 #include "support/TestSupport.h"

@@ -11,9 +11,9 @@
 #include <sstream>
 
 #include "SessionTestSupport.h"
-#include "app/Operations.h"
 #include "cli/Cli.h"
 #include "content/Document.h"
+#include "operations/Operations.h"
 #include "strings/StringTable.h"
 
 namespace lumavox {

@@ -11,10 +11,10 @@
 
 #include "LinkTestSupport.h"
 #include "SessionTestSupport.h"
-#include "app/Operations.h"
 #include "cli/Cli.h"
 #include "content/Document.h"
 #include "content/WindowLayout.h"
+#include "operations/Operations.h"
 #include "platform/ByteIo.h"
 #include "session/SendSession.h"
 

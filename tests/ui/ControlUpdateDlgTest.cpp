@@ -22,10 +22,10 @@
 
 #include "LinkTestSupport.h"
 #include "UiTestSupport.h"
-#include "app/ControlSetup.h"
 #include "app/Demo.h"
-#include "app/InsertItems.h"
 #include "app/embedded/EmbeddedResources.h"
+#include "editing/InsertItems.h"
+#include "operations/ControlSetup.h"
 #include "strings/CommandIds.h"
 #include "ui/dialogs/CommDialogs.h"
 #include "ui/dialogs/ControlUpdateDlg.h"

@@ -21,7 +21,7 @@
 
 #include "LinkTestSupport.h"
 #include "UiTestSupport.h"
-#include "app/GprsRoute.h"
+#include "operations/GprsRoute.h"
 #include "strings/CommandIds.h"
 #include "support/TiedChild.h"
 #include "ui/dialogs/CommDialogs.h"

@@ -22,10 +22,10 @@
 #include <fstream>
 
 #include "UiTestSupport.h"
-#include "app/GraphicEdit.h"
-#include "app/InsertItems.h"
 #include "content/GraphicBody.h"
 #include "content/GraphicRules.h"
+#include "editing/GraphicEdit.h"
+#include "editing/InsertItems.h"
 #include "platform/ByteIo.h"
 #include "ui/frame/LumavoxDoc.h"
 #include "ui/graphic/GraphicCommands.h"

@@ -21,9 +21,9 @@
 
 #include "UiTestSupport.h"
 #include "app/Demo.h"
-#include "app/MenuTree.h"
-#include "app/TextEditor.h"
 #include "content/Document.h"
+#include "editing/MenuTree.h"
+#include "editing/TextEditor.h"
 #include "platform/Clock.h"
 #include "render/EditPicture.h"
 #include "ui/frame/ChildFrame.h"

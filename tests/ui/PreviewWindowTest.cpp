@@ -11,9 +11,9 @@
 
 #include "UiTestSupport.h"
 #include "app/Demo.h"
-#include "app/InsertItems.h"
-#include "app/MenuTree.h"
 #include "content/Document.h"
+#include "editing/InsertItems.h"
+#include "editing/MenuTree.h"
 #include "render/SignStills.h"
 #include "strings/StringTable.h"
 #include "ui/bridge/QtBridge.h"

@@ -3,7 +3,7 @@
 // setting (180), built into the program file. Link lumavox_embedded.
 #pragma once
 
-#include "app/Resources.h"
+#include "operations/Resources.h"
 
 namespace lumavox {
 

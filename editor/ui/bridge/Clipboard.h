@@ -6,7 +6,7 @@
 #include <QString>
 #include <string>
 
-#include "app/TextEditor.h"
+#include "editing/TextEditor.h"
 
 class QMimeData;
 

@@ -17,8 +17,8 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
-#include "app/GprsRoute.h"
 #include "app/UpdateDialog.h"
+#include "operations/GprsRoute.h"
 #include "session/AddressList.h"
 #include "session/SignCommands.h"
 #include "strings/GprsTexts.h"

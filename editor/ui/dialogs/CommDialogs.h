@@ -9,7 +9,7 @@
 #include <QDialog>
 #include <string>
 
-#include "app/Settings.h"
+#include "operations/Settings.h"
 
 class QCheckBox;
 class QGroupBox;

@@ -14,8 +14,8 @@
 #include <algorithm>
 
 #include "app/Application.h"
-#include "app/ControlSetup.h"
-#include "app/NvsMenu.h"
+#include "editing/NvsMenu.h"
+#include "operations/ControlSetup.h"
 #include "strings/ControlRouteTexts.h"
 #include "strings/StringTable.h"
 #include "strings/WindowTexts.h"

@@ -1,5 +1,5 @@
 // The NVS family's "Update Files" dialog: it hosts the scriptable sign control
-// and runs one operation through the route engine (app/ControlRoute.h). The
+// and runs one operation through the route engine (operations/ControlRoute.h). The
 // list "Result for sending" shows what the run and the control report, the
 // progress bar follows the control's progress, the check boxes "Clear sign's
 // memory" and "Check response for each sign" come from the settings and go
@@ -16,7 +16,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/ControlRoute.h"
+#include "operations/ControlRoute.h"
 
 class QCheckBox;
 class QListWidget;

@@ -11,8 +11,8 @@
 #include <QVBoxLayout>
 
 #include "app/DialogTexts.h"
-#include "app/WindowFileManager.h"
 #include "content/Model.h"
+#include "editing/WindowFileManager.h"
 #include "strings/StringTable.h"
 #include "ui/bridge/QtBridge.h"
 #include "ui/dialogs/DialogText.h"

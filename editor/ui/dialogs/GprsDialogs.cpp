@@ -10,7 +10,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/GprsRoute.h"
+#include "operations/GprsRoute.h"
 #include "strings/GprsTexts.h"
 #include "strings/StringTable.h"
 #include "ui/bridge/QtBridge.h"

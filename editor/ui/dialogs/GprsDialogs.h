@@ -8,8 +8,8 @@
 #include <functional>
 #include <string>
 
-#include "app/GprsMonitor.h"
-#include "app/Settings.h"
+#include "operations/GprsMonitor.h"
+#include "operations/Settings.h"
 
 class QLabel;
 class QLineEdit;

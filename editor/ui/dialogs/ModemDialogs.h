@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "app/Modems.h"
+#include "operations/Modems.h"
 
 class QCheckBox;
 class QComboBox;

@@ -16,8 +16,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/Operations.h"
 #include "app/ScheduleDialog.h"
+#include "operations/Operations.h"
 #include "strings/StringTable.h"
 #include "strings/WindowTexts.h"
 #include "ui/bridge/QtBridge.h"

@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <QSpinBox>
 
-#include "app/GprsRoute.h"
+#include "operations/GprsRoute.h"
 #include "strings/CommandIds.h"
 #include "ui/bridge/QtBridge.h"
 #include "ui/dialogs/CommDialogs.h"

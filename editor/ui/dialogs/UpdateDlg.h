@@ -3,7 +3,7 @@
 // file list with ticks, the progress bar, the status line, message boxes
 // titled "Error" and "Prompt", and the buttons "Update", "Read File" and
 // "Close" ("Close" cancels a running exchange; waits keep the window alive).
-// The operation itself runs through the operation table of app/Operations.h.
+// The operation itself runs through the operation table of operations/Operations.h.
 #pragma once
 
 #include <QDialog>
@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Operations.h"
 #include "app/UpdateDialog.h"
+#include "operations/Operations.h"
 #include "session/SessionHost.h"
 #include "ui/frame/EditorContext.h"
 

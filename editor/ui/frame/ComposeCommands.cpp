@@ -4,12 +4,12 @@
 #include <QListWidget>
 
 #include "app/DialogTexts.h"
-#include "app/InsertItems.h"
-#include "app/WindowFileManager.h"
 #include "content/EditRules.h"
 #include "content/GraphicRules.h"
 #include "content/Vocabulary.h"
 #include "content/WindowLayout.h"
+#include "editing/InsertItems.h"
+#include "editing/WindowFileManager.h"
 #include "render/FontSet.h"
 #include "strings/CommandIds.h"
 #include "ui/bridge/QtBridge.h"

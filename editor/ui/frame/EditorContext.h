@@ -9,9 +9,9 @@
 
 #include "app/LanguageManager.h"
 #include "app/RecentFiles.h"
-#include "app/Resources.h"
-#include "app/Settings.h"
 #include "content/Model.h"
+#include "operations/Resources.h"
+#include "operations/Settings.h"
 #include "platform/Clock.h"
 
 namespace lumavox {

@@ -6,7 +6,7 @@
 #include <QString>
 #include <memory>
 
-#include "app/EditorDocument.h"
+#include "editing/EditorDocument.h"
 
 namespace lumavox::ui {
 

@@ -17,13 +17,13 @@
 #include <QUrl>
 #include <algorithm>
 
-#include "app/ContextMenu.h"
-#include "app/GprsMonitor.h"
-#include "app/NewDocument.h"
-#include "app/NvsMenu.h"
-#include "app/TextEditor.h"
-#include "app/WindowFileManager.h"
 #include "content/Document.h"
+#include "editing/ContextMenu.h"
+#include "editing/NewDocument.h"
+#include "editing/NvsMenu.h"
+#include "editing/TextEditor.h"
+#include "editing/WindowFileManager.h"
+#include "operations/GprsMonitor.h"
 #include "strings/StringTable.h"
 #include "strings/TextFormat.h"
 #include "strings/WindowTexts.h"

@@ -2,7 +2,7 @@
 // open document, the menus of the program's modes (texts from the language
 // layer), accelerators, the toolbar, the status bar panes and the property bar.
 // Each command calls the engine's operations; which commands can be chosen is
-// the engine's decision (app/EditModes.h), asked whenever the state changes.
+// the engine's decision (editing/EditModes.h), asked whenever the state changes.
 #pragma once
 
 #include <QLabel>
@@ -15,10 +15,10 @@
 #include <memory>
 #include <vector>
 
-#include "app/EditModes.h"
-#include "app/MenuTree.h"
-#include "app/PropertyBar.h"
-#include "app/WindowEditSession.h"
+#include "editing/EditModes.h"
+#include "editing/MenuTree.h"
+#include "editing/PropertyBar.h"
+#include "editing/WindowEditSession.h"
 #include "transport/SignLink.h"
 #include "ui/frame/EditorContext.h"
 #include "ui/preview/PreviewWindow.h"

@@ -8,8 +8,8 @@
 #include <QTimer>
 #include <QToolBar>
 
-#include "app/EditorDocument.h"
-#include "app/GraphicEdit.h"
+#include "editing/EditorDocument.h"
+#include "editing/GraphicEdit.h"
 #include "strings/CommandIds.h"
 #include "strings/GraphicTexts.h"
 #include "strings/TextFormat.h"

@@ -12,7 +12,7 @@
 #include <memory>
 #include <optional>
 
-#include "app/GraphicEdit.h"
+#include "editing/GraphicEdit.h"
 
 class QActionGroup;
 class QComboBox;

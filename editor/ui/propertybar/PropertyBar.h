@@ -1,7 +1,7 @@
 // The property bar: a selector above a two-column list of the properties at
 // the caret (or of the selected window area), and a hint line for the selected
 // row. The rows, their values, hints and what a change does are the engine's
-// (app/PropertyBar.h); this widget only shows them and hands back the user's
+// (editing/PropertyBar.h); this widget only shows them and hands back the user's
 // choice. Requests that need other windows go to the main frame.
 #pragma once
 
@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "app/PropertyBar.h"
+#include "editing/PropertyBar.h"
 
 class QComboBox;
 class QLabel;

@@ -9,11 +9,11 @@
 #include <QScrollBar>
 #include <algorithm>
 
-#include "app/ContextMenu.h"
-#include "app/MenuTree.h"
 #include "content/FontCheck.h"
 #include "content/Vocabulary.h"
 #include "content/WindowLayout.h"
+#include "editing/ContextMenu.h"
+#include "editing/MenuTree.h"
 #include "render/DocumentPicture.h"
 #include "render/SignStills.h"
 #include "strings/SignCharset.h"

@@ -9,8 +9,8 @@
 #include <memory>
 #include <optional>
 
-#include "app/TextEditor.h"
-#include "app/WindowEditSession.h"
+#include "editing/TextEditor.h"
+#include "editing/WindowEditSession.h"
 #include "render/EditPicture.h"
 #include "render/FontSet.h"
 #include "ui/frame/EditorContext.h"
