@@ -152,71 +152,6 @@ bool parse(const std::vector<std::string>& args, SignOptions& o, std::ostream& e
     return true;
 }
 
-// --link: tcp:HOST[,HOST...]:PORT, serial:DEVICE[@BAUD], com:N, modem:NUMBER
-// or gprs:GROUP|NAME[,NAME...] (a stored GPRS group, else the device names).
-bool parseLink(const std::string& link, const Settings& settings, LinkOverride& l,
-               std::ostream& err) {
-    if (link.rfind("gprs:", 0) == 0) {
-        GprsTargets t = gprsTargetsFor(settings.gprsGroups, link.substr(5));
-        // A stored group without devices is the session's to refuse, as when
-        // the stored settings choose it.
-        if (t.devices.empty() && t.groupName.empty()) {
-            err << "lumavox-cli: --link gprs:GROUP or gprs:NAME[,NAME...]\n";
-            return false;
-        }
-        l.route = Route::Gprs;
-        l.groupName = t.groupName;
-        l.devices = std::move(t.devices);
-        return true;
-    }
-    if (link.rfind("tcp:", 0) == 0) {
-        std::string rest = link.substr(4);
-        size_t colon = rest.rfind(':');
-        int port = colon == std::string::npos ? 0 : std::atoi(rest.c_str() + colon + 1);
-        if (colon == std::string::npos || port <= 0 || port > 65535) {
-            err << "lumavox-cli: --link tcp:HOST:PORT needs a port\n";
-            return false;
-        }
-        l.route = Route::Tcp;
-        l.hosts = rest.substr(0, colon);
-        l.groupName.clear();  // no stored group: each target is named by its host alone
-        l.port = port;
-        return true;
-    }
-    if (link.rfind("modem:", 0) == 0) {
-        l.route = Route::Serial;
-        l.modemNumber = link.substr(6);
-        if (l.modemNumber.empty()) {
-            err << "lumavox-cli: --link modem:NUMBER needs a number\n";
-            return false;
-        }
-        return true;
-    }
-    if (link.rfind("serial:", 0) == 0) {
-        std::string rest = link.substr(7);
-        size_t at = rest.rfind('@');
-        l.route = Route::Serial;
-        l.device = rest.substr(0, at);
-        l.baud = at == std::string::npos ? 0 : std::atoi(rest.c_str() + at + 1);
-        if (l.device.empty() || (at != std::string::npos && l.baud <= 0)) {
-            err << "lumavox-cli: --link serial:DEVICE[@BAUD]\n";
-            return false;
-        }
-        return true;
-    }
-    if (link.rfind("com:", 0) == 0) {
-        l.route = Route::Serial;
-        l.comPort = std::atoi(link.c_str() + 4);
-        if (l.comPort <= 0) {
-            err << "lumavox-cli: --link com:N needs a port number\n";
-            return false;
-        }
-        return true;
-    }
-    err << "lumavox-cli: unknown --link " << link << "\n";
-    return false;
-}
-
 bool parseTime(const std::string& t, int& h, int& m) {
     if (t.size() != 5 || t[2] != ':') return false;
     h = std::atoi(t.substr(0, 2).c_str());
@@ -268,7 +203,13 @@ int usage(const std::vector<std::string>& positional, std::ostream& err) {
 int requestFrom(const SignOptions& o, const Settings& settings, OperationRequest& request,
                 std::ostream& err) {
     std::string detail;
-    if (o.link && !parseLink(*o.link, settings, request.link.emplace(), err)) return 2;
+    if (o.link) {
+        std::string reason;
+        if (!parseLinkText(*o.link, settings, request.link.emplace(), reason)) {
+            err << "lumavox-cli: --link " << reason << "\n";
+            return 2;
+        }
+    }
     request.address = o.address;
     if (checkRequest(settings, request, detail) == OperationProblem::BadAddressList) {
         err << detail << "\n";

@@ -97,6 +97,12 @@ JsonWriter& JsonWriter::value(int64_t v) {
     return *this;
 }
 
+JsonWriter& JsonWriter::null() {
+    separate();
+    out_ << "null";
+    return *this;
+}
+
 JsonWriter& JsonWriter::value(bool b) {
     separate();
     out_ << (b ? "true" : "false");
@@ -393,6 +399,36 @@ bool parseJson(std::string_view text, JsonValue& out, std::string& error,
     if (!JsonParser(text, limits).parse(parsed, error)) return false;
     out = std::move(parsed);
     return true;
+}
+
+void writeJsonValue(JsonWriter& w, const JsonValue& v) {
+    switch (v.type) {
+        case JsonValue::Type::Null:
+            w.null();
+            break;
+        case JsonValue::Type::Bool:
+            w.value(v.boolean);
+            break;
+        case JsonValue::Type::Number:
+            w.value(v.number);
+            break;
+        case JsonValue::Type::String:
+            w.value(std::string_view(v.text));
+            break;
+        case JsonValue::Type::Array:
+            w.beginArray();
+            for (const JsonValue& e : v.elements) writeJsonValue(w, e);
+            w.endArray();
+            break;
+        case JsonValue::Type::Object:
+            w.beginObject();
+            for (const auto& [k, e] : v.members) {
+                w.key(k);
+                writeJsonValue(w, e);
+            }
+            w.endObject();
+            break;
+    }
 }
 
 }  // namespace lumavox

@@ -30,6 +30,7 @@ class JsonWriter {
     JsonWriter& value(const char* s) { return value(std::string_view(s)); }
     JsonWriter& value(int64_t v);
     JsonWriter& value(bool b);
+    JsonWriter& null();
     template <typename T>
     JsonWriter& field(std::string_view k, const T& v) {
         key(k);
@@ -103,5 +104,8 @@ struct JsonLimits {
 // beyond 64 bits, invalid UTF-8 and code points above 255.
 bool parseJson(std::string_view text, JsonValue& out, std::string& error,
                const JsonLimits& limits = {});
+
+// Writes a parsed value back as JSON text (members in their order).
+void writeJsonValue(JsonWriter& writer, const JsonValue& value);
 
 }  // namespace lumavox

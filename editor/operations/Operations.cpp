@@ -327,4 +327,68 @@ OperationOutcome runOperation(const SignOperation& op, CSignLink& link, SessionH
     return out;
 }
 
+bool parseLinkText(const std::string& link, const Settings& settings, LinkOverride& l,
+                   std::string& error) {
+    if (link.rfind("gprs:", 0) == 0) {
+        GprsTargets t = gprsTargetsFor(settings.gprsGroups, link.substr(5));
+        // A stored group without devices is the session's to refuse, as when
+        // the stored settings choose it.
+        if (t.devices.empty() && t.groupName.empty()) {
+            error = "gprs:GROUP or gprs:NAME[,NAME...]";
+            return false;
+        }
+        l.route = Route::Gprs;
+        l.groupName = t.groupName;
+        l.devices = std::move(t.devices);
+        return true;
+    }
+    if (link.rfind("tcp:", 0) == 0) {
+        std::string rest = link.substr(4);
+        size_t colon = rest.rfind(':');
+        int port = colon == std::string::npos ? 0 : std::atoi(rest.c_str() + colon + 1);
+        if (colon == std::string::npos || port <= 0 || port > 65535) {
+            error = "tcp:HOST:PORT needs a port";
+            return false;
+        }
+        l.route = Route::Tcp;
+        l.hosts = rest.substr(0, colon);
+        l.groupName.clear();  // no stored group: each target is named by its host alone
+        l.port = port;
+        return true;
+    }
+    if (link.rfind("modem:", 0) == 0) {
+        l.route = Route::Serial;
+        l.modemNumber = link.substr(6);
+        if (l.modemNumber.empty()) {
+            error = "modem:NUMBER needs a number";
+            return false;
+        }
+        return true;
+    }
+    if (link.rfind("serial:", 0) == 0) {
+        std::string rest = link.substr(7);
+        size_t at = rest.rfind('@');
+        l.route = Route::Serial;
+        l.device = rest.substr(0, at);
+        l.baud = at == std::string::npos ? 0 : std::atoi(rest.c_str() + at + 1);
+        if (l.device.empty() || (at != std::string::npos && l.baud <= 0)) {
+            error = "serial:DEVICE[@BAUD] needs a device";
+            return false;
+        }
+        return true;
+    }
+    if (link.rfind("com:", 0) == 0) {
+        l.route = Route::Serial;
+        l.comPort = std::atoi(link.c_str() + 4);
+        if (l.comPort <= 0) {
+            error = "com:N needs a port number";
+            return false;
+        }
+        return true;
+    }
+    error = "unknown link " + link + " (tcp:, serial:, com:, modem: or gprs:)";
+    return false;
+}
+
+
 }  // namespace lumavox

@@ -84,6 +84,13 @@ struct LinkOverride {
     std::vector<std::string> devices;
 };
 
+// A connection written as text, as lumavox-cli's --link and the service's sign
+// registry write it: tcp:HOST[,HOST...]:PORT, serial:DEVICE[@BAUD], com:N,
+// modem:NUMBER or gprs:GROUP|NAME[,NAME...] (a stored GPRS group, else the
+// device names). False with the reason when the text names no connection.
+bool parseLinkText(const std::string& link, const Settings& settings, LinkOverride& l,
+                   std::string& error);
+
 // One run's choices: what overrides the stored settings, and the answers of
 // the operation's own dialog.
 struct OperationRequest {

@@ -14,6 +14,13 @@ namespace lumavox {
 
 namespace fs = std::filesystem;
 
+fs::path userStateHome() {
+    if (const char* xdg = std::getenv("XDG_STATE_HOME"); xdg && *xdg) return xdg;
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return fs::path(home) / ".local" / "state";
+    return fs::path(".local") / "state";
+}
+
 fs::path executableDir() {
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/self/exe", ec);

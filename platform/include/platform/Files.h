@@ -18,6 +18,10 @@ namespace lumavox {
 // the running executable.
 std::filesystem::path resolveProgramDir(const std::optional<std::string>& homeArgument);
 
+// The per-user folder for state kept between runs: $XDG_STATE_HOME, else
+// ~/.local/state (the XDG base directory rule).
+std::filesystem::path userStateHome();
+
 // Folder of the running executable (/proc/self/exe); the current directory if
 // that cannot be read.
 std::filesystem::path executableDir();

@@ -1,0 +1,316 @@
+#include "server/Api.h"
+
+#include <algorithm>
+#include <sstream>
+
+#include "content/Document.h"
+#include "content/Json.h"
+#include "operations/Operations.h"
+#include "platform/Files.h"
+#include "render/preview/PreviewExport.h"
+#include "server/JobRequest.h"
+
+namespace lumavox::server {
+
+namespace {
+
+using Type = JsonValue::Type;
+
+int64_t nowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+ApiResponse json(int status, const std::function<void(JsonWriter&)>& write) {
+    std::ostringstream out;
+    JsonWriter w(out);
+    write(w);
+    w.finish();
+    return ApiResponse{status, "application/json", out.str()};
+}
+
+bool parseBody(const ApiRequest& r, size_t limit, JsonValue& out, ApiResponse& refusal) {
+    if (r.body.size() > limit) {
+        refusal = errorResponse(413, "the body is larger than " + std::to_string(limit) + " bytes");
+        return false;
+    }
+    std::string error;
+    JsonLimits limits;
+    limits.maxBytes = limit;
+    limits.maxDepth = 32;
+    if (!parseJson(r.body, out, error, limits)) {
+        refusal = errorResponse(400, "$: not JSON: " + error);
+        return false;
+    }
+    return true;
+}
+
+bool validName(const std::string& n) {
+    return !n.empty() && n.size() <= 64 && n[0] != '.' &&
+           std::all_of(n.begin(), n.end(), [](unsigned char c) {
+               return std::isalnum(c) || c == '-' || c == '_' || c == '.';
+           });
+}
+
+bool number(const JsonValue& v, const char* key, int low, int high, int& out, std::string& error) {
+    const JsonValue* e = v.find(key);
+    if (!e) return true;
+    if (!e->isNumber() || e->number < low || e->number > high) {
+        error = std::string("$.") + key + ": must be " + std::to_string(low) + ".." +
+                std::to_string(high);
+        return false;
+    }
+    out = static_cast<int>(e->number);
+    return true;
+}
+
+}  // namespace
+
+ApiResponse errorResponse(int status, const std::string& text) {
+    return json(status, [&](JsonWriter& w) { w.beginObject().field("error", text).endObject(); });
+}
+
+bool decodeSign(const std::string& body, SignRecord& sign, std::string& error) {
+    JsonValue v;
+    if (!parseJson(body, v, error)) return (error = "$: not JSON: " + error, false);
+    if (!v.isObject()) return (error = "$: must be an object", false);
+    for (const auto& [k, e] : v.members) {
+        (void)e;
+        static const char* known[] = {"name",  "link",   "address",    "family",
+                                      "width", "height", "colourType", "groups"};
+        if (std::find_if(std::begin(known), std::end(known),
+                         [&](const char* n) { return k == n; }) == std::end(known))
+            return (error = "$." + k + ": unknown key", false);
+    }
+    SignRecord s;
+    const JsonValue* name = v.find("name");
+    if (!name || !name->isString() || !validName(name->text))
+        return (
+            error = "$.name: must be 1-64 letters, digits, '-', '_' or '.', not starting with '.'",
+            false);
+    s.name = name->text;
+    const JsonValue* link = v.find("link");
+    if (!link || !link->isString())
+        return (error = "$.link: must be a link such as tcp:HOST:PORT", false);
+    LinkOverride parsed;
+    std::string linkError;
+    if (!parseLinkText(link->text, Settings{}, parsed, linkError))
+        return (error = "$.link: " + linkError, false);
+    if (link->text.rfind("gprs:", 0) == 0 && parsed.devices.size() != 1)
+        return (error = "$.link: gprs:DEVICE names one device", false);
+    if (link->text.rfind("tcp:", 0) == 0 && parsed.hosts.find(',') != std::string::npos)
+        return (error = "$.link: tcp:HOST:PORT names one host", false);
+    s.link = link->text;
+    if (!number(v, "address", 0, 255, s.address, error) ||
+        !number(v, "width", 1, 4096, s.width, error) ||
+        !number(v, "height", 1, 4096, s.height, error) ||
+        !number(v, "colourType", 0, 1, s.colourType, error))
+        return false;
+    std::string size = checkNewSignSize(s.width, s.height);
+    if (!size.empty()) return (error = "$.width: " + size, false);
+    if (const JsonValue* f = v.find("family")) {
+        if (!f->isString() || (f->text != "KV2" && f->text != "NVS"))
+            return (error = "$.family: must be \"KV2\" or \"NVS\"", false);
+        s.family = f->text;
+    }
+    if (const JsonValue* g = v.find("groups")) {
+        if (!g->isArray()) return (error = "$.groups: must be a list of names", false);
+        for (size_t i = 0; i < g->elements.size(); ++i) {
+            const JsonValue& e = g->elements[i];
+            if (!e.isString() || !validName(e.text))
+                return (
+                    error =
+                        "$.groups[" + std::to_string(i) +
+                        "]: must be 1-64 letters, digits, '-', '_' or '.', not starting with '.'",
+                    false);
+            s.groups.push_back(e.text);
+        }
+    }
+    sign = std::move(s);
+    return true;
+}
+
+Api::Api(Store& store, EventHub& events, ApiDelivery delivery, ApiOptions options)
+    : store_(store),
+      events_(events),
+      delivery_(std::move(delivery)),
+      options_(std::move(options)) {}
+
+bool Api::authorised(const std::string& authorization) const {
+    const std::string expected = "Bearer " + options_.token;
+    // The time taken does not depend on where the texts differ.
+    unsigned char diff = authorization.size() == expected.size() ? 0 : 1;
+    for (size_t i = 0; i < expected.size(); ++i)
+        diff |= static_cast<unsigned char>(expected[i] ^
+                                           (i < authorization.size() ? authorization[i] : 0));
+    return diff == 0 && !options_.token.empty();
+}
+
+ApiResponse Api::handle(const ApiRequest& r) {
+    if (r.path == "/healthz") {
+        if (r.method != "GET") return errorResponse(405, "use GET");
+        return json(200, [](JsonWriter& w) { w.beginObject().field("status", "ok").endObject(); });
+    }
+    const std::string prefix = "/api/v1/";
+    if (r.path.rfind(prefix, 0) != 0) return errorResponse(404, "no such resource: " + r.path);
+    if (!authorised(r.authorization))
+        return errorResponse(401, "the request needs the header Authorization: Bearer TOKEN");
+    const std::string rest = r.path.substr(prefix.size());
+    if (rest == "openapi.json") {
+        if (r.method != "GET") return errorResponse(405, "use GET");
+        return ApiResponse{200, "application/json", openApiDocument()};
+    }
+    if (rest == "signs" || rest.rfind("signs/", 0) == 0) return signs(r, rest.substr(5));
+    if (rest == "jobs" || rest.rfind("jobs/", 0) == 0) return jobs(r, rest.substr(4));
+    return errorResponse(404, "no such resource: " + r.path);
+}
+
+ApiResponse Api::signs(const ApiRequest& r, const std::string& rest) {
+    if (rest.empty()) {
+        if (r.method == "POST") return addSign(r);
+        if (r.method != "GET") return errorResponse(405, "use GET or POST");
+        std::vector<SignRecord> all = store_.signs();
+        return json(200, [&](JsonWriter& w) {
+            w.beginObject().key("signs").beginArray();
+            for (const SignRecord& s : all)
+                writeSign(w, s, delivery_.status(s));
+            w.endArray().endObject();
+        });
+    }
+    std::string name = rest.substr(1);
+    bool wantsPreview = false;
+    if (size_t slash = name.find('/'); slash != std::string::npos) {
+        if (name.substr(slash) != "/preview.gif")
+            return errorResponse(404, "no such resource: " + r.path);
+        name.resize(slash);
+        wantsPreview = true;
+    }
+    std::optional<SignRecord> sign = validName(name) ? store_.sign(name) : std::nullopt;
+    if (!sign) return errorResponse(404, "no sign is named " + name);
+    if (wantsPreview) {
+        if (r.method != "GET") return errorResponse(405, "use GET");
+        return preview(sign->name);
+    }
+    if (r.method == "GET")
+        return json(200, [&](JsonWriter& w) { writeSign(w, *sign, delivery_.status(*sign)); });
+    if (r.method == "DELETE") {
+        if (!store_.removeSign(sign->name, nowMs()))
+            return errorResponse(500, "the sign could not be removed");
+        events_.publish("sign", signEvent(sign->name, "removed"));
+        return ApiResponse{204, "application/json", ""};
+    }
+    return errorResponse(405, "use GET or DELETE");
+}
+
+ApiResponse Api::addSign(const ApiRequest& r) {
+    if (r.body.size() > options_.maxBodyBytes)
+        return errorResponse(
+            413, "the body is larger than " + std::to_string(options_.maxBodyBytes) + " bytes");
+    SignRecord s;
+    std::string error;
+    if (!decodeSign(r.body, s, error)) return errorResponse(400, error);
+    s.createdAt = nowMs() / 1000;
+    if (!store_.addSign(s, error)) return errorResponse(409, error);
+    events_.publish("sign", signEvent(s.name, "added", delivery_.status(s)));
+    return json(201, [&](JsonWriter& w) { writeSign(w, s, delivery_.status(s)); });
+}
+
+ApiResponse Api::jobs(const ApiRequest& r, const std::string& rest) {
+    if (rest.empty()) {
+        if (r.method == "POST") return addJobs(r);
+        if (r.method != "GET") return errorResponse(405, "use GET or POST");
+        std::string sign;
+        if (auto it = r.query.find("sign"); it != r.query.end()) sign = it->second;
+        int limit = 200;
+        if (auto it = r.query.find("limit"); it != r.query.end()) {
+            char* end = nullptr;
+            long n = std::strtol(it->second.c_str(), &end, 10);
+            if (it->second.empty() || *end || n < 1 || n > 10000)
+                return errorResponse(400, "limit: must be 1..10000");
+            limit = static_cast<int>(n);
+        }
+        if (!sign.empty() && !store_.sign(sign))
+            return errorResponse(404, "no sign is named " + sign);
+        std::vector<JobRecord> list = store_.jobs(sign, limit);
+        return json(200, [&](JsonWriter& w) {
+            w.beginObject().key("jobs").beginArray();
+            for (const JobRecord& j : list)
+                writeJob(w, j);
+            w.endArray().endObject();
+        });
+    }
+    const std::string digits = rest.substr(1);
+    int64_t id = 0;
+    if (digits.empty() || digits.size() > 18 ||
+        !std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c); }))
+        return errorResponse(404, "no such job: " + digits);
+    id = std::stoll(digits);
+    if (r.method == "GET") {
+        std::optional<JobRecord> j = store_.job(id);
+        if (!j) return errorResponse(404, "no such job: " + digits);
+        return json(200, [&](JsonWriter& w) { writeJob(w, *j); });
+    }
+    if (r.method == "DELETE") {
+        std::optional<JobState> state;
+        if (store_.cancelJob(id, nowMs(), state)) {
+            if (std::optional<JobRecord> j = store_.job(id)) events_.publish("job", jobEvent(*j));
+            return json(200, [&](JsonWriter& w) {
+                w.beginObject().field("id", id).field("state", "cancelled").endObject();
+            });
+        }
+        if (!state) return errorResponse(404, "no such job: " + digits);
+        return errorResponse(409, std::string("the job is ") + jobStateName(*state) +
+                                      "; only a queued job can be cancelled");
+    }
+    return errorResponse(405, "use GET or DELETE");
+}
+
+ApiResponse Api::addJobs(const ApiRequest& r) {
+    JsonValue body;
+    ApiResponse refusal;
+    if (!parseBody(r, options_.maxBodyBytes, body, refusal)) return refusal;
+    DecodedJobs decoded = decodeJobRequest(body, store_.signs(), nowMs());
+    if (decoded.status) return errorResponse(decoded.status, decoded.error);
+    std::string error;
+    if (!store_.addJobs(decoded.jobs, error)) return errorResponse(500, error);
+    for (const JobRecord& j : decoded.jobs)
+        events_.publish("job", jobEvent(j));
+    if (delivery_.wake) delivery_.wake();
+    return json(202, [&](JsonWriter& w) {
+        w.beginObject().field("id", decoded.jobs.front().id).key("ids").beginArray();
+        for (const JobRecord& j : decoded.jobs)
+            w.value(j.id);
+        w.endArray().endObject();
+    });
+}
+
+ApiResponse Api::preview(const std::string& name) {
+    std::optional<ShownDocument> shown = store_.shown(name);
+    if (!shown) return errorResponse(404, "nothing has been delivered to " + name + " yet");
+    const std::filesystem::path gif =
+        options_.previewDir / (name + "-" + std::to_string(shown->jobId) + ".gif");
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (!readWholeFile(gif, size_t{64} << 20, bytes, error)) {
+        std::optional<SignRecord> sign = store_.sign(name);
+        OpenOptions open;
+        open.mode = sign && sign->family == "NVS" ? SignMode::NVS : SignMode::KV2;
+        OpenResult doc = readDocument(shown->document, open);
+        if (!doc.ok) return errorResponse(500, doc.error);
+        PreviewExportRequest request;
+        request.programDir = options_.programDir;
+        request.mode = open.mode;
+        request.dot = 2;
+        request.defaultFontName = options_.defaultFontName;
+        request.now = SystemClock::instance().localNow();
+        PreviewExportResult result;
+        std::error_code ec;
+        std::filesystem::create_directories(options_.previewDir, ec);
+        if (!exportPreviewGif(doc.work, request, gif, result, error, nullptr))
+            return errorResponse(500, error);
+        if (!readWholeFile(gif, size_t{64} << 20, bytes, error)) return errorResponse(500, error);
+    }
+    return ApiResponse{200, "image/gif", std::string(bytes.begin(), bytes.end())};
+}
+
+}  // namespace lumavox::server
