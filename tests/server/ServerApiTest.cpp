@@ -1,0 +1,347 @@
+// The service's storage, request decoding and API in process: a real SQLite
+// file in a private folder, requests handed to the API as the HTTP layer
+// hands them over.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "content/Json.h"
+#include "server/Api.h"
+#include "server/JobRequest.h"
+#include "server/SqliteStore.h"
+
+namespace lumavox::server {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TempDir {
+  public:
+    TempDir() {
+        std::string pattern = (fs::temp_directory_path() / "server-XXXXXX").string();
+        if (::mkdtemp(pattern.data())) path_ = pattern;
+    }
+    ~TempDir() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    fs::path operator/(const std::string& name) const { return path_ / name; }
+
+  private:
+    fs::path path_;
+};
+
+JsonValue parsed(const std::string& text) {
+    JsonValue v;
+    std::string error;
+    EXPECT_TRUE(parseJson(text, v, error)) << error << "\n" << text;
+    return v;
+}
+
+SignRecord tcpSign(const std::string& name, std::vector<std::string> groups = {}) {
+    SignRecord s;
+    s.name = name;
+    s.link = "tcp:127.0.0.1:5005";
+    s.width = 96;
+    s.groups = std::move(groups);
+    return s;
+}
+
+TEST(ServerStore, AnOlderDatabaseIsBroughtForwardAndANewerOneRefused) {
+    TempDir dir;
+    const fs::path path = dir / "old.db";
+    {
+        // A database as the first schema wrote it, with one sign.
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db,
+                               "CREATE TABLE signs (name TEXT PRIMARY KEY COLLATE NOCASE, link TEXT "
+                               "NOT NULL, address INTEGER NOT NULL, family TEXT NOT NULL, width "
+                               "INTEGER NOT NULL, height INTEGER NOT NULL, colour_type INTEGER NOT "
+                               "NULL, created_at INTEGER NOT NULL);"
+                               "CREATE TABLE sign_groups (sign TEXT NOT NULL COLLATE NOCASE "
+                               "REFERENCES signs(name) ON DELETE CASCADE, grp TEXT NOT NULL COLLATE "
+                               "NOCASE, PRIMARY KEY (sign, grp));"
+                               "CREATE TABLE jobs (id INTEGER PRIMARY KEY AUTOINCREMENT, sign TEXT "
+                               "NOT NULL COLLATE NOCASE, kind TEXT NOT NULL, operation TEXT NOT NULL, "
+                               "argument TEXT NOT NULL, document BLOB, summary TEXT NOT NULL, state "
+                               "TEXT NOT NULL, detail TEXT NOT NULL, attempts INTEGER NOT NULL, "
+                               "created_at INTEGER NOT NULL, updated_at INTEGER NOT NULL, "
+                               "next_try_at INTEGER NOT NULL, expires_at INTEGER NOT NULL);"
+                               "CREATE INDEX jobs_by_sign ON jobs (sign, id);"
+                               "INSERT INTO signs VALUES ('door', 'tcp:10.0.0.5:5005', 1, 'KV2', 160, "
+                               "16, 0, 1);"
+                               "INSERT INTO sign_groups VALUES ('door', 'hall');"
+                               "PRAGMA user_version=1;",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+    }
+    std::string error;
+    auto store = SqliteStore::open(path, error);
+    ASSERT_TRUE(store) << error;
+    EXPECT_EQ(store->schemaVersion(), SqliteStore::kSchemaVersion);
+    auto door = store->sign("DOOR");
+    ASSERT_TRUE(door);
+    EXPECT_EQ(door->groups, std::vector<std::string>{"hall"});
+    EXPECT_FALSE(store->shown("door"));  // the table of the second step exists
+    store.reset();
+
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    sqlite3_exec(db, "PRAGMA user_version=99", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    EXPECT_FALSE(SqliteStore::open(path, error));
+    EXPECT_NE(error.find("newer than this program's"), std::string::npos) << error;
+}
+
+TEST(ServerStore, ANewerDocumentReplacesTheQueuedOneAndAStopRequeuesWhatWasSending) {
+    TempDir dir;
+    std::string error;
+    auto store = SqliteStore::open(dir / "s.db", error);
+    ASSERT_TRUE(store) << error;
+    ASSERT_TRUE(store->addSign(tcpSign("door"), error)) << error;
+    EXPECT_FALSE(store->addSign(tcpSign("Door"), error));  // names ignore letter case
+    EXPECT_EQ(store->signs().size(), 1u);
+
+    auto job = [](const std::string& kind, std::vector<uint8_t> doc) {
+        JobRecord j;
+        j.sign = "door";
+        j.kind = kind;
+        j.operation = doc.empty() ? "adjust-time" : "send-all";
+        j.document = std::move(doc);
+        j.expiresAt = 1'000'000;
+        return j;
+    };
+    std::vector<JobRecord> first = {job("message", {1, 2, 3}), job("command", {})};
+    ASSERT_TRUE(store->addJobs(first, error)) << error;
+    std::vector<JobRecord> second = {job("message", {4, 5})};
+    ASSERT_TRUE(store->addJobs(second, error)) << error;
+    EXPECT_EQ(store->job(first[0].id)->state, JobState::Cancelled);
+    EXPECT_EQ(store->job(first[0].id)->detail, "replaced by job " + std::to_string(second[0].id));
+    EXPECT_EQ(store->job(first[1].id)->state, JobState::Queued);  // a command is not replaced
+
+    ASSERT_TRUE(store->startJob(second[0].id, 10));
+    EXPECT_FALSE(store->startJob(second[0].id, 10));
+    std::optional<JobState> state;
+    EXPECT_FALSE(store->cancelJob(second[0].id, 11, state));
+    EXPECT_EQ(state, JobState::Sending);
+    EXPECT_EQ(store->requeueInterrupted(12), 1);
+    EXPECT_EQ(store->job(second[0].id)->state, JobState::Queued);
+    EXPECT_TRUE(store->cancelJob(second[0].id, 13, state));
+
+    // Delivered: the document becomes what the sign shows.
+    ASSERT_TRUE(store->startJob(first[1].id, 20));
+    store->finishJob(*store->job(first[1].id), JobState::Delivered, "ok", 20, 20);
+    EXPECT_FALSE(store->shown("door"));  // a command carries no document
+    std::vector<JobRecord> third = {job("document", {7, 7, 7})};
+    ASSERT_TRUE(store->addJobs(third, error));
+    ASSERT_TRUE(store->startJob(third[0].id, 30));
+    store->finishJob(third[0], JobState::Delivered, "ok", 30, 30);
+    ASSERT_TRUE(store->shown("door"));
+    EXPECT_EQ(store->shown("door")->document, (std::vector<uint8_t>{7, 7, 7}));
+
+    std::vector<JobRecord> late = {job("command", {})};
+    late[0].expiresAt = 40;
+    ASSERT_TRUE(store->addJobs(late, error));
+    EXPECT_EQ(store->expireJobs(50), std::vector<int64_t>{late[0].id});
+    EXPECT_EQ(store->job(late[0].id)->state, JobState::Expired);
+
+    EXPECT_TRUE(store->removeSign("door", 60));
+    EXPECT_FALSE(store->removeSign("door", 60));
+    EXPECT_FALSE(store->shown("door"));
+    EXPECT_EQ(store->integrityCheck(), "ok");
+}
+
+TEST(ServerJobs, RefusalsNameTheValueAtFaultAndQueueNothing) {
+    std::vector<SignRecord> signs = {tcpSign("door", {"hall"}), tcpSign("gate", {"hall"}),
+                                     tcpSign("yard")};
+    struct Case {
+        const char* body;
+        int status;
+        const char* error;
+    } cases[] = {
+        {R"({"sign":"door","message":{"text":"Hi","speed":9}})", 400, "$.message.speed: must be 1..8"},
+        {R"({"sign":"door","message":{"text":"Hi","colour":"[PINK]"}})", 400,
+         "$.message.colour: is no colour of the KV2 family"},
+        {R"({"sign":"door","message":{"text":""}})", 400, "$.message.text: must be a text"},
+        {R"({"sign":"door","message":{"text":"Hi","font":1}})", 400, "$.message.font: unknown key"},
+        {R"({"sign":"door","message":{"text":"Hi"},"colour":1})", 400, "$.colour: unknown key"},
+        {R"({"sign":"nobody","command":"adjust-time"})", 404, "$.sign: no sign is named nobody"},
+        {R"({"group":"attic","command":"adjust-time"})", 404, "$.group: no sign is in group"},
+        {R"({"sign":"door","group":"hall","command":"adjust-time"})", 400, "$: name exactly one"},
+        {R"({"sign":"door"})", 400, "$: name exactly one of \"message\""},
+        {R"({"sign":"door","command":"send-all"})", 400, "$.command: must be one of adjust-time"},
+        {R"({"sign":"door","command":"set-default"})", 400, "$.name: the default file's name"},
+        {R"({"sign":"door","command":"on","name":"X"})", 400, "$.name: sign-on takes no name"},
+        {R"({"sign":"door","glm":"not base64!"})", 400, "$.glm: must be a document file"},
+        {R"({"sign":"door","glm":"AAAA"})", 400, "$.glm: "},
+        {R"({"sign":"door","document":{"textFiles":[{"name":"A","items":[{"type":"speed","speed":0}]}]}})",
+         400, "$.document.textFiles[0].items[0].speed: must be 1..8"},
+        {R"({"sign":"door","command":"on","expires":0})", 400, "$.expires: must be 1.."},
+    };
+    for (const Case& c : cases) {
+        DecodedJobs d = decodeJobRequest(parsed(c.body), signs, 1000);
+        EXPECT_EQ(d.status, c.status) << c.body;
+        EXPECT_EQ(d.error.rfind(c.error, 0), 0u) << c.body << "\n" << d.error;
+        EXPECT_TRUE(d.jobs.empty()) << c.body;
+    }
+
+    DecodedJobs group = decodeJobRequest(
+        parsed(R"({"group":"HALL","message":{"text":"Hi","colour":"[GRN]","speed":3,"effect":1}})"),
+        signs, 1000);
+    ASSERT_EQ(group.status, 0) << group.error;
+    ASSERT_EQ(group.jobs.size(), 2u);
+    EXPECT_EQ(group.jobs[0].sign, "door");
+    EXPECT_EQ(group.jobs[1].sign, "gate");
+    EXPECT_FALSE(group.jobs[0].document.empty());
+    EXPECT_EQ(group.jobs[0].expiresAt, 1000 + 86400 * 1000);
+
+    DecodedJobs alias = decodeJobRequest(parsed(R"({"all":true,"command":"off"})"), signs, 0);
+    ASSERT_EQ(alias.jobs.size(), 3u);
+    EXPECT_EQ(alias.jobs[2].operation, "sign-off");
+}
+
+TEST(ServerJobs, Base64IsStrict) {
+    std::vector<uint8_t> out;
+    EXPECT_TRUE(decodeBase64("TWFu", out));
+    EXPECT_EQ(std::string(out.begin(), out.end()), "Man");
+    EXPECT_TRUE(decodeBase64("TWE=", out));
+    EXPECT_EQ(std::string(out.begin(), out.end()), "Ma");
+    EXPECT_TRUE(decodeBase64("TQ==", out));
+    EXPECT_EQ(std::string(out.begin(), out.end()), "M");
+    for (const char* bad : {"TWF", "TW=u", "T===", "TQ==TQ==", "TWF\n", "=AAA"})
+        EXPECT_FALSE(decodeBase64(bad, out)) << bad;
+}
+
+// The API over a fresh store, with the OpenAPI document as the checklist.
+class ApiFixture : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string error;
+        store = SqliteStore::open(dir / "api.db", error);
+        ASSERT_TRUE(store) << error;
+        ApiOptions options;
+        options.token = "secret";
+        options.maxBodyBytes = 4096;
+        options.programDir = std::getenv("LUMAVOX_HOME") ? std::getenv("LUMAVOX_HOME") : ".";
+        options.previewDir = dir / "previews";
+        api = std::make_unique<Api>(
+            *store, events, ApiDelivery{[](const SignRecord&) { return SignStatus{}; }, [] {}},
+            options);
+    }
+    ApiResponse call(const std::string& method, const std::string& path, std::string body = {},
+                     std::string token = "secret") {
+        ApiRequest r;
+        r.method = method;
+        r.path = path;
+        r.authorization = token.empty() ? "" : "Bearer " + token;
+        r.body = std::move(body);
+        return api->handle(r);
+    }
+
+    TempDir dir;
+    EventHub events;
+    std::unique_ptr<SqliteStore> store;
+    std::unique_ptr<Api> api;
+};
+
+TEST_F(ApiFixture, EveryRouteAnswersAsTheOpenApiDocumentSays) {
+    ASSERT_EQ(call("POST", "/api/v1/signs",
+                   R"({"name":"door","link":"tcp:127.0.0.1:5005","address":1,"width":96,"height":16})")
+                  .status,
+              201);
+    ApiResponse queued = call("POST", "/api/v1/jobs", R"({"sign":"door","command":"adjust-time"})");
+    ASSERT_EQ(queued.status, 202) << queued.body;
+    const std::string id = std::to_string(parsed(queued.body).find("id")->number);
+
+    JsonValue doc = parsed(call("GET", "/api/v1/openapi.json").body);
+    const JsonValue* paths = doc.find("paths");
+    ASSERT_TRUE(paths && paths->isObject());
+    std::map<std::string, std::string> bodies = {
+        {"POST /api/v1/signs", R"({"name":"gate","link":"serial:/dev/ttyS0@9600"})"},
+        {"POST /api/v1/jobs", R"({"sign":"door","message":{"text":"Hi"}})"},
+    };
+    int checked = 0;
+    for (const auto& [path, item] : paths->members) {
+        std::string concrete = path;
+        if (auto at = concrete.find("{name}"); at != std::string::npos) concrete.replace(at, 6, "door");
+        if (auto at = concrete.find("{id}"); at != std::string::npos) concrete.replace(at, 4, id);
+        for (const auto& [method, operation] : item.members) {
+            if (method == "parameters") continue;
+            std::string upper = method;
+            for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            if (concrete == "/api/v1/events") continue;  // a stream: the service test reads it
+            const JsonValue* responses = operation.find("responses");
+            ASSERT_TRUE(responses) << path << " " << method;
+            ApiResponse r = call(upper, concrete, bodies[upper + " " + path]);
+            if (concrete.find("preview.gif") != std::string::npos) {
+                EXPECT_EQ(r.status, 404) << "nothing was delivered yet";
+            }
+            EXPECT_TRUE(responses->find(std::to_string(r.status)))
+                << upper << " " << concrete << " answered " << r.status << " " << r.body;
+            if (path != "/healthz") {
+                ApiResponse refused = call(upper, concrete, {}, "");
+                EXPECT_EQ(refused.status, 401) << upper << " " << concrete;
+                EXPECT_TRUE(responses->find("401")) << upper << " " << path;
+            }
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, 9);
+}
+
+TEST_F(ApiFixture, BadRequestsAreRefusedInWordsAndChangeNothing) {
+    EXPECT_EQ(call("GET", "/api/v1/signs", {}, "secreT").status, 401);
+    EXPECT_EQ(call("GET", "/api/v1/signs", {}, "secret-and-more").status, 401);
+    EXPECT_EQ(call("GET", "/healthz", {}, "").status, 200);
+
+    struct Case {
+        const char* body;
+        int status;
+        const char* error;
+    } signs[] = {
+        {R"({"name":"door","link":"tcp:127.0.0.1"})", 400, "$.link: tcp:HOST:PORT needs a port"},
+        {R"({"name":"door","link":"tcp:a,b:5005"})", 400, "$.link: tcp:HOST:PORT names one host"},
+        {R"({"name":"door","link":"gprs:A,B"})", 400, "$.link: gprs:DEVICE names one device"},
+        {R"({"name":"../x","link":"com:1"})", 400, "$.name: must be 1-64"},
+        {R"({"name":"door","link":"com:1","address":300})", 400, "$.address: must be 0..255"},
+        {R"({"name":"door","link":"com:1","family":"kv9"})", 400, "$.family: must be"},
+        {R"({"name":"door","link":"com:1","groups":["ok",""]})", 400, "$.groups[1]: must be"},
+        {R"({"name":"door","link":"com:1","colour":1})", 400, "$.colour: unknown key"},
+        {R"({"name":"door","link":"com:1")", 400, "$: not JSON"},
+    };
+    for (const Case& c : signs) {
+        ApiResponse r = call("POST", "/api/v1/signs", c.body);
+        EXPECT_EQ(r.status, c.status) << c.body;
+        const JsonValue answer = parsed(r.body);
+        const JsonValue* error = answer.find("error");
+        ASSERT_TRUE(error) << r.body;
+        EXPECT_EQ(error->text.rfind(c.error, 0), 0u) << c.body << "\n" << error->text;
+    }
+    EXPECT_TRUE(store->signs().empty());
+
+    const std::string big = R"({"name":"door","link":"com:1","x":")" + std::string(5000, 'a') + "\"}";
+    EXPECT_EQ(call("POST", "/api/v1/signs", big).status, 413);
+    EXPECT_EQ(call("POST", "/api/v1/jobs", big).status, 413);
+    EXPECT_EQ(call("GET", "/api/v1/signs/nobody").status, 404);
+    EXPECT_EQ(call("GET", "/api/v1/jobs/99999999999999999999").status, 404);
+    ApiRequest list;
+    list.method = "GET";
+    list.path = "/api/v1/jobs";
+    list.authorization = "Bearer secret";
+    list.query = {{"limit", "0"}};
+    EXPECT_EQ(api->handle(list).status, 400);
+    list.query = {{"sign", "nobody"}};
+    EXPECT_EQ(api->handle(list).status, 404);
+    EXPECT_EQ(call("PUT", "/api/v1/signs").status, 405);
+    EXPECT_EQ(call("GET", "/api/v2/signs").status, 404);
+    EXPECT_TRUE(store->jobs("", 10).empty());
+    EXPECT_EQ(events.last(), 0u);
+}
+
+}  // namespace
+}  // namespace lumavox::server
