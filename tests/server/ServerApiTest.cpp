@@ -57,27 +57,28 @@ TEST(ServerStore, AnOlderDatabaseIsBroughtForwardAndANewerOneRefused) {
         // A database as the first schema wrote it, with one sign.
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(db,
-                               "CREATE TABLE signs (name TEXT PRIMARY KEY COLLATE NOCASE, link TEXT "
-                               "NOT NULL, address INTEGER NOT NULL, family TEXT NOT NULL, width "
-                               "INTEGER NOT NULL, height INTEGER NOT NULL, colour_type INTEGER NOT "
-                               "NULL, created_at INTEGER NOT NULL);"
-                               "CREATE TABLE sign_groups (sign TEXT NOT NULL COLLATE NOCASE "
-                               "REFERENCES signs(name) ON DELETE CASCADE, grp TEXT NOT NULL COLLATE "
-                               "NOCASE, PRIMARY KEY (sign, grp));"
-                               "CREATE TABLE jobs (id INTEGER PRIMARY KEY AUTOINCREMENT, sign TEXT "
-                               "NOT NULL COLLATE NOCASE, kind TEXT NOT NULL, operation TEXT NOT NULL, "
-                               "argument TEXT NOT NULL, document BLOB, summary TEXT NOT NULL, state "
-                               "TEXT NOT NULL, detail TEXT NOT NULL, attempts INTEGER NOT NULL, "
-                               "created_at INTEGER NOT NULL, updated_at INTEGER NOT NULL, "
-                               "next_try_at INTEGER NOT NULL, expires_at INTEGER NOT NULL);"
-                               "CREATE INDEX jobs_by_sign ON jobs (sign, id);"
-                               "INSERT INTO signs VALUES ('door', 'tcp:10.0.0.5:5005', 1, 'KV2', 160, "
-                               "16, 0, 1);"
-                               "INSERT INTO sign_groups VALUES ('door', 'hall');"
-                               "PRAGMA user_version=1;",
-                               nullptr, nullptr, nullptr),
-                  SQLITE_OK);
+        ASSERT_EQ(
+            sqlite3_exec(db,
+                         "CREATE TABLE signs (name TEXT PRIMARY KEY COLLATE NOCASE, link TEXT "
+                         "NOT NULL, address INTEGER NOT NULL, family TEXT NOT NULL, width "
+                         "INTEGER NOT NULL, height INTEGER NOT NULL, colour_type INTEGER NOT "
+                         "NULL, created_at INTEGER NOT NULL);"
+                         "CREATE TABLE sign_groups (sign TEXT NOT NULL COLLATE NOCASE "
+                         "REFERENCES signs(name) ON DELETE CASCADE, grp TEXT NOT NULL COLLATE "
+                         "NOCASE, PRIMARY KEY (sign, grp));"
+                         "CREATE TABLE jobs (id INTEGER PRIMARY KEY AUTOINCREMENT, sign TEXT "
+                         "NOT NULL COLLATE NOCASE, kind TEXT NOT NULL, operation TEXT NOT NULL, "
+                         "argument TEXT NOT NULL, document BLOB, summary TEXT NOT NULL, state "
+                         "TEXT NOT NULL, detail TEXT NOT NULL, attempts INTEGER NOT NULL, "
+                         "created_at INTEGER NOT NULL, updated_at INTEGER NOT NULL, "
+                         "next_try_at INTEGER NOT NULL, expires_at INTEGER NOT NULL);"
+                         "CREATE INDEX jobs_by_sign ON jobs (sign, id);"
+                         "INSERT INTO signs VALUES ('door', 'tcp:10.0.0.5:5005', 1, 'KV2', 160, "
+                         "16, 0, 1);"
+                         "INSERT INTO sign_groups VALUES ('door', 'hall');"
+                         "PRAGMA user_version=1;",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
         sqlite3_close(db);
     }
     std::string error;
@@ -164,7 +165,8 @@ TEST(ServerJobs, RefusalsNameTheValueAtFaultAndQueueNothing) {
         int status;
         const char* error;
     } cases[] = {
-        {R"({"sign":"door","message":{"text":"Hi","speed":9}})", 400, "$.message.speed: must be 1..8"},
+        {R"({"sign":"door","message":{"text":"Hi","speed":9}})", 400,
+         "$.message.speed: must be 1..8"},
         {R"({"sign":"door","message":{"text":"Hi","colour":"[PINK]"}})", 400,
          "$.message.colour: is no colour of the KV2 family"},
         {R"({"sign":"door","message":{"text":""}})", 400, "$.message.text: must be a text"},
@@ -250,10 +252,11 @@ class ApiFixture : public ::testing::Test {
 };
 
 TEST_F(ApiFixture, EveryRouteAnswersAsTheOpenApiDocumentSays) {
-    ASSERT_EQ(call("POST", "/api/v1/signs",
-                   R"({"name":"door","link":"tcp:127.0.0.1:5005","address":1,"width":96,"height":16})")
-                  .status,
-              201);
+    ASSERT_EQ(
+        call("POST", "/api/v1/signs",
+             R"({"name":"door","link":"tcp:127.0.0.1:5005","address":1,"width":96,"height":16})")
+            .status,
+        201);
     ApiResponse queued = call("POST", "/api/v1/jobs", R"({"sign":"door","command":"adjust-time"})");
     ASSERT_EQ(queued.status, 202) << queued.body;
     const std::string id = std::to_string(parsed(queued.body).find("id")->number);
@@ -268,12 +271,14 @@ TEST_F(ApiFixture, EveryRouteAnswersAsTheOpenApiDocumentSays) {
     int checked = 0;
     for (const auto& [path, item] : paths->members) {
         std::string concrete = path;
-        if (auto at = concrete.find("{name}"); at != std::string::npos) concrete.replace(at, 6, "door");
+        if (auto at = concrete.find("{name}"); at != std::string::npos)
+            concrete.replace(at, 6, "door");
         if (auto at = concrete.find("{id}"); at != std::string::npos) concrete.replace(at, 4, id);
         for (const auto& [method, operation] : item.members) {
             if (method == "parameters") continue;
             std::string upper = method;
-            for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            for (char& c : upper)
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
             if (concrete == "/api/v1/events") continue;  // a stream: the service test reads it
             const JsonValue* responses = operation.find("responses");
             ASSERT_TRUE(responses) << path << " " << method;
@@ -324,7 +329,8 @@ TEST_F(ApiFixture, BadRequestsAreRefusedInWordsAndChangeNothing) {
     }
     EXPECT_TRUE(store->signs().empty());
 
-    const std::string big = R"({"name":"door","link":"com:1","x":")" + std::string(5000, 'a') + "\"}";
+    const std::string big =
+        R"({"name":"door","link":"com:1","x":")" + std::string(5000, 'a') + "\"}";
     EXPECT_EQ(call("POST", "/api/v1/signs", big).status, 413);
     EXPECT_EQ(call("POST", "/api/v1/jobs", big).status, 413);
     EXPECT_EQ(call("GET", "/api/v1/signs/nobody").status, 404);
