@@ -90,41 +90,6 @@ const std::vector<std::string>& jobCommandNames() {
     return names;
 }
 
-bool decodeBase64(std::string_view text, std::vector<uint8_t>& out) {
-    auto digit = [](char c) -> int {
-        if (c >= 'A' && c <= 'Z') return c - 'A';
-        if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-        if (c >= '0' && c <= '9') return c - '0' + 52;
-        if (c == '+') return 62;
-        if (c == '/') return 63;
-        return -1;
-    };
-    if (text.size() % 4 != 0) return false;
-    std::vector<uint8_t> bytes;
-    bytes.reserve(text.size() / 4 * 3);
-    for (size_t i = 0; i < text.size(); i += 4) {
-        const bool last = i + 4 == text.size();
-        int pad = 0;
-        uint32_t word = 0;
-        for (size_t k = 0; k < 4; ++k) {
-            char c = text[i + k];
-            int d = digit(c);
-            if (c == '=' && last && k >= 2 && (k == 3 || text[i + 3] == '=')) {
-                ++pad;
-                d = 0;
-            } else if (d < 0 || pad > 0) {
-                return false;
-            }
-            word = (word << 6) | static_cast<uint32_t>(d);
-        }
-        bytes.push_back(static_cast<uint8_t>(word >> 16));
-        if (pad < 2) bytes.push_back(static_cast<uint8_t>(word >> 8));
-        if (pad < 1) bytes.push_back(static_cast<uint8_t>(word));
-    }
-    out = std::move(bytes);
-    return true;
-}
-
 bool quickMessageDocument(const JsonValue& message, const SignRecord& sign,
                           std::vector<uint8_t>& document, std::string& error) {
     const std::string path = "$.message";

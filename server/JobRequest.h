@@ -39,7 +39,4 @@ bool quickMessageDocument(const JsonValue& message, const SignRecord& sign,
 // and "on", "off" and "clear" for sign-on, sign-off and clear-memory.
 const std::vector<std::string>& jobCommandNames();
 
-// Standard base64 (RFC 4648, padding required); false on any other byte.
-bool decodeBase64(std::string_view text, std::vector<uint8_t>& out);
-
 }  // namespace lumavox::server

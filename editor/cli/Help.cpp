@@ -28,7 +28,12 @@ constexpr const char* kLinkOptions =
     "                    the devices to connect (default: the stored port, 10 s)\n"
     "  --address LIST    sign addresses such as 1,3,10-12 (default: the stored one)\n"
     "  --yes | --no      answer questions (default No)   --quiet  results only\n"
-    "  --reply-timeout-ms N   shorter reply limit than 30 seconds\n";
+    "  --reply-timeout-ms N   shorter reply limit than 30 seconds\n"
+    "  --server URL (--sign NAME | --group NAME | --all) [--expires S] [--no-wait]\n"
+    "                    queue the command as a job of a running lumavox-server instead\n"
+    "                    and follow it (token: LUMAVOX_TOKEN, else the service's state\n"
+    "                    folder); send-all DOC.glm, set-default NAME and the commands\n"
+    "                    without a document\n";
 
 constexpr std::string_view kDocuments = "documents";
 constexpr std::string_view kSending = "sending";

@@ -17,6 +17,7 @@
 #include "operations/Settings.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
+#include "cli/ServerClient.h"
 #include "render/FontSet.h"
 #include "strings/StringTable.h"
 
@@ -27,7 +28,8 @@ namespace {
 bool takesValue(const std::string& a) {
     return a == "--home" || a == "--link" || a == "--address" || a == "--into" || a == "--hold" ||
            a == "--reply-timeout-ms" || a == "--family" || a == "--server-port" ||
-           a == "--wait-devices";
+           a == "--wait-devices" || a == "--server" || a == "--sign" || a == "--group" ||
+           a == "--expires";
 }
 
 volatile std::sig_atomic_t gInterrupted = 0;
@@ -323,6 +325,7 @@ std::string signCommandIn(const std::vector<std::string>& args) {
 }
 
 int runSignCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (namesServer(args)) return runServerCommand(args, out, err);
     // The NVS family sends through the scriptable control.
     {
         std::optional<std::string> family, homeArg;

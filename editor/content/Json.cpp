@@ -1,5 +1,6 @@
 #include "content/Json.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <limits>
 
@@ -417,7 +418,8 @@ void writeJsonValue(JsonWriter& w, const JsonValue& v) {
             break;
         case JsonValue::Type::Array:
             w.beginArray();
-            for (const JsonValue& e : v.elements) writeJsonValue(w, e);
+            for (const JsonValue& e : v.elements)
+                writeJsonValue(w, e);
             w.endArray();
             break;
         case JsonValue::Type::Object:
@@ -429,6 +431,58 @@ void writeJsonValue(JsonWriter& w, const JsonValue& v) {
             w.endObject();
             break;
     }
+}
+
+std::string encodeBase64(std::span<const uint8_t> bytes) {
+    static const char* digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    for (size_t i = 0; i < bytes.size(); i += 3) {
+        const size_t n = std::min<size_t>(3, bytes.size() - i);
+        uint32_t word = static_cast<uint32_t>(bytes[i]) << 16;
+        if (n > 1) word |= static_cast<uint32_t>(bytes[i + 1]) << 8;
+        if (n > 2) word |= bytes[i + 2];
+        out.push_back(digits[(word >> 18) & 63]);
+        out.push_back(digits[(word >> 12) & 63]);
+        out.push_back(n > 1 ? digits[(word >> 6) & 63] : '=');
+        out.push_back(n > 2 ? digits[word & 63] : '=');
+    }
+    return out;
+}
+
+bool decodeBase64(std::string_view text, std::vector<uint8_t>& out) {
+    auto digit = [](char c) -> int {
+        if (c >= 'A' && c <= 'Z') return c - 'A';
+        if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+        if (c >= '0' && c <= '9') return c - '0' + 52;
+        if (c == '+') return 62;
+        if (c == '/') return 63;
+        return -1;
+    };
+    if (text.size() % 4 != 0) return false;
+    std::vector<uint8_t> bytes;
+    bytes.reserve(text.size() / 4 * 3);
+    for (size_t i = 0; i < text.size(); i += 4) {
+        const bool last = i + 4 == text.size();
+        int pad = 0;
+        uint32_t word = 0;
+        for (size_t k = 0; k < 4; ++k) {
+            char c = text[i + k];
+            int d = digit(c);
+            if (c == '=' && last && k >= 2 && (k == 3 || text[i + 3] == '=')) {
+                ++pad;
+                d = 0;
+            } else if (d < 0 || pad > 0) {
+                return false;
+            }
+            word = (word << 6) | static_cast<uint32_t>(d);
+        }
+        bytes.push_back(static_cast<uint8_t>(word >> 16));
+        if (pad < 2) bytes.push_back(static_cast<uint8_t>(word >> 8));
+        if (pad < 1) bytes.push_back(static_cast<uint8_t>(word));
+    }
+    out = std::move(bytes);
+    return true;
 }
 
 }  // namespace lumavox

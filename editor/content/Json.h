@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <ostream>
+#include <span>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -104,6 +105,11 @@ struct JsonLimits {
 // beyond 64 bits, invalid UTF-8 and code points above 255.
 bool parseJson(std::string_view text, JsonValue& out, std::string& error,
                const JsonLimits& limits = {});
+
+// Bytes carried in JSON text: standard base64 (RFC 4648) with padding. The
+// reader refuses any other character, missing padding and data after it.
+std::string encodeBase64(std::span<const uint8_t> bytes);
+bool decodeBase64(std::string_view text, std::vector<uint8_t>& out);
 
 // Writes a parsed value back as JSON text (members in their order).
 void writeJsonValue(JsonWriter& writer, const JsonValue& value);

@@ -268,3 +268,23 @@ TEST(DocumentJson, TheReaderIsBoundedAndSaysWhereTheTextIsWrong) {
     EXPECT_FALSE(parseJson("[", v, error));
     EXPECT_EQ(v.elements.size(), 2u);
 }
+
+TEST(Base64, IsStrictAndRoundTrips) {
+    std::vector<uint8_t> out;
+    EXPECT_TRUE(decodeBase64("TWFu", out));
+    EXPECT_EQ(std::string(out.begin(), out.end()), "Man");
+    EXPECT_TRUE(decodeBase64("TWE=", out));
+    EXPECT_EQ(std::string(out.begin(), out.end()), "Ma");
+    EXPECT_TRUE(decodeBase64("TQ==", out));
+    EXPECT_EQ(std::string(out.begin(), out.end()), "M");
+    for (const char* bad : {"TWF", "TW=u", "T===", "TQ==TQ==", "TWF\n", "=AAA"})
+        EXPECT_FALSE(decodeBase64(bad, out)) << bad;
+    std::vector<uint8_t> all(256);
+    for (size_t i = 0; i < all.size(); ++i) all[i] = static_cast<uint8_t>(i);
+    for (long n = 250; n <= 256; ++n) {
+        std::vector<uint8_t> part(all.begin(), all.begin() + n);
+        ASSERT_TRUE(decodeBase64(encodeBase64(part), out));
+        EXPECT_EQ(out, part);
+    }
+    EXPECT_EQ(encodeBase64(std::vector<uint8_t>{'M', 'a'}), "TWE=");
+}

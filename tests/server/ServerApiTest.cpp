@@ -207,18 +207,6 @@ TEST(ServerJobs, RefusalsNameTheValueAtFaultAndQueueNothing) {
     EXPECT_EQ(alias.jobs[2].operation, "sign-off");
 }
 
-TEST(ServerJobs, Base64IsStrict) {
-    std::vector<uint8_t> out;
-    EXPECT_TRUE(decodeBase64("TWFu", out));
-    EXPECT_EQ(std::string(out.begin(), out.end()), "Man");
-    EXPECT_TRUE(decodeBase64("TWE=", out));
-    EXPECT_EQ(std::string(out.begin(), out.end()), "Ma");
-    EXPECT_TRUE(decodeBase64("TQ==", out));
-    EXPECT_EQ(std::string(out.begin(), out.end()), "M");
-    for (const char* bad : {"TWF", "TW=u", "T===", "TQ==TQ==", "TWF\n", "=AAA"})
-        EXPECT_FALSE(decodeBase64(bad, out)) << bad;
-}
-
 // The API over a fresh store, with the OpenAPI document as the checklist.
 class ApiFixture : public ::testing::Test {
   protected:
