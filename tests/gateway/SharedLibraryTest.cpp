@@ -2,6 +2,7 @@
 // bound by name, a DTU simulator connecting to it.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <link.h>
 
 #include <filesystem>
 #include <set>
@@ -205,4 +206,56 @@ TEST(SharedLibrary, UnloadWithHandlesStillOpenIsClean) {
         // The host forgets to delete anything and unloads the library.
     }
     EXPECT_THROW(RawDtu{port}, std::runtime_error);  // nothing listens any more
+}
+
+namespace {
+
+// What the loader holds for one loaded module: whether it has a thread-local
+// storage segment, and the module number given to it for that storage.
+struct ModuleStorage {
+    bool found = false;
+    bool tlsSegment = false;
+    size_t tlsModule = 0;
+};
+
+ModuleStorage moduleStorageOf(void* lib) {
+    link_map* map = nullptr;
+    if (::dlinfo(lib, RTLD_DI_LINKMAP, &map) != 0) return {};
+    struct Search {
+        const link_map* map;
+        ModuleStorage result;
+    } search{map, {}};
+    ::dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void* data) {
+            auto* s = static_cast<Search*>(data);
+            if (info->dlpi_addr != s->map->l_addr || std::string(info->dlpi_name) != s->map->l_name)
+                return 0;
+            s->result.found = true;
+            s->result.tlsModule = info->dlpi_tls_modid;
+            for (int i = 0; i < info->dlpi_phnum; ++i)
+                s->result.tlsSegment |= info->dlpi_phdr[i].p_type == PT_TLS;
+            return 1;
+        },
+        &search);
+    return search.result;
+}
+
+}  // namespace
+
+// Hosts call the library from their own threads. A library with thread-local
+// storage would have the loader give each such thread a block of it, made in
+// the middle of a call and outliving the library in the thread's records; the
+// library keeps its per-thread state in thread keys instead.
+TEST(SharedLibrary, CallingThreadsGetNoThreadLocalStorageOfTheLibrary) {
+    Binding gw;
+    ASSERT_NE(gw.lib, nullptr) << ::dlerror();
+    DTU_HANDLE server = gw.addServer("127.0.0.1", freeTcpPort(), nullptr);
+    ASSERT_EQ(gw.init(server), 1);  // handed to the I/O thread from this one
+    gw.uninit(server);
+    gw.del(server);
+
+    const ModuleStorage storage = moduleStorageOf(gw.lib);
+    ASSERT_TRUE(storage.found);
+    EXPECT_FALSE(storage.tlsSegment);
+    EXPECT_EQ(storage.tlsModule, 0u);
 }
