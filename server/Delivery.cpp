@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <map>
+#include <optional>
 
 #include "content/Document.h"
+#include "operations/ControlRun.h"
 #include "operations/Operations.h"
 #include "session/SessionHost.h"
 #include "transport/SignLink.h"
@@ -27,6 +30,8 @@ std::string lower(std::string s) {
 std::string gprsDevice(const std::string& link) {
     return link.rfind("gprs:", 0) == 0 ? link.substr(5) : std::string();
 }
+
+}  // namespace
 
 // What a session says, kept as the job's detail: status lines without repeats
 // and every message, the last few kilobytes of them.
@@ -74,6 +79,40 @@ class RecordingHost : public SessionHost {
     const std::atomic<bool>& stopping_;
     std::string last_;
 };
+
+namespace {
+
+// What the control's route says, kept the same way; an error message marks
+// the run failed.
+class RecordingRouteHost : public ControlRouteHost {
+  public:
+    explicit RecordingRouteHost(RecordingHost& log) : log_(log) {}
+    void addResult(const std::string& t) override { log_.add(t); }
+    void progressRange(int32_t) override {}
+    void progressPosition(int32_t) override {}
+    void message(const std::string& t, Icon icon) override {
+        if (icon == Icon::Error) failed = true;
+        log_.message(t, icon);
+    }
+    bool askYesNo(const std::string& t, Icon icon) override { return log_.askYesNo(t, icon); }
+    bool failed = false;
+
+  private:
+    RecordingHost& log_;
+};
+
+// The control's kind of a job's operation; nothing for operations the NVS
+// family does not have.
+std::optional<UpdateKind> controlKind(const std::string& operation) {
+    static const std::map<std::string, UpdateKind> kinds = {
+        {"send-all", UpdateKind::SendAll},       {"set-default", UpdateKind::SetDefault},
+        {"adjust-time", UpdateKind::AdjustTime}, {"sign-off", UpdateKind::SignOff},
+        {"sign-on", UpdateKind::SignOn},         {"clear-memory", UpdateKind::ClearMemory},
+    };
+    auto it = kinds.find(operation);
+    if (it == kinds.end()) return std::nullopt;
+    return it->second;
+}
 
 }  // namespace
 
@@ -281,7 +320,9 @@ void Delivery::run(JobRecord job, SignRecord sign) {
     bool permanent = false;
     OperationOutcome outcome;
     const SignOperation* op = findOperation(job.operation);
-    if (!op) {
+    if (settings.mode == SignMode::NVS) {
+        permanent = !runThroughControl(job, sign, settings, host, outcome);
+    } else if (!op) {
         host.add("unknown operation " + job.operation);
         permanent = true;
     } else if (!parseLinkText(sign.link, settings, request.link.emplace(), linkError)) {
@@ -340,6 +381,49 @@ void Delivery::run(JobRecord job, SignRecord sign) {
     }
     store_.finishJob(job, state, host.text, next, now);
     publishJob(job.id);
+}
+
+bool Delivery::runThroughControl(const JobRecord& job, const SignRecord& sign,
+                                 const Settings& settings, RecordingHost& log,
+                                 OperationOutcome& outcome) {
+    std::optional<UpdateKind> kind = controlKind(job.operation);
+    if (!kind) {
+        log.add(job.operation + " is not available in the NVS family");
+        return false;
+    }
+    // Each run writes its graphics for the control into a folder of its own.
+    const std::filesystem::path images =
+        options_.environment.tempDir / ("lumavox-server-nvs-" + std::to_string(job.id));
+    ControlRouteConfig config = controlRouteConfigFrom(settings, images);
+    config.addressList = std::to_string(sign.address);
+    config.clearMemory = false;
+    config.checkEach = true;
+    SerialPort serial;
+    std::string error;
+    bool badText = false;
+    if (!applyControlLink(sign.link, config, serial, error, badText)) {
+        log.add(error);
+        return !badText;  // a device that cannot be opened now may open later
+    }
+    WorkArea work;
+    if (!job.document.empty()) {
+        OpenOptions open;
+        open.mode = SignMode::NVS;
+        OpenResult r = readDocument(job.document, open);
+        if (!r.ok) {
+            log.add(r.error);
+            return false;
+        }
+        work = std::move(r.work);
+    }
+    RecordingRouteHost host(log);
+    const int failures = runControlOperation(
+        *kind, config, job.document.empty() ? nullptr : &work, host,
+        options_.environment.programDir, *options_.resources, [this] { return stopping_.load(); });
+    std::error_code ec;
+    std::filesystem::remove_all(images, ec);
+    outcome.ok = failures == 0 && !host.failed;
+    return true;
 }
 
 }  // namespace lumavox::server

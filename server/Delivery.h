@@ -18,6 +18,7 @@
 
 #include "operations/Environment.h"
 #include "operations/GprsRoute.h"
+#include "operations/Operations.h"
 #include "operations/Settings.h"
 #include "server/Events.h"
 #include "server/Store.h"
@@ -41,6 +42,8 @@ struct DeliveryOptions {
 std::string lineOf(const std::string& link);
 // The pause before attempt `attempts + 1`.
 int retryPauseMs(int attempts, int firstMs, int maxMs);
+
+class RecordingHost;
 
 class Delivery {
   public:
@@ -66,6 +69,10 @@ class Delivery {
     void schedule();
     void refreshDevices(int64_t nowMs);
     void run(JobRecord job, SignRecord sign);
+    // The NVS family's run through the control; false when it must not be
+    // tried again (`outcome.ok` says whether it succeeded).
+    bool runThroughControl(const JobRecord& job, const SignRecord& sign, const Settings& settings,
+                           RecordingHost& log, OperationOutcome& outcome);
     void reap();
     void publishJob(int64_t id);
 

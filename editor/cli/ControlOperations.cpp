@@ -1,7 +1,5 @@
 #include "cli/ControlOperations.h"
 
-#include <poll.h>
-
 #include <csignal>
 #include <cstdlib>
 #include <optional>
@@ -11,7 +9,7 @@
 #include "cli/Help.h"
 #include "content/Document.h"
 #include "operations/ControlRoute.h"
-#include "operations/ControlSetup.h"
+#include "operations/ControlRun.h"
 #include "operations/Operations.h"
 #include "operations/Settings.h"
 #include "platform/Files.h"
@@ -137,51 +135,11 @@ int runControlCommand(const std::vector<std::string>& args, std::ostream& out, s
 
     SerialPort serial;
     if (link) {
-        const std::string& l = *link;
-        if (l.rfind("tcp:", 0) == 0) {
-            size_t colon = l.rfind(':');
-            int port = 0;
-            if (colon <= 3 || !number(l.substr(colon + 1), port) || port <= 0 || port > 65535) {
-                err << "lumavox-cli: --link tcp:HOST:PORT needs a port\n";
-                return 2;
-            }
-            config.sendType = SendType::TcpIp;
-            config.tcpPort = port;
-            config.targets.clear();
-            std::string hosts = l.substr(4, colon - 4);
-            size_t pos = 0;
-            while (pos <= hosts.size()) {
-                size_t comma = hosts.find(',', pos);
-                std::string h = hosts.substr(pos, comma == std::string::npos ? comma : comma - pos);
-                if (!h.empty()) config.targets.push_back(h);
-                if (comma == std::string::npos) break;
-                pos = comma + 1;
-            }
-        } else if (l.rfind("serial:", 0) == 0) {
-            // The line is opened here and handed to the control as an open line.
-            std::string rest2 = l.substr(7);
-            size_t at = rest2.rfind('@');
-            SerialSettings s;
-            s.baud = config.baudRate;
-            if (at != std::string::npos && (!number(rest2.substr(at + 1), s.baud) || s.baud <= 0)) {
-                err << "lumavox-cli: --link serial:DEVICE[@BAUD]\n";
-                return 2;
-            }
-            std::string e;
-            if (!serial.open(rest2.substr(0, at), s, e)) {
-                err << e << "\n";
-                return 1;
-            }
-            config.sendType = SendType::Serial;
-            config.targets = {std::string()};
-            config.hostHandle = serial.fd();
-        } else if (l.rfind("com:", 0) == 0 && number(l.substr(4), config.comPort) &&
-                   config.comPort > 0) {
-            config.sendType = SendType::Serial;
-            config.targets = {std::string()};
-        } else {
-            err << "lumavox-cli: unknown --link " << l << "\n";
-            return 2;
+        std::string error;
+        bool badText = false;
+        if (!applyControlLink(*link, config, serial, error, badText)) {
+            err << (badText ? "lumavox-cli: --link " : "") << error << "\n";
+            return badText ? 2 : 1;
         }
     } else if (settings.sendType == SendType::Gprs) {
         err << "lumavox-cli: the NVS family does not send over GPRS; use --link\n";
@@ -217,31 +175,13 @@ int runControlCommand(const std::vector<std::string>& args, std::ostream& out, s
     }
 
     TerminalRouteHost host(out);
-    HostedControl hosted = CreateHostedControl(dir, embeddedResources(), host);
-    if (!hosted.control) return 1;
-    int status = 0;
-    {
-        ControlRoute route(*hosted.control, host);
-        gStop = 0;
-        auto previous = std::signal(SIGINT, onStop);
-        if (route.start(command->kind, config, command->document ? &work : nullptr)) {
-            while (route.running()) {
-                if (gStop) {
-                    route.stop();
-                    host.failed = true;
-                    break;
-                }
-                pollfd p{route.eventFd(), POLLIN, 0};
-                ::poll(&p, 1, 200);
-                route.dispatch();
-            }
-        } else {
-            host.failed = true;
-        }
-        std::signal(SIGINT, previous);
-        status = host.failed || route.failures() > 0 ? 1 : 0;
-    }
-    NVSOCX_ReleaseObject(hosted.control);
+    gStop = 0;
+    auto previous = std::signal(SIGINT, onStop);
+    const int failures =
+        runControlOperation(command->kind, config, command->document ? &work : nullptr, host, dir,
+                            embeddedResources(), [] { return gStop != 0; });
+    std::signal(SIGINT, previous);
+    const int status = host.failed || failures > 0 ? 1 : 0;
     return status;
 }
 

@@ -287,3 +287,33 @@ TEST(Service, AGprsSignsJobWaitsForItsDeviceAndGoesOutWhenItRegisters) {
 
 }  // namespace
 }  // namespace lumavox
+
+namespace lumavox {
+namespace {
+
+TEST(Service, AnNvsSignGetsItsMessageThroughTheControl) {
+    TempDir dir;
+    const std::string log = (dir / "sign.jsonl").string();
+    Signsim sign({"--nvs", "--tcp", "0", "--log", log});
+    ASSERT_TRUE(sign.started());
+    Service service(dir / "state");
+    ASSERT_GT(service.port(), 0);
+    httplib::Client c = service.client();
+    addSign(c, R"({"name":"hall","link":"tcp:127.0.0.1:)" + std::to_string(sign.port()) +
+                   R"(","address":1,"family":"NVS","width":96,"height":16})");
+    const int64_t id = postJob(c, R"({"sign":"hall","message":{"text":"Platform two"}})");
+    EXPECT_TRUE(waitFor([&] { return jobState(c, id) == "delivered"; }));
+    const JsonValue job = body(c.Get(("/api/v1/jobs/" + std::to_string(id)).c_str()));
+    EXPECT_NE(job.find("detail")->text.find("successfully"), std::string::npos)
+        << job.find("detail")->text;
+    // A command the family does not have fails at once, naming itself.
+    const int64_t read = postJob(c, R"({"sign":"hall","command":"read-memory"})");
+    EXPECT_TRUE(waitFor([&] { return jobState(c, read) == "failed"; }));
+    sign.stop();
+    std::ifstream in(log);
+    const std::string stored(std::istreambuf_iterator<char>(in), {});
+    EXPECT_NE(stored.find("Platform two"), std::string::npos) << stored.substr(0, 2000);
+}
+
+}  // namespace
+}  // namespace lumavox
