@@ -8,6 +8,7 @@
 #include "operations/Operations.h"
 #include "platform/Files.h"
 #include "render/preview/PreviewExport.h"
+#include "server/Import.h"
 #include "server/JobRequest.h"
 
 namespace lumavox::server {
@@ -162,6 +163,7 @@ ApiResponse Api::handle(const ApiRequest& r) {
     }
     if (rest == "signs" || rest.rfind("signs/", 0) == 0) return signs(r, rest.substr(5));
     if (rest == "jobs" || rest.rfind("jobs/", 0) == 0) return jobs(r, rest.substr(4));
+    if (rest == "import") return importGroups(r);
     return errorResponse(404, "no such resource: " + r.path);
 }
 
@@ -311,6 +313,29 @@ ApiResponse Api::preview(const std::string& name) {
         if (!readWholeFile(gif, size_t{64} << 20, bytes, error)) return errorResponse(500, error);
     }
     return ApiResponse{200, "image/gif", std::string(bytes.begin(), bytes.end())};
+}
+
+ApiResponse Api::importGroups(const ApiRequest& r) {
+    if (r.method != "POST") return errorResponse(405, "use POST");
+    if (!options_.storedSettings) return errorResponse(404, "no stored settings to import");
+    Settings settings;
+    DefaultSignSize size;
+    options_.storedSettings(settings, size);
+    ImportedSigns imported = signsFromStoredGroups(settings, size, store_.signs(), nowMs() / 1000);
+    std::string error;
+    if (!imported.signs.empty() && !store_.putSigns(imported.signs, error))
+        return errorResponse(500, error);
+    for (const SignRecord& s : imported.signs)
+        events_.publish("sign", signEvent(s.name, "imported", delivery_.status(s)));
+    return json(200, [&](JsonWriter& w) {
+        w.beginObject().key("signs").beginArray();
+        for (const SignRecord& s : imported.signs)
+            writeSign(w, s, delivery_.status(s));
+        w.endArray().key("skipped").beginArray();
+        for (const std::string& s : imported.skipped)
+            w.value(std::string_view(s));
+        w.endArray().endObject();
+    });
 }
 
 }  // namespace lumavox::server

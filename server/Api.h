@@ -12,6 +12,7 @@
 #include <map>
 #include <string>
 
+#include "operations/Settings.h"
 #include "server/Events.h"
 #include "server/Store.h"
 #include "server/Views.h"
@@ -39,6 +40,9 @@ struct ApiOptions {
     std::filesystem::path previewDir;  // rendered previews are kept here
     std::string defaultFontName = "SS7";
     int gprsPort = 0;
+    // The editor's stored settings and its new-document size, for the import
+    // of its groups; unset: the import is refused.
+    std::function<void(Settings&, DefaultSignSize&)> storedSettings;
 };
 
 // What the API needs from delivery: the sign's state beyond the registry, and
@@ -64,6 +68,7 @@ class Api {
     ApiResponse addSign(const ApiRequest& r);
     ApiResponse addJobs(const ApiRequest& r);
     ApiResponse preview(const std::string& name);
+    ApiResponse importGroups(const ApiRequest& r);
 
     Store& store_;
     EventHub& events_;

@@ -102,6 +102,10 @@ const char* Api::openApiDocument() {
       "delete": {"summary": "Cancels a queued job", "responses": {"200": {"description": "Cancelled"},
           "401": {"description": "No or a wrong token"}, "404": {"description": "No such job"},
           "409": {"description": "The job is no longer queued"}}}},
+    "/api/v1/import": {"post": {"summary": "Registers the editor's stored TCP/IP and GPRS groups: each host or device becomes a sign in a group of the group's name; registered signs keep their settings and join the group",
+        "responses": {"200": {"description": "{\"signs\": [Sign], \"skipped\": [text]}"},
+                      "401": {"description": "No or a wrong token"},
+                      "404": {"description": "The service has no stored settings"}}}},
     "/api/v1/events": {"get": {"summary": "Server-sent events: `sign` and `job` changes, each data one JSON line; Last-Event-ID resumes",
         "responses": {"200": {"description": "text/event-stream", "content": {"text/event-stream": {}}},
                       "401": {"description": "No or a wrong token"}}}}

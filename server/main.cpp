@@ -22,6 +22,7 @@
 #include "server/Api.h"
 #include "server/Delivery.h"
 #include "server/Events.h"
+#include "server/Import.h"
 #include "server/SqliteStore.h"
 #include "server/StateFolder.h"
 
@@ -33,6 +34,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: lumavox-server [--state DIR] [--listen ADDR:PORT] [--gprs-port N] [--home DIR]\n"
+    "       lumavox-server import [--state DIR] [--home DIR]\n"
+    "  import              register the editor's stored TCP/IP and GPRS groups as signs\n"
     "  --state DIR         the database and the API token (default "
     "$XDG_STATE_HOME/lumavox-server)\n"
     "  --listen ADDR:PORT  where the HTTP API listens (default 127.0.0.1:8080)\n"
@@ -41,6 +44,7 @@ constexpr const char* kUsage =
     "  --home DIR          the program directory: settings and font files\n";
 
 struct Options {
+    bool import = false;
     std::optional<std::string> state;
     std::string host = "127.0.0.1";
     int port = 8080;
@@ -57,7 +61,12 @@ bool parsePort(const std::string& t, int low, int& out) {
 }
 
 bool parse(int argc, char** argv, Options& o) {
-    for (int i = 1; i < argc; ++i) {
+    int first = 1;
+    if (argc > 1 && std::string(argv[1]) == "import") {
+        o.import = true;
+        first = 2;
+    }
+    for (int i = first; i < argc; ++i) {
         std::string a = argv[i];
         if (i + 1 >= argc) return false;
         std::string v = argv[++i];
@@ -65,7 +74,7 @@ bool parse(int argc, char** argv, Options& o) {
             o.state = v;
         } else if (a == "--home") {
             o.home = v;
-        } else if (a == "--listen") {
+        } else if (a == "--listen" && !o.import) {
             size_t colon = v.rfind(':');
             if (colon == std::string::npos || colon == 0 ||
                 !parsePort(v.substr(colon + 1), 0, o.port))
@@ -73,7 +82,7 @@ bool parse(int argc, char** argv, Options& o) {
             o.host = v.substr(0, colon);
             if (o.host.size() > 2 && o.host.front() == '[' && o.host.back() == ']')
                 o.host = o.host.substr(1, o.host.size() - 2);
-        } else if (a == "--gprs-port") {
+        } else if (a == "--gprs-port" && !o.import) {
             int p = 0;
             if (!parsePort(v, 0, p)) return false;
             o.gprsPort = p;
@@ -139,6 +148,33 @@ int main(int argc, char** argv) {
 
     const ApplicationEnvironment environment = ApplicationEnvironment::fromSystem(o.home);
     SettingsStore settingsStore(environment.programDir, environment.userStore);
+    auto storedSettings = [&settingsStore](Settings& settings, DefaultSignSize& size) {
+        settings = settingsStore.LoadSettings();
+        size = settingsStore.LoadDefaultSignSize();
+    };
+    if (o.import) {
+        Settings settings;
+        DefaultSignSize size;
+        storedSettings(settings, size);
+        ImportedSigns imported =
+            signsFromStoredGroups(settings, size, store->signs(), ::time(nullptr));
+        if (!imported.signs.empty() && !store->putSigns(imported.signs, error)) {
+            std::cerr << "lumavox-server: " << error << "\n";
+            return 1;
+        }
+        for (const SignRecord& s : imported.signs) {
+            std::cout << s.name << "\t" << s.link << "\t";
+            for (size_t i = 0; i < s.groups.size(); ++i)
+                std::cout << (i ? "," : "") << s.groups[i];
+            std::cout << "\n";
+        }
+        for (const std::string& skipped : imported.skipped)
+            std::cerr << "skipped: " << skipped << "\n";
+        std::cout << imported.signs.size() << " signs registered from "
+                  << settingsStore.userStorePath().string() << " and "
+                  << settingsStore.gprsSetPath().string() << "\n";
+        return 0;
+    }
     DeliveryOptions delivery;
     delivery.settings = settingsStore.LoadSettings();
     delivery.gprsPort = o.gprsPort.value_or(delivery.settings.gprsServerPort);
@@ -158,6 +194,7 @@ int main(int argc, char** argv) {
     apiOptions.previewDir = stateDir / "previews";
     apiOptions.defaultFontName = settingsStore.DefaultFontName();
     apiOptions.gprsPort = deliverer.gprsPort();
+    apiOptions.storedSettings = storedSettings;
     Api api(*store, events,
             ApiDelivery{[&deliverer](const SignRecord& s) { return deliverer.status(s); },
                         [&deliverer] { deliverer.wake(); }},

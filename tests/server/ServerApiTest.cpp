@@ -10,6 +10,7 @@
 
 #include "content/Json.h"
 #include "server/Api.h"
+#include "server/Import.h"
 #include "server/JobRequest.h"
 #include "server/SqliteStore.h"
 
@@ -207,6 +208,32 @@ TEST(ServerJobs, RefusalsNameTheValueAtFaultAndQueueNothing) {
     EXPECT_EQ(alias.jobs[2].operation, "sign-off");
 }
 
+TEST(ServerImport, TheEditorsGroupsBecomeSignsAndRegisteredOnesOnlyJoinTheGroup) {
+    Settings settings;
+    settings.tcpPort = 5005;
+    settings.address = "3,5";
+    settings.tcpGroups = {{"Lobby", "10.0.0.5, 10.0.0.6"}, {"Upstairs", "10.0.0.6"}};
+    settings.gprsGroups = {{"Bus line 7", {"BUS 7", "BUS8", ""}}};
+    DefaultSignSize size{128, 32, 1};
+    SignRecord known = tcpSign("10.0.0.5", {"old"});
+    ImportedSigns got = signsFromStoredGroups(settings, size, {known}, 99);
+
+    ASSERT_EQ(got.signs.size(), 4u);
+    std::map<std::string, SignRecord> byName;
+    for (const SignRecord& s : got.signs)
+        byName[s.name] = s;
+    EXPECT_EQ(byName["10.0.0.5"].link, known.link);  // kept as registered
+    EXPECT_EQ(byName["10.0.0.5"].groups, (std::vector<std::string>{"old", "Lobby"}));
+    EXPECT_EQ(byName["10.0.0.6"].link, "tcp:10.0.0.6:5005");
+    EXPECT_EQ(byName["10.0.0.6"].groups, (std::vector<std::string>{"Lobby", "Upstairs"}));
+    EXPECT_EQ(byName["10.0.0.6"].address, 3);
+    EXPECT_EQ(byName["10.0.0.6"].height, 32);
+    EXPECT_EQ(byName["BUS_7"].link, "gprs:BUS 7");
+    EXPECT_EQ(byName["BUS_7"].groups, std::vector<std::string>{"Bus_line_7"});
+    EXPECT_EQ(got.skipped.size(), 1u);
+    EXPECT_EQ(registryName(".hidden/../x"), "_hidden_.._x");
+}
+
 // The API over a fresh store, with the OpenAPI document as the checklist.
 class ApiFixture : public ::testing::Test {
   protected:
@@ -285,6 +312,26 @@ TEST_F(ApiFixture, EveryRouteAnswersAsTheOpenApiDocumentSays) {
         }
     }
     EXPECT_GE(checked, 9);
+}
+
+TEST_F(ApiFixture, TheImportRegistersTheStoredGroupsInOneStep) {
+    ApiOptions options;
+    options.token = "secret";
+    options.storedSettings = [](Settings& s, DefaultSignSize&) {
+        s.tcpGroups = {{"Lobby", "10.0.0.5,10.0.0.6"}};
+    };
+    Api withSettings(*store, events,
+                     ApiDelivery{[](const SignRecord&) { return SignStatus{}; }, [] {}}, options);
+    ApiRequest r;
+    r.method = "POST";
+    r.path = "/api/v1/import";
+    r.authorization = "Bearer secret";
+    ApiResponse a = withSettings.handle(r);
+    EXPECT_EQ(a.status, 200) << a.body;
+    EXPECT_EQ(store->signs().size(), 2u);
+    EXPECT_EQ(withSettings.handle(r).status, 200);  // again: nothing doubles
+    EXPECT_EQ(store->signs().size(), 2u);
+    EXPECT_EQ(store->sign("10.0.0.6")->groups, std::vector<std::string>{"Lobby"});
 }
 
 TEST_F(ApiFixture, BadRequestsAreRefusedInWordsAndChangeNothing) {
