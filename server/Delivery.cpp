@@ -37,7 +37,7 @@ std::string gprsDevice(const std::string& link) {
 // and every message, the last few kilobytes of them.
 class RecordingHost : public SessionHost {
   public:
-    explicit RecordingHost(const std::atomic<bool>& stopping) : stopping_(stopping) {}
+    explicit RecordingHost(const std::atomic<bool>& cancel) : cancel_(cancel) {}
     void status(const std::string& t) override {
         if (t.empty() || t == last_) return;
         last_ = t;
@@ -55,7 +55,7 @@ class RecordingHost : public SessionHost {
     }
     void fileList(const std::vector<FileEntry>&) override {}
     void pump() override {}
-    bool cancelRequested() const override { return stopping_.load(); }
+    bool cancelRequested() const override { return cancel_.load(); }
 
     void add(std::string line) {
         // The dialog's line breaks as plain ones.
@@ -76,7 +76,7 @@ class RecordingHost : public SessionHost {
     std::string text;
 
   private:
-    const std::atomic<bool>& stopping_;
+    const std::atomic<bool>& cancel_;
     std::string last_;
 };
 
@@ -165,6 +165,19 @@ void Delivery::stop() {
     if (stopping_.exchange(true)) return;
     wake();
     if (scheduler_.joinable()) scheduler_.join();
+    // Running sessions end by themselves, so that no sign is left with half a
+    // file; one that takes longer than the drain time is cancelled (it stops
+    // after its current exchange and its job is queued again).
+    for (int waited = 0; waited < options_.drainMs; waited += 20) {
+        {
+            std::lock_guard lock(mutex_);
+            if (std::all_of(running_.begin(), running_.end(),
+                            [](const std::unique_ptr<Running>& r) { return r->done.load(); }))
+                break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    cancel_ = true;
     std::vector<std::unique_ptr<Running>> running;
     {
         std::lock_guard lock(mutex_);
@@ -314,7 +327,7 @@ void Delivery::run(JobRecord job, SignRecord sign) {
 
     Settings settings = options_.settings;
     settings.mode = sign.family == "NVS" ? SignMode::NVS : SignMode::KV2;
-    RecordingHost host(stopping_);
+    RecordingHost host(cancel_);
     OperationRequest request;
     std::string linkError;
     bool permanent = false;
@@ -372,7 +385,7 @@ void Delivery::run(JobRecord job, SignRecord sign) {
         lastSeen_[lower(sign.name)] = now;
     } else if (permanent) {
         state = JobState::Failed;
-    } else if (stopping_) {
+    } else if (cancel_) {
         state = JobState::Queued;  // cut short by the stop: sent again after the restart
         host.add("interrupted by a stop of the service; sent again");
     } else {
@@ -419,7 +432,7 @@ bool Delivery::runThroughControl(const JobRecord& job, const SignRecord& sign,
     RecordingRouteHost host(log);
     const int failures = runControlOperation(
         *kind, config, job.document.empty() ? nullptr : &work, host,
-        options_.environment.programDir, *options_.resources, [this] { return stopping_.load(); });
+        options_.environment.programDir, *options_.resources, [this] { return cancel_.load(); });
     std::error_code ec;
     std::filesystem::remove_all(images, ec);
     outcome.ok = failures == 0 && !host.failed;

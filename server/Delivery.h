@@ -36,6 +36,7 @@ struct DeliveryOptions {
     int maxRetryMs = 60000;   // pauses double up to this
     int maxSessions = 32;     // sessions running at once
     int replyTimeoutMs = 0;   // 0: the session's own rule
+    int drainMs = 30000;      // a stop waits this long for running sessions
 };
 
 // The line a sign's link uses; signs on one line never run sessions at once.
@@ -55,8 +56,8 @@ class Delivery {
     // Starts the gateway (when a port is set) and the scheduler. False with
     // the system's reason when the gateway cannot listen.
     bool start(std::string& error);
-    // Asks running sessions to end (each closes as its protocol allows), waits
-    // for them and stops the gateway. Jobs cut short are queued again.
+    // Starts no new session, lets running ones end (up to the drain time, then
+    // cancels them), and stops the gateway. Jobs cut short are queued again.
     void stop();
     // Looks at the queue now (a job was added).
     void wake();
@@ -84,7 +85,8 @@ class Delivery {
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     bool woken_ = false;
-    std::atomic<bool> stopping_{false};
+    std::atomic<bool> stopping_{false};  // no new session starts
+    std::atomic<bool> cancel_{false};    // running sessions stop
     std::thread scheduler_;
     std::set<std::string> busyLines_;
     std::vector<std::unique_ptr<Running>> running_;

@@ -136,15 +136,17 @@ void addSign(httplib::Client& c, const std::string& json) {
     ASSERT_TRUE(r && r->status == 201) << (r ? r->body : "no answer");
 }
 
-// The bytes signsim --store keeps of text file `name` of the line's first sign.
-std::string storedText(const fs::path& store, const std::string& name) {
+// The bytes signsim --store keeps of text file `name` of the line's sign
+// `index` (1 the first of its --address list).
+std::string storedText(const fs::path& store, const std::string& name, int index = 1) {
     std::string hex;
     char buf[3];
     for (size_t i = 0; i < 8; ++i) {
         std::snprintf(buf, sizeof buf, "%02X", i < name.size() ? name[i] : 0);
         hex += buf;
     }
-    std::ifstream in(store / "sign1" / "text" / (hex + ".bin"), std::ios::binary);
+    std::ifstream in(store / ("sign" + std::to_string(index)) / "text" / (hex + ".bin"),
+                     std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
@@ -313,6 +315,47 @@ TEST(Service, AnNvsSignGetsItsMessageThroughTheControl) {
     std::ifstream in(log);
     const std::string stored(std::istreambuf_iterator<char>(in), {});
     EXPECT_NE(stored.find("Platform two"), std::string::npos) << stored.substr(0, 2000);
+}
+
+}  // namespace
+}  // namespace lumavox
+
+namespace lumavox {
+namespace {
+
+TEST(Service, SignsOnOneLineTakeTurnsAndAStopLetsTheRunningSessionFinish) {
+    TempDir dir;
+    // Two signs on one line: the virtual sign serves one connection at a
+    // time, so sessions in parallel would fail and be tried again.
+    Signsim line({"--tcp", "0", "--address", "1,2", "--delay-ms", "150", "--store",
+                  (dir / "line").string()});
+    ASSERT_TRUE(line.started());
+    const std::string link = "tcp:127.0.0.1:" + std::to_string(line.port());
+    int64_t first = 0;
+    {
+        Service service(dir / "state");
+        ASSERT_GT(service.port(), 0);
+        httplib::Client c = service.client();
+        addSign(c, R"({"name":"one","link":")" + link + R"(","address":1,"groups":["line"]})");
+        addSign(c, R"({"name":"two","link":")" + link + R"(","address":2,"groups":["line"]})");
+        first = postJob(c, R"({"group":"line","message":{"text":"Mind the gap"}})");
+        ASSERT_TRUE(waitFor([&] { return jobState(c, first) == "sending"; }));
+        // Stopped while the first session runs: it ends by itself first.
+        EXPECT_EQ(service.stop(), 0);
+    }
+    Service again(dir / "state");
+    ASSERT_GT(again.port(), 0);
+    httplib::Client c = again.client();
+    EXPECT_EQ(jobState(c, first), "delivered");
+    EXPECT_TRUE(waitFor([&] { return jobState(c, first + 1) == "delivered"; }));
+    for (int64_t id : {first, first + 1}) {
+        const JsonValue job = body(c.Get(("/api/v1/jobs/" + std::to_string(id)).c_str()));
+        EXPECT_EQ(job.find("attempts")->number, 1) << job.find("detail")->text;
+    }
+    for (int index : {1, 2})
+        EXPECT_NE(storedText(dir / "line", "MESSAGE", index).find("Mind the gap"),
+                  std::string::npos)
+            << index;
 }
 
 }  // namespace
