@@ -23,7 +23,7 @@
 #include "BenchHome.h"
 #include "NVSOCX.h"
 #include "SignsimProcess.h"
-#include "app/embedded/EmbeddedResources.h"
+#include "embedded/EmbeddedResources.h"
 #include "content/GraphicBmp.h"
 #include "operations/ControlRoute.h"
 #include "operations/ControlSetup.h"

@@ -19,7 +19,7 @@
 #include "Loopback.h"
 #include "QuietHost.h"
 #include "SignsimProcess.h"
-#include "app/embedded/EmbeddedResources.h"
+#include "embedded/EmbeddedResources.h"
 #include "operations/GprsRoute.h"
 #include "session/SendSession.h"
 

@@ -28,9 +28,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return s;
     }();
     static EventHub events;
-    static Api api(
-        *store, events, ApiDelivery{[](const SignRecord&) { return SignStatus{}; }, [] {}},
-        ApiOptions{"t", 64 << 10, ".", std::filesystem::temp_directory_path(), "SS7", 0});
+    static Api api(*store, events,
+                   ApiDelivery{[](const SignRecord&) { return SignStatus{}; }, [] {}}, [] {
+                       ApiOptions o;
+                       o.token = "t";
+                       o.maxBodyBytes = 64 << 10;
+                       o.previewDir = std::filesystem::temp_directory_path();
+                       return o;
+                   }());
 
     std::string_view text(reinterpret_cast<const char*>(data), size);
     const size_t eol = text.find('\n');

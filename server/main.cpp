@@ -15,7 +15,7 @@
 #include <string>
 #include <thread>
 
-#include "app/embedded/EmbeddedResources.h"
+#include "embedded/EmbeddedResources.h"
 #include "operations/Environment.h"
 #include "operations/Settings.h"
 #include "platform/Files.h"

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "app/LanguageManager.h"
-#include "app/embedded/EmbeddedResources.h"
+#include "embedded/EmbeddedResources.h"
 #include "cli/Help.h"
 #include "content/Document.h"
 #include "operations/ControlRoute.h"

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "app/LanguageManager.h"
-#include "app/embedded/EmbeddedResources.h"
+#include "embedded/EmbeddedResources.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
 

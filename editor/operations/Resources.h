@@ -1,7 +1,7 @@
 // The files the program carries inside itself, by resource id, and their
 // extraction into files.
 //
-// The editor executable links the embedded table (app/embedded); tests and
+// The editor executable links the embedded table (editor/embedded); tests and
 // other hosts may hand the application any table of their own.
 #pragma once
 

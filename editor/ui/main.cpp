@@ -14,7 +14,7 @@
 #include <string>
 
 #include "app/Application.h"
-#include "app/embedded/EmbeddedResources.h"
+#include "embedded/EmbeddedResources.h"
 #include "ui/bridge/QtBridge.h"
 #include "ui/frame/ChildFrame.h"
 #include "ui/frame/EditorContext.h"

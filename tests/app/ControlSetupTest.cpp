@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/embedded/EmbeddedResources.h"
+#include "embedded/EmbeddedResources.h"
 #include "operations/ControlSetup.h"
 #include "support/TestSupport.h"
 

@@ -7,7 +7,7 @@
 #include <iterator>
 
 #include "app/Application.h"
-#include "app/embedded/EmbeddedResources.h"
+#include "embedded/EmbeddedResources.h"
 #include "platform/HeldFile.h"
 #include "platform/Profile.h"
 #include "support/TestSupport.h"

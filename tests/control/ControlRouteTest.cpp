@@ -17,7 +17,7 @@
 
 #include "LinkTestSupport.h"
 #include "app/Demo.h"
-#include "app/embedded/EmbeddedResources.h"
+#include "embedded/EmbeddedResources.h"
 #include "cli/ControlOperations.h"
 #include "content/GraphicBmp.h"
 #include "operations/ControlRoute.h"

@@ -19,7 +19,7 @@
 #include "../support/TiedChild.h"
 #include "LinkTestSupport.h"
 #include "SessionTestSupport.h"
-#include "app/embedded/EmbeddedResources.h"
+#include "embedded/EmbeddedResources.h"
 #include "cli/Cli.h"
 #include "content/Document.h"
 #include "operations/GprsRoute.h"

@@ -23,7 +23,7 @@
 #include "LinkTestSupport.h"
 #include "UiTestSupport.h"
 #include "app/Demo.h"
-#include "app/embedded/EmbeddedResources.h"
+#include "embedded/EmbeddedResources.h"
 #include "editing/InsertItems.h"
 #include "operations/ControlSetup.h"
 #include "strings/CommandIds.h"
