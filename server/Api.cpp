@@ -75,14 +75,10 @@ bool decodeSign(const std::string& body, SignRecord& sign, std::string& error) {
     JsonValue v;
     if (!parseJson(body, v, error)) return (error = "$: not JSON: " + error, false);
     if (!v.isObject()) return (error = "$: must be an object", false);
-    for (const auto& [k, e] : v.members) {
-        (void)e;
-        static const char* known[] = {"name",  "link",   "address",    "family",
-                                      "width", "height", "colourType", "groups"};
-        if (std::find_if(std::begin(known), std::end(known),
-                         [&](const char* n) { return k == n; }) == std::end(known))
-            return (error = "$." + k + ": unknown key", false);
-    }
+    if (!onlyKeys(v, "$",
+                  {"name", "link", "address", "family", "width", "height", "colourType", "groups"},
+                  error))
+        return false;
     SignRecord s;
     const JsonValue* name = v.find("name");
     if (!name || !name->isString() || !validName(name->text))

@@ -27,19 +27,6 @@ bool sameName(const std::string& a, const std::string& b) {
            });
 }
 
-// Refuses members other than `allowed`, naming the first.
-bool onlyKeys(const JsonValue& v, const std::string& path,
-              std::initializer_list<std::string_view> allowed, std::string& error) {
-    for (const auto& [k, e] : v.members) {
-        (void)e;
-        if (std::find(allowed.begin(), allowed.end(), k) == allowed.end()) {
-            error = path + "." + k + ": unknown key";
-            return false;
-        }
-    }
-    return true;
-}
-
 // The document as the document file the sign operations send.
 std::vector<uint8_t> documentBytes(WorkArea& work, SignMode mode) {
     return serializeDocument(work, mode, SystemClock::instance());
@@ -74,6 +61,17 @@ bool commandOperation(const std::string& name, const SignOperation*& op) {
 }
 
 }  // namespace
+
+bool onlyKeys(const JsonValue& v, const std::string& path,
+              std::initializer_list<std::string_view> allowed, std::string& error) {
+    for (const auto& member : v.members) {
+        if (std::find(allowed.begin(), allowed.end(), member.first) == allowed.end()) {
+            error = path + "." + member.first + ": unknown key";
+            return false;
+        }
+    }
+    return true;
+}
 
 const std::vector<std::string>& jobCommandNames() {
     static const std::vector<std::string> names = [] {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,11 @@ DecodedJobs decodeJobRequest(const JsonValue& body, const std::vector<SignRecord
 // ("$.message.colour: ...").
 bool quickMessageDocument(const JsonValue& message, const SignRecord& sign,
                           std::vector<uint8_t>& document, std::string& error);
+
+// Refuses an object member other than `allowed`, naming the first
+// ("$.message.font: unknown key").
+bool onlyKeys(const JsonValue& v, const std::string& path,
+              std::initializer_list<std::string_view> allowed, std::string& error);
 
 // The sign commands and reads a job may name: lumavox-cli's command names,
 // and "on", "off" and "clear" for sign-on, sign-off and clear-memory.
