@@ -360,3 +360,57 @@ TEST(Service, SignsOnOneLineTakeTurnsAndAStopLetsTheRunningSessionFinish) {
 
 }  // namespace
 }  // namespace lumavox
+
+namespace lumavox {
+namespace {
+
+// Runs lumavox-cli with the token in its environment; its exit status and
+// what it printed.
+int runCli(const std::vector<std::string>& args, const std::string& token, std::string& out) {
+    ::setenv("LUMAVOX_TOKEN", token.c_str(), 1);
+    int fd = -1;
+    pid_t pid = test::spawnChild(LUMAVOX_CLI_PATH, args, fd, nullptr);
+    ::unsetenv("LUMAVOX_TOKEN");
+    char buf[4096];
+    ssize_t n;
+    while ((n = ::read(fd, buf, sizeof buf)) > 0)
+        out.append(buf, static_cast<size_t>(n));
+    ::close(fd);
+    return test::reapChild(pid, 60000);
+}
+
+TEST(Service, TheCommandLineSendsThroughTheServiceAndFollowsItsJobs) {
+    TempDir dir;
+    Signsim sign({"--tcp", "0", "--address", "1", "--store", (dir / "sign").string()});
+    ASSERT_TRUE(sign.started());
+    Service service(dir / "state");
+    ASSERT_GT(service.port(), 0);
+    httplib::Client c = service.client();
+    addSign(c, R"({"name":"door","link":"tcp:127.0.0.1:)" + std::to_string(sign.port()) +
+                   R"(","address":1,"groups":["hall"]})");
+    const std::string url = "http://127.0.0.1:" + std::to_string(service.port());
+    std::string out;
+    ASSERT_EQ(runCli({"demo", (dir / "demo.glm").string()}, "", out), 0);
+
+    out.clear();
+    EXPECT_EQ(runCli({"send-all", (dir / "demo.glm").string(), "--server", url, "--group", "hall"},
+                     service.token(), out),
+              0)
+        << out;
+    EXPECT_NE(out.find("(door): delivered"), std::string::npos) << out;
+    EXPECT_FALSE(storedText(dir / "sign", "Main").empty());
+
+    out.clear();
+    EXPECT_EQ(runCli({"adjust-time", "--server", url, "--sign", "nobody"}, service.token(), out),
+              1);
+    out.clear();
+    EXPECT_EQ(runCli({"adjust-time", "--server", url, "--sign", "door"}, "wrong", out), 1);
+    out.clear();
+    EXPECT_EQ(runCli({"send-text", (dir / "demo.glm").string(), "Main", "--server", url, "--sign",
+                      "door"},
+                     service.token(), out),
+              2);
+}
+
+}  // namespace
+}  // namespace lumavox
