@@ -116,8 +116,11 @@ std::optional<UpdateKind> controlKind(const std::string& operation) {
 
 }  // namespace
 
-std::string lineOf(const std::string& link) {
+std::string lineOf(const std::string& link, const Settings& settings) {
     if (link.rfind("serial:", 0) == 0) return "serial:" + link.substr(7, link.rfind('@') - 7);
+    // COM n is the device the settings map it to: the same line as that device.
+    if (link.rfind("com:", 0) == 0)
+        return "serial:" + settings.comDevicePath(std::atoi(link.c_str() + 4));
     if (link.rfind("modem:", 0) == 0) return "modem";  // one modem serves every number
     return lower(link);
 }
@@ -289,7 +292,7 @@ void Delivery::schedule() {
                     continue;
                 }
                 const SignRecord& sign = it->second;
-                const std::string line = lineOf(sign.link);
+                const std::string line = lineOf(sign.link, options_.settings);
                 const std::string device = gprsDevice(sign.link);
                 {
                     std::lock_guard lock(mutex_);

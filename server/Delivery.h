@@ -39,8 +39,10 @@ struct DeliveryOptions {
     int drainMs = 30000;      // a stop waits this long for running sessions
 };
 
-// The line a sign's link uses; signs on one line never run sessions at once.
-std::string lineOf(const std::string& link);
+// The line a sign's link uses; signs on one line never run sessions at once
+// (a serial port however it is named, one modem, a TCP host and port, a GPRS
+// device).
+std::string lineOf(const std::string& link, const Settings& settings);
 // The pause before attempt `attempts + 1`.
 int retryPauseMs(int attempts, int firstMs, int maxMs);
 

@@ -10,6 +10,7 @@
 
 #include "content/Json.h"
 #include "server/Api.h"
+#include "server/Delivery.h"
 #include "server/Import.h"
 #include "server/JobRequest.h"
 #include "server/SqliteStore.h"
@@ -232,6 +233,24 @@ TEST(ServerImport, TheEditorsGroupsBecomeSignsAndRegisteredOnesOnlyJoinTheGroup)
     EXPECT_EQ(byName["BUS_7"].groups, std::vector<std::string>{"Bus_line_7"});
     EXPECT_EQ(got.skipped.size(), 1u);
     EXPECT_EQ(registryName(".hidden/../x"), "_hidden_.._x");
+}
+
+TEST(ServerDelivery, OneLineIsOnePortModemHostOrDeviceAndPausesGrowToAMinute) {
+    Settings settings;
+    settings.comDevices[7] = "/dev/ttyUSB0";
+    EXPECT_EQ(lineOf("serial:/dev/ttyUSB0@9600", settings), lineOf("com:7", settings));
+    EXPECT_EQ(lineOf("serial:/dev/ttyUSB0", settings),
+              lineOf("serial:/dev/ttyUSB0@19200", settings));
+    EXPECT_EQ(lineOf("com:1", settings), "serial:/dev/ttyS0");
+    EXPECT_EQ(lineOf("modem:123", settings), lineOf("modem:456", settings));
+    EXPECT_EQ(lineOf("tcp:Sign.example:5005", settings), lineOf("tcp:sign.example:5005", settings));
+    EXPECT_NE(lineOf("tcp:10.0.0.5:5005", settings), lineOf("tcp:10.0.0.5:5006", settings));
+    EXPECT_NE(lineOf("gprs:BUS7", settings), lineOf("gprs:BUS8", settings));
+
+    std::vector<int> pauses;
+    for (int attempt = 1; attempt <= 8; ++attempt)
+        pauses.push_back(retryPauseMs(attempt, 2000, 60000));
+    EXPECT_EQ(pauses, (std::vector<int>{2000, 4000, 8000, 16000, 32000, 60000, 60000, 60000}));
 }
 
 // The API over a fresh store, with the OpenAPI document as the checklist.
