@@ -142,6 +142,7 @@ class ServerProcess {
         auto c = std::make_unique<httplib::Client>("127.0.0.1", port_);
         c->set_bearer_token_auth(token_.c_str());
         c->set_keep_alive(true);
+        c->set_tcp_nodelay(true);  // as curl: a POST's body follows its head at once
         c->set_read_timeout(60, 0);
         return c;
     }
