@@ -1,8 +1,12 @@
 #include "server/SqliteStore.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdio>
 #include <utility>
 
 namespace lumavox::server {
@@ -119,6 +123,50 @@ JobRecord jobFrom(const Statement& s) {
 
 }  // namespace
 
+// The lock of a call that may write: when the call changed rows, its commit
+// gets the next number, and once the connection is free for others the call
+// waits until that commit is on disk.
+class SqliteStore::WriteLock {
+  public:
+    explicit WriteLock(SqliteStore& store)
+        : store_(store), lock_(store.mutex_), before_(sqlite3_total_changes64(store.db_)) {}
+    ~WriteLock() {
+        uint64_t commit = 0;
+        if (sqlite3_total_changes64(store_.db_) != before_) commit = ++store_.commits_;
+        lock_.unlock();
+        if (commit) store_.flushThrough(commit);
+    }
+    WriteLock(const WriteLock&) = delete;
+    WriteLock& operator=(const WriteLock&) = delete;
+
+  private:
+    SqliteStore& store_;
+    std::unique_lock<std::mutex> lock_;
+    sqlite3_int64 before_;
+};
+
+void SqliteStore::flushThrough(uint64_t commit) {
+    if (logFd_ < 0) return;  // SQLite flushed it with the commit
+    std::unique_lock lock(flushMutex_);
+    while (flushedThrough_ < commit) {
+        if (flushing_) {
+            flushed_.wait(lock);
+            continue;
+        }
+        // This caller flushes for everyone: every commit numbered up to now
+        // has been written to the log, so one flush covers them all.
+        flushing_ = true;
+        const uint64_t through = commits_.load();
+        lock.unlock();
+        if (::fdatasync(logFd_) != 0) std::perror("lumavox-server: flushing the database's log");
+        ++flushes_;
+        lock.lock();
+        flushing_ = false;
+        flushedThrough_ = std::max(flushedThrough_, through);
+        flushed_.notify_all();
+    }
+}
+
 const char* jobStateName(JobState state) {
     switch (state) {
         case JobState::Queued:
@@ -169,11 +217,24 @@ std::unique_ptr<SqliteStore> SqliteStore::open(const std::filesystem::path& path
         error = path.string() + ": " + error;
         return nullptr;
     }
+    // The group flush: commits go to the log unflushed and the calls flush it
+    // themselves (checkpoints still flush the log and the file). Where the log
+    // cannot be opened, SQLite flushes every commit as before.
+    const std::string log = path.string() + "-wal";
+    store->logFd_ = ::open(log.c_str(), O_RDONLY | O_CLOEXEC);
+    if (store->logFd_ >= 0 &&
+        (sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr) != SQLITE_OK ||
+         ::fdatasync(store->logFd_) != 0)) {
+        ::close(store->logFd_);
+        store->logFd_ = -1;
+        sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+    }
     return store;
 }
 
 SqliteStore::~SqliteStore() {
     sqlite3_close(db_);
+    if (logFd_ >= 0) ::close(logFd_);
 }
 
 int SqliteStore::schemaVersion() {
@@ -245,7 +306,7 @@ bool SqliteStore::insertSign(const SignRecord& r, bool replace, std::string& err
 }
 
 bool SqliteStore::addSign(const SignRecord& sign, std::string& error) {
-    std::lock_guard lock(mutex_);
+    WriteLock lock(*this);
     Transaction t(db_);
     if (!t.began()) return (error = sqlite3_errmsg(db_), false);
     if (!insertSign(sign, false, error)) return false;
@@ -253,7 +314,7 @@ bool SqliteStore::addSign(const SignRecord& sign, std::string& error) {
 }
 
 bool SqliteStore::putSigns(const std::vector<SignRecord>& signs, std::string& error) {
-    std::lock_guard lock(mutex_);
+    WriteLock lock(*this);
     Transaction t(db_);
     if (!t.began()) return (error = sqlite3_errmsg(db_), false);
     for (const SignRecord& s : signs)
@@ -312,7 +373,7 @@ std::vector<SignRecord> SqliteStore::signs() {
 }
 
 bool SqliteStore::removeSign(const std::string& name, int64_t nowMs) {
-    std::lock_guard lock(mutex_);
+    WriteLock lock(*this);
     Transaction t(db_);
     if (!t.began()) return false;
     Statement c(db_,
@@ -333,7 +394,7 @@ std::optional<ShownDocument> SqliteStore::shown(const std::string& sign) {
 }
 
 bool SqliteStore::addJobs(std::vector<JobRecord>& jobs, std::string& error) {
-    std::lock_guard lock(mutex_);
+    WriteLock lock(*this);
     Transaction t(db_);
     if (!t.began()) return (error = sqlite3_errmsg(db_), false);
     for (JobRecord& j : jobs) {
@@ -383,7 +444,7 @@ std::vector<JobRecord> SqliteStore::jobs(const std::string& sign, int limit) {
 }
 
 bool SqliteStore::cancelJob(int64_t id, int64_t nowMs, std::optional<JobState>& state) {
-    std::lock_guard lock(mutex_);
+    WriteLock lock(*this);
     Statement u(db_,
                 "UPDATE jobs SET state = 'cancelled', detail = 'cancelled by a request', "
                 "updated_at = ? WHERE id = ? AND state = 'queued'");
@@ -410,7 +471,7 @@ std::vector<JobRecord> SqliteStore::dueJobs(int64_t nowMs) {
 }
 
 bool SqliteStore::startJob(int64_t id, int64_t nowMs) {
-    std::lock_guard lock(mutex_);
+    WriteLock lock(*this);
     Statement u(db_,
                 "UPDATE jobs SET state = 'sending', updated_at = ? WHERE id = ? AND state = "
                 "'queued'");
@@ -419,7 +480,7 @@ bool SqliteStore::startJob(int64_t id, int64_t nowMs) {
 
 void SqliteStore::finishJob(const JobRecord& job, JobState state, const std::string& detail,
                             int64_t nextTryAt, int64_t nowMs) {
-    std::lock_guard lock(mutex_);
+    WriteLock lock(*this);
     Transaction t(db_);
     Statement u(db_,
                 "UPDATE jobs SET state = ?, detail = ?, attempts = attempts + 1, updated_at = ?, "
@@ -436,7 +497,7 @@ void SqliteStore::finishJob(const JobRecord& job, JobState state, const std::str
 }
 
 std::vector<int64_t> SqliteStore::expireJobs(int64_t nowMs) {
-    std::lock_guard lock(mutex_);
+    WriteLock lock(*this);
     Transaction t(db_);
     std::vector<int64_t> ids;
     Statement s(db_, "SELECT id FROM jobs WHERE state = 'queued' AND expires_at <= ?");
@@ -453,7 +514,7 @@ std::vector<int64_t> SqliteStore::expireJobs(int64_t nowMs) {
 }
 
 int SqliteStore::requeueInterrupted(int64_t nowMs) {
-    std::lock_guard lock(mutex_);
+    WriteLock lock(*this);
     Statement u(db_,
                 "UPDATE jobs SET state = 'queued', next_try_at = ?, updated_at = ?, detail = "
                 "'interrupted by a stop of the service; sent again' WHERE state = 'sending'");

@@ -203,6 +203,9 @@ int main(int argc, char** argv) {
     httplib::Server http;
     http.new_task_queue = [] { return new httplib::ThreadPool(64); };
     http.set_payload_max_length(apiOptions.maxBodyBytes);
+    // Answers go out at once: with Nagle's delay a response written in two
+    // parts waits for the client's delayed acknowledgement (40 ms).
+    http.set_tcp_nodelay(true);
     auto handler = [&api](const httplib::Request& req, httplib::Response& res) {
         respond(api.handle(requestFrom(req)), res);
     };

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 #include "content/Json.h"
 #include "server/Api.h"
@@ -99,6 +100,40 @@ TEST(ServerStore, AnOlderDatabaseIsBroughtForwardAndANewerOneRefused) {
     sqlite3_close(db);
     EXPECT_FALSE(SqliteStore::open(path, error));
     EXPECT_NE(error.find("newer than this program's"), std::string::npos) << error;
+}
+
+TEST(ServerStore, EveryChangeIsFlushedBeforeItsCallReturnsAndReadsFlushNothing) {
+    TempDir dir;
+    std::string error;
+    std::unique_ptr<SqliteStore> store = SqliteStore::open(dir / "flush.db", error);
+    ASSERT_TRUE(store) << error;
+    const uint64_t start = store->flushes();
+    ASSERT_TRUE(store->addSign(tcpSign("door"), error)) << error;
+    EXPECT_EQ(store->flushes(), start + 1) << "the accepted sign is on disk";
+    // Reads, a refused change and a look for expired jobs write nothing.
+    store->signs();
+    store->sign("door");
+    store->jobs("", 10);
+    store->dueJobs(0);
+    EXPECT_TRUE(store->expireJobs(1000).empty());
+    EXPECT_FALSE(store->addSign(tcpSign("DOOR"), error));
+    EXPECT_EQ(store->flushes(), start + 1);
+
+    // Callers at once each return with their change on disk; a flush may
+    // cover several of them, never none.
+    std::vector<std::thread> callers;
+    for (int t = 0; t < 8; ++t)
+        callers.emplace_back([&store, t] {
+            std::string e;
+            for (int i = 0; i < 25; ++i)
+                EXPECT_TRUE(store->addSign(tcpSign("s" + std::to_string(t * 25 + i)), e)) << e;
+        });
+    for (std::thread& c : callers)
+        c.join();
+    EXPECT_EQ(store->signs().size(), 201u);
+    EXPECT_GE(store->flushes(), start + 2);
+    EXPECT_LE(store->flushes(), start + 201);
+    EXPECT_EQ(store->integrityCheck(), "ok");
 }
 
 TEST(ServerStore, ANewerDocumentReplacesTheQueuedOneAndAStopRequeuesWhatWasSending) {
