@@ -41,11 +41,7 @@
 #include "SignsimProcess.h"
 // The carried libraries' table, in the folder of the embedded resources
 // (beside the editor's program start-up in older trees).
-#if __has_include("embedded/EmbeddedResources.h")
 #include "embedded/EmbeddedResources.h"
-#else
-#include "app/embedded/EmbeddedResources.h"
-#endif
 #include "content/Document.h"
 #include "content/Json.h"
 #include "operations/Environment.h"
