@@ -24,6 +24,7 @@
 #include "server/Events.h"
 #include "server/SqliteStore.h"
 #include "server/StateFolder.h"
+#include "server/WebFiles.h"
 
 namespace fs = std::filesystem;
 using namespace lumavox;
@@ -95,12 +96,15 @@ ApiRequest requestFrom(const httplib::Request& req) {
     for (const auto& [k, v] : req.params)
         r.query.emplace(k, v);
     r.authorization = req.get_header_value("Authorization");
+    r.ifNoneMatch = req.get_header_value("If-None-Match");
     r.body = req.body;
     return r;
 }
 
 void respond(const ApiResponse& a, httplib::Response& res) {
     res.status = a.status;
+    for (const auto& [name, value] : a.headers)
+        res.set_header(name, value);
     if (!a.body.empty()) res.set_content(a.body, a.contentType.c_str());
 }
 
@@ -158,6 +162,7 @@ int main(int argc, char** argv) {
     apiOptions.previewDir = stateDir / "previews";
     apiOptions.defaultFontName = settingsStore.DefaultFontName();
     apiOptions.gprsPort = deliverer.gprsPort();
+    apiOptions.webFiles = fleetPageFiles();
     Api api(*store, events,
             ApiDelivery{[&deliverer](const SignRecord& s) { return deliverer.status(s); },
                         [&deliverer] { deliverer.wake(); }},
@@ -179,7 +184,8 @@ int main(int argc, char** argv) {
         uint64_t last = events.last();
         if (req.has_header("Last-Event-ID"))
             last = std::strtoull(req.get_header_value("Last-Event-ID").c_str(), nullptr, 10);
-        res.set_header("Cache-Control", "no-cache");
+        res.set_header("Cache-Control", "no-store");
+        res.set_header("X-Accel-Buffering", "no");  // a reverse proxy passes each event on
         res.set_chunked_content_provider(
             "text/event-stream", [&events, last](size_t, httplib::DataSink& sink) mutable {
                 std::vector<Event> list = events.after(last, 15000);
