@@ -426,17 +426,23 @@ function renderSigns() {
   for (const s of rows) {
     const tr = el("tr");
     tr.dataset.sign = s.name;
-    tr.append(el("td", "name", s.name), el("td", "route", s.link));
+    const route = el("td", "route", s.link);
+    route.dataset.label = "Route";
+    tr.append(el("td", "name", s.name), route);
     const groups = el("td", "groups");
+    groups.dataset.label = "Groups";
     for (const g of s.groups || []) groups.append(el("span", "tag", g));
     tr.append(groups);
     const online = el("td", isGprs(s) && !s.connected ? "online muted" : "online", onlineText(s));
+    online.dataset.label = "On line";
     if (s.lastSeen) online.title = new Date(s.lastSeen).toLocaleString();
     tr.append(online);
     const waiting = jobCell(s.waitingJob, "nothing");
     waiting.className = "waiting";
+    waiting.dataset.label = "Waiting for";
     const last = jobCell(s.lastJob, "none yet");
     last.className = "last";
+    last.dataset.label = "Last job";
     tr.append(waiting, last);
     const show = el("td", "show");
     if (s.shownJob) {
