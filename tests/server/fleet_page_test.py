@@ -116,9 +116,13 @@ def browser():
 
 
 def wait(driver, what, condition, limit=LIMIT):
+    """Until condition(driver) holds. The page redraws its rows as events
+    arrive, so an element looked up may be replaced while it is read."""
+    from selenium.common.exceptions import NoSuchElementException, StaleElementReferenceException
     from selenium.webdriver.support.ui import WebDriverWait
     try:
-        return WebDriverWait(driver, limit, poll_frequency=0.1).until(lambda d: condition(d))
+        return WebDriverWait(driver, limit, poll_frequency=0.1, ignored_exceptions=(
+            NoSuchElementException, StaleElementReferenceException)).until(condition)
     except Exception:
         raise AssertionError("waited in vain for %s; the page says:\n%s" % (
             what, driver.find_element("tag name", "body").text))
@@ -202,7 +206,8 @@ def log_in_and_send(fleet, driver, work):
     wait(driver, "bus9 waiting", lambda d: cell(d, "bus9", "waiting").startswith("queued"))
     row = 'tr[data-job="%s"]' % job
     wait(driver, "the cancel button", lambda d: d.find_elements("css selector", row + " button.cancel"))
-    driver.find_element("css selector", row + " button.cancel").click()
+    wait(driver, "the cancel button pressed", lambda d: d.find_element(
+        "css selector", row + " button.cancel").click() or True)
     wait(driver, "the job cancelled", lambda d: d.find_element(
         "css selector", row + " td.job-state").text.startswith("cancelled"))
     wait(driver, "bus9 no longer waiting", lambda d: cell(d, "bus9", "waiting") == "nothing")
