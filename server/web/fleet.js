@@ -21,6 +21,7 @@ const state = {
   previewQueue: [],
   previewsLoading: 0,
   staleSigns: new Set(),
+  jobsComplete: false,   // the page holds every job there is (the list was not cut)
 };
 
 // ---- Talking to the API --------------------------------------------------
@@ -148,6 +149,7 @@ async function loadAll() {
   state.signs.clear();
   for (const s of signs.signs) state.signs.set(s.name.toLowerCase(), s);
   for (const j of jobs.jobs) putJob(j, false);
+  state.jobsComplete = jobs.jobs.length < 200;
   renderSoon();
 }
 
@@ -276,14 +278,17 @@ function putJob(job, fromEvent) {
   if (!FINAL.has(job.state)) {
     if (!sign.waitingJob || job.id <= sign.waitingJob.id) sign.waitingJob = brief(job);
   } else if (sign.waitingJob && sign.waitingJob.id === job.id) {
-    // The next job it waits for, if the page knows one; the service says for sure.
+    // The next job it waits for, from the jobs the page holds; when it does
+    // not hold them all, the service is asked.
     delete sign.waitingJob;
     for (const j of state.jobs.values())
       if (j.sign.toLowerCase() === job.sign.toLowerCase() && !FINAL.has(j.state) &&
           (!sign.waitingJob || j.id < sign.waitingJob.id))
         sign.waitingJob = brief(j);
-    state.staleSigns.add(sign.name);
-    refreshStaleSoon();
+    if (!state.jobsComplete) {
+      state.staleSigns.add(sign.name);
+      refreshStaleSoon();
+    }
   }
   if (job.state === "delivered") {
     sign.lastSeen = job.updatedAt;
@@ -304,7 +309,7 @@ function refreshStaleSoon() {
       return;
     }
     for (const n of names) await refreshSign(n);
-  }, 500);
+  }, 1000);
 }
 
 async function refreshSign(name) {
