@@ -512,6 +512,12 @@ function pumpPreviews() {
 // ---- The jobs list -------------------------------------------------------
 
 function renderJobs() {
+  // A page left open for days keeps the newest jobs only.
+  if (state.jobs.size > 3000) {
+    const ids = [...state.jobs.keys()].sort((a, b) => b - a);
+    for (const id of ids.slice(2000)) state.jobs.delete(id);
+    state.jobsComplete = false;
+  }
   const filter = $("jobs-filter").value.trim().toLowerCase();
   const list = [...state.jobs.values()]
     .filter((j) => !filter || j.sign.toLowerCase().includes(filter))
