@@ -19,6 +19,9 @@ import urllib.error
 import urllib.request
 
 SKIPPED = 77
+# A document file as the editor saves it.
+DOCUMENT = os.path.realpath(os.path.join(os.path.dirname(__file__), "..", "..", "fuzz", "corpus",
+                                         "document", "demo.glm"))
 LIMIT = 60  # seconds: a bound only a failing run meets
 
 
@@ -195,8 +198,18 @@ def log_in_and_send(fleet, driver, work):
     assert left == right, (left, right)
     assert left.count(b"Hello hall") == 1, left
 
-    # A command for the off-line sign waits; it is cancelled from the list.
+    # A document file uploaded from the page reaches the sign.
     driver.find_element("css selector", "input[name=target][value=sign]").click()
+    choose(driver, "target-sign", "right")
+    driver.find_element("css selector", "input[name=kind][value=glm]").click()
+    by_id(driver, "glm-file").send_keys(DOCUMENT)
+    by_id(driver, "send-button").click()
+    wait(driver, "the document queued", lambda d: "Queued as job" in by_id(d, "send-result").text)
+    wait(driver, "the document delivered", lambda d: cell(d, "right", "last").startswith(
+        "delivered") and "document of %d bytes" % os.path.getsize(DOCUMENT) in cell(
+        d, "right", "last"))
+
+    # A command for the off-line sign waits; it is cancelled from the list.
     choose(driver, "target-sign", "bus9")
     driver.find_element("css selector", "input[name=kind][value=command]").click()
     choose(driver, "command", "adjust-time")
