@@ -67,8 +67,9 @@ bool decodeSign(const std::string& body, SignRecord& sign, std::string& error) {
     JsonValue v;
     if (!parseJson(body, v, error)) return (error = "$: not JSON: " + error, false);
     if (!v.isObject()) return (error = "$: must be an object", false);
-    for (const auto& [k, e] : v.members) {
-        (void)e;
+    for (const auto& member : v.members) {
+        // Not a structured binding: clang before 16 cannot capture one.
+        const std::string& k = member.first;
         static const char* known[] = {"name",  "link",   "address",    "family",
                                       "width", "height", "colourType", "groups"};
         if (std::find_if(std::begin(known), std::end(known),

@@ -52,6 +52,7 @@ function inWords(status, text) {
   if (text) {
     const m = /^(\$[^:]*): (.*)$/.exec(text);
     if (m && FIELD_NAMES[m[1]]) return FIELD_NAMES[m[1]] + ": " + m[2];
+    if (m && m[1] === "$") text = m[2];
     if (m && m[1].startsWith("$.glm")) return "Document file: " + m[2];
     return text.charAt(0).toUpperCase() + text.slice(1);
   }
@@ -101,23 +102,31 @@ function takeTokenFromAddress() {
 }
 
 async function logIn(token, fromForm) {
-  state.token = token;
   $("login-error").textContent = "";
+  $("login-form").querySelector("button").disabled = true;
   try {
     // The token is tried before it is kept.
-    state.options = await getJson("/api/v1/message-options");
+    const res = await fetch("/api/v1/message-options", {
+      headers: { Authorization: "Bearer " + token }, cache: "no-store" });
+    if (res.status === 401) throw new ApiError(401, "The service refused this token.");
+    if (!res.ok) throw new ApiError(res.status, inWords(res.status, ""));
+    state.options = await res.json();
   } catch (e) {
-    state.token = "";
-    showLogin(e.status === 401 ? "The service refused this token." : e.message);
+    showLogin(e instanceof ApiError ? e.message
+                                    : "The service cannot be reached. Is lumavox-server running?");
     if (fromForm) $("token").focus();
     return;
+  } finally {
+    $("login-form").querySelector("button").disabled = false;
   }
+  state.token = token;
   sessionStorage.setItem(TOKEN_KEY, token);
   $("login").hidden = true;
   $("app").hidden = false;
   $("logout").hidden = false;
   $("token").value = "";
   fillMessageChoices();
+  if (fromForm) $("main").focus();
   openEvents();
 }
 
