@@ -283,6 +283,9 @@ def small_fleet_picture(fleet, driver, work):
         if i.get_attribute("src").startswith("blob:")]) == len(signs))
     wait(driver, "the kiosk's job ended", lambda d: not cell(d, "kiosk", "last").startswith(
         ("queued", "sending")))
+    # The session's own words for the job that could not reach its sign.
+    wait(driver, "the kiosk's reason", lambda d: d.find_element(
+        "css selector", "#job-rows details summary").click() or True)
     by_id(driver, "msg-text").send_keys("Doors closing")
     choose(driver, "msg-colour", "[RED]")
     wait(driver, "the message's preview", lambda d: by_id(d, "msg-preview").is_displayed())
