@@ -256,15 +256,14 @@ function onSignEvent(e) {
     return;
   }
   const sign = state.signs.get(key);
-  if (e.change === "added" || !sign) {
-    refreshSign(e.name);
-    return;
-  }
-  if ("connected" in e) {
+  if (sign && (e.change === "connected" || e.change === "disconnected")) {
     sign.connected = e.connected;
     if (e.connected) sign.connectedSince = e.connectedSince;
     else delete sign.connectedSince;
+    return;
   }
+  // Added, or changed in a way the event does not spell out: asked for anew.
+  refreshSign(e.name);
 }
 
 const FINAL = new Set(["delivered", "failed", "expired", "cancelled"]);

@@ -175,6 +175,13 @@ def log_in_and_send(fleet, driver, work):
     wait(driver, "the live mark", lambda d: by_id(d, "live").text == "Live")
     driver.execute_script("window.notReloaded = true")
 
+    # A sign registered by a script shows up as it is; a removed one goes.
+    fleet.register(name="porch", link="tcp:127.0.0.1:1", width=96, height=16)
+    wait(driver, "the new sign", lambda d: cell(d, "porch", "route") == "tcp:127.0.0.1:1")
+    assert fleet.call("DELETE", "/api/v1/signs/porch")[0] == 204
+    wait(driver, "the sign gone", lambda d: not d.find_elements("css selector",
+                                                                 'tr[data-sign="porch"]'))
+
     # A quick message to the group, seen played before it goes.
     driver.find_element("css selector", "input[name=target][value=group]").click()
     choose(driver, "target-group", "hall")
