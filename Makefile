@@ -3,9 +3,14 @@ BUILD ?= build
 GENERATOR ?= Ninja
 APT_PACKAGES := cmake ninja-build g++ make pkg-config libgtest-dev libserialport-dev libasio-dev libpng-dev qt6-base-dev libgif-dev libsqlite3-dev libcpp-httplib-dev
 FUZZ_PACKAGES := clang
+# Headless Chromium for the fleet page's browser test; where they cannot be
+# installed the test says so and is skipped.
+BROWSER_PACKAGES := chromium chromium-driver python3-selenium
+# Debian's Python, which python3-selenium serves.
+SYSTEM_PYTHON := $(shell [ -x /usr/bin/python3 ] && echo /usr/bin/python3 || echo python3)
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps install-packages configure build test run screenshot bench fuzz fuzz-compile tsan asan fonts format clean install
+.PHONY: deps install-packages browser-packages configure build test run screenshot bench fuzz fuzz-compile tsan asan fonts format clean install
 
 # Installs the Debian packages the build needs, only when some are missing.
 deps:
@@ -26,8 +31,12 @@ configure: deps
 build: configure
 	cmake --build $(BUILD)
 
-test: build fuzz-compile
+test: build fuzz-compile browser-packages
 	cd $(BUILD) && ctest --output-on-failure -j2
+
+browser-packages:
+	@$(MAKE) --no-print-directory install-packages PACKAGES="$(BROWSER_PACKAGES)" || \
+	    echo "Chromium could not be installed: the fleet page's browser test will be skipped"
 
 # The fuzz targets compiled with clang as `make fuzz` builds them (nothing is
 # run), so that code clang refuses fails `make test` too. Only the fuzz targets
@@ -57,10 +66,10 @@ run: build
 # Pictures of the editor's window with the demonstration document, of a line
 # wider than the sign, of the operation dialog after a send to the virtual
 # sign, of the preview, of the graphic editor, of the window layout chooser,
-# the window-file manager and the character sheet, and of the virtual sign's
-# window showing what it received (no
-# display needed).
-screenshot: build
+# the window-file manager and the character sheet, of the virtual sign's
+# window showing what it received, and of the fleet page in headless Chromium
+# with a few virtual signs (no display needed).
+screenshot: build browser-packages
 	@mkdir -p $(BUILD)/demo
 	$(BUILD)/bin/lumavox-cli demo $(BUILD)/demo/welcome.glm
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/lumavox $(BUILD)/demo/welcome.glm --screenshot docs/editor.png
@@ -92,6 +101,9 @@ screenshot: build
 	  --gtest_filter='GprsDialogs.CommunicationOption*:ModemWindow.CheckDialAndHangUp'
 	QT_QPA_PLATFORM=offscreen LUMAVOX_HOME=$(CURDIR)/$(BUILD)/bin \
 	  bash tools/signsim/show-screenshot.sh $(BUILD)/bin $(BUILD)/demo/welcome.glm docs/signsim-show.png
+	LUMAVOX_HOME=$(CURDIR)/$(BUILD)/bin LUMAVOX_CONFIG_DIR=$(CURDIR)/$(BUILD)/test-config-server \
+	  $(SYSTEM_PYTHON) tests/server/fleet_page_test.py --server $(BUILD)/bin/lumavox-server \
+	  --signsim $(BUILD)/bin/signsim --screenshot docs/fleet.png
 
 # Installs the programs, their files and the desktop integration under PREFIX
 # (DESTDIR is honoured for packaging), then refreshes the desktop's document

@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                  : std::string(head.substr(head.find(' ') + 1));
     r.authorization = "Bearer t";
     if (eol != std::string_view::npos) r.body = std::string(text.substr(eol + 1));
-    if (r.path.find("preview.gif") != std::string::npos) return 0;  // rendering is fuzzed apart
+    if (r.path.find("preview") != std::string::npos) return 0;  // rendering is fuzzed apart
 
     const size_t signsBefore = store->signs().size();
     const size_t jobsBefore = store->jobs("", 100000).size();

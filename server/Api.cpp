@@ -1,10 +1,15 @@
 #include "server/Api.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
 #include <sstream>
 
 #include "content/Document.h"
 #include "content/Json.h"
+#include "content/Vocabulary.h"
 #include "operations/Operations.h"
 #include "platform/Files.h"
 #include "render/preview/PreviewExport.h"
@@ -53,18 +58,6 @@ bool validName(const std::string& n) {
            });
 }
 
-bool number(const JsonValue& v, const char* key, int low, int high, int& out, std::string& error) {
-    const JsonValue* e = v.find(key);
-    if (!e) return true;
-    if (!e->isNumber() || e->number < low || e->number > high) {
-        error = std::string("$.") + key + ": must be " + std::to_string(low) + ".." +
-                std::to_string(high);
-        return false;
-    }
-    out = static_cast<int>(e->number);
-    return true;
-}
-
 }  // namespace
 
 ApiResponse errorResponse(int status, const std::string& text) {
@@ -98,10 +91,10 @@ bool decodeSign(const std::string& body, SignRecord& sign, std::string& error) {
     if (link->text.rfind("tcp:", 0) == 0 && parsed.hosts.find(',') != std::string::npos)
         return (error = "$.link: tcp:HOST:PORT names one host", false);
     s.link = link->text;
-    if (!number(v, "address", 0, 255, s.address, error) ||
-        !number(v, "width", 1, 4096, s.width, error) ||
-        !number(v, "height", 1, 4096, s.height, error) ||
-        !number(v, "colourType", 0, 1, s.colourType, error))
+    if (!integerField(v, "address", 0, 255, s.address, error) ||
+        !integerField(v, "width", 1, 4096, s.width, error) ||
+        !integerField(v, "height", 1, 4096, s.height, error) ||
+        !integerField(v, "colourType", 0, 1, s.colourType, error))
         return false;
     std::string size = checkNewSignSize(s.width, s.height);
     if (!size.empty()) return (error = "$.width: " + size, false);
@@ -148,6 +141,14 @@ ApiResponse Api::handle(const ApiRequest& r) {
         if (r.method != "GET") return errorResponse(405, "use GET");
         return json(200, [](JsonWriter& w) { w.beginObject().field("status", "ok").endObject(); });
     }
+    if (r.path.rfind("/api/", 0) != 0) return webFile(r);
+    ApiResponse a = api(r);
+    // Answers change with every delivery: a browser never shows a stored one.
+    a.headers.emplace_back("Cache-Control", "no-store");
+    return a;
+}
+
+ApiResponse Api::api(const ApiRequest& r) {
     const std::string prefix = "/api/v1/";
     if (r.path.rfind(prefix, 0) != 0) return errorResponse(404, "no such resource: " + r.path);
     if (!authorised(r.authorization))
@@ -160,6 +161,11 @@ ApiResponse Api::handle(const ApiRequest& r) {
     if (rest == "signs" || rest.rfind("signs/", 0) == 0) return signs(r, rest.substr(5));
     if (rest == "jobs" || rest.rfind("jobs/", 0) == 0) return jobs(r, rest.substr(4));
     if (rest == "import") return importGroups(r);
+    if (rest == "preview") return messagePreview(r);
+    if (rest == "message-options") {
+        if (r.method != "GET") return errorResponse(405, "use GET");
+        return messageOptions();
+    }
     return errorResponse(404, "no such resource: " + r.path);
 }
 
@@ -168,10 +174,13 @@ ApiResponse Api::signs(const ApiRequest& r, const std::string& rest) {
         if (r.method == "POST") return addSign(r);
         if (r.method != "GET") return errorResponse(405, "use GET or POST");
         std::vector<SignRecord> all = store_.signs();
+        const SignActivities activity = store_.activity();
         return json(200, [&](JsonWriter& w) {
             w.beginObject().key("signs").beginArray();
-            for (const SignRecord& s : all)
-                writeSign(w, s, delivery_.status(s));
+            for (const SignRecord& s : all) {
+                auto a = activity.find(s.name);
+                writeSign(w, s, delivery_.status(s), a == activity.end() ? nullptr : &a->second);
+            }
             w.endArray().endObject();
         });
     }
@@ -189,8 +198,14 @@ ApiResponse Api::signs(const ApiRequest& r, const std::string& rest) {
         if (r.method != "GET") return errorResponse(405, "use GET");
         return preview(sign->name);
     }
-    if (r.method == "GET")
-        return json(200, [&](JsonWriter& w) { writeSign(w, *sign, delivery_.status(*sign)); });
+    if (r.method == "GET") {
+        const SignActivities activity = store_.activity(sign->name);
+        auto a = activity.find(sign->name);
+        return json(200, [&](JsonWriter& w) {
+            writeSign(w, *sign, delivery_.status(*sign),
+                      a == activity.end() ? nullptr : &a->second);
+        });
+    }
     if (r.method == "DELETE") {
         if (!store_.removeSign(sign->name, nowMs()))
             return errorResponse(500, "the sign could not be removed");
@@ -282,6 +297,24 @@ ApiResponse Api::addJobs(const ApiRequest& r) {
     });
 }
 
+bool Api::renderGif(const std::vector<uint8_t>& document, const std::string& family,
+                    const std::filesystem::path& gif, std::string& error) {
+    OpenOptions open;
+    open.mode = family == "NVS" ? SignMode::NVS : SignMode::KV2;
+    OpenResult doc = readDocument(document, open);
+    if (!doc.ok) return (error = doc.error, false);
+    PreviewExportRequest request;
+    request.programDir = options_.programDir;
+    request.mode = open.mode;
+    request.dot = 2;
+    request.defaultFontName = options_.defaultFontName;
+    request.now = SystemClock::instance().localNow();
+    PreviewExportResult result;
+    std::error_code ec;
+    std::filesystem::create_directories(options_.previewDir, ec);
+    return exportPreviewGif(doc.work, request, gif, result, error, nullptr);
+}
+
 ApiResponse Api::preview(const std::string& name) {
     std::optional<ShownDocument> shown = store_.shown(name);
     if (!shown) return errorResponse(404, "nothing has been delivered to " + name + " yet");
@@ -291,22 +324,9 @@ ApiResponse Api::preview(const std::string& name) {
     std::string error;
     if (!readWholeFile(gif, size_t{64} << 20, bytes, error)) {
         std::optional<SignRecord> sign = store_.sign(name);
-        OpenOptions open;
-        open.mode = sign && sign->family == "NVS" ? SignMode::NVS : SignMode::KV2;
-        OpenResult doc = readDocument(shown->document, open);
-        if (!doc.ok) return errorResponse(500, doc.error);
-        PreviewExportRequest request;
-        request.programDir = options_.programDir;
-        request.mode = open.mode;
-        request.dot = 2;
-        request.defaultFontName = options_.defaultFontName;
-        request.now = SystemClock::instance().localNow();
-        PreviewExportResult result;
-        std::error_code ec;
-        std::filesystem::create_directories(options_.previewDir, ec);
-        if (!exportPreviewGif(doc.work, request, gif, result, error, nullptr))
+        if (!renderGif(shown->document, sign ? sign->family : "KV2", gif, error) ||
+            !readWholeFile(gif, size_t{64} << 20, bytes, error))
             return errorResponse(500, error);
-        if (!readWholeFile(gif, size_t{64} << 20, bytes, error)) return errorResponse(500, error);
     }
     return ApiResponse{200, "image/gif", std::string(bytes.begin(), bytes.end())};
 }
@@ -332,6 +352,94 @@ ApiResponse Api::importGroups(const ApiRequest& r) {
             w.value(std::string_view(s));
         w.endArray().endObject();
     });
+}
+
+ApiResponse Api::messagePreview(const ApiRequest& r) {
+    if (r.method != "POST") return errorResponse(405, "use POST");
+    JsonValue body;
+    ApiResponse refusal;
+    if (!parseBody(r, options_.maxBodyBytes, body, refusal)) return refusal;
+    PreviewRequest decoded =
+        decodePreviewRequest(body, [this](const std::string& name) { return store_.sign(name); });
+    if (decoded.status) return errorResponse(decoded.status, decoded.error);
+    // Each request renders into a file of its own, removed once read.
+    static std::atomic<uint64_t> counter{0};
+    const std::filesystem::path gif =
+        options_.previewDir /
+        (".message-" + std::to_string(::getpid()) + "-" + std::to_string(++counter) + ".gif");
+    std::vector<uint8_t> bytes;
+    std::string error;
+    const bool ok = renderGif(decoded.document, decoded.sign.family, gif, error) &&
+                    readWholeFile(gif, size_t{64} << 20, bytes, error);
+    std::error_code ec;
+    std::filesystem::remove(gif, ec);
+    if (!ok) return errorResponse(500, error);
+    return ApiResponse{200, "image/gif", std::string(bytes.begin(), bytes.end())};
+}
+
+ApiResponse Api::messageOptions() {
+    return json(200, [](JsonWriter& w) {
+        w.beginObject().key("families").beginObject();
+        for (SignMode mode : {SignMode::KV2, SignMode::NVS}) {
+            w.key(mode == SignMode::NVS ? "NVS" : "KV2").beginObject();
+            w.key("colours").beginArray();
+            for (std::string_view c : colourNames(mode))
+                w.value(c);
+            w.endArray().key("effects").beginArray();
+            for (std::string_view e : moveMethodNames(mode))
+                w.value(e);
+            w.endArray().endObject();
+        }
+        w.endObject().key("speeds").beginObject().field("minimum", 1).field("maximum", 8);
+        w.endObject().key("commands").beginArray();
+        for (const std::string& c : jobCommandNames())
+            w.value(std::string_view(c));
+        w.endArray().endObject();
+    });
+}
+
+std::string webContentType(const std::string& name) {
+    auto ends = [&name](std::string_view end) {
+        return name.size() >= end.size() &&
+               name.compare(name.size() - end.size(), end.size(), end.data(), end.size()) == 0;
+    };
+    if (ends(".html")) return "text/html; charset=utf-8";
+    if (ends(".css")) return "text/css; charset=utf-8";
+    if (ends(".js")) return "text/javascript; charset=utf-8";
+    if (ends(".svg")) return "image/svg+xml";
+    if (ends(".png")) return "image/png";
+    if (ends(".json")) return "application/json";
+    return "application/octet-stream";
+}
+
+ApiResponse Api::webFile(const ApiRequest& r) {
+    const std::string name = r.path == "/" ? "index.html" : r.path.substr(1);
+    auto it = options_.webFiles.find(name);
+    if (it == options_.webFiles.end()) return errorResponse(404, "no such resource: " + r.path);
+    if (r.method != "GET" && r.method != "HEAD") return errorResponse(405, "use GET");
+    // The tag is the content's hash: a browser asks again each time (no-cache)
+    // and gets 304 while the program's copy is the one it holds.
+    uint64_t hash = 1469598103934665603ull;
+    for (unsigned char c : it->second)
+        hash = (hash ^ c) * 1099511628211ull;
+    char tag[24];
+    std::snprintf(tag, sizeof tag, "\"%016llx\"", static_cast<unsigned long long>(hash));
+    ApiResponse a{200, webContentType(name), std::string(it->second)};
+    if (r.ifNoneMatch == tag) {
+        a.status = 304;
+        a.body.clear();
+    }
+    a.headers = {
+        {"Cache-Control", "no-cache"},
+        {"ETag", tag},
+        {"X-Content-Type-Options", "nosniff"},
+        {"Referrer-Policy", "no-referrer"},
+        // The page runs only its own files and talks only to this service.
+        {"Content-Security-Policy",
+         "default-src 'self'; img-src 'self' blob:; connect-src 'self'; script-src 'self'; "
+         "style-src 'self'; frame-ancestors 'none'; base-uri 'none'; form-action 'none'"},
+    };
+    return a;
 }
 
 }  // namespace lumavox::server

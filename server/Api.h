@@ -11,6 +11,9 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "operations/Settings.h"
 #include "server/Events.h"
@@ -25,12 +28,14 @@ struct ApiRequest {
     std::map<std::string, std::string> query;
     std::string authorization;  // the header's value
     std::string body;
+    std::string ifNoneMatch;  // the header's value: the page's file the browser holds
 };
 
 struct ApiResponse {
     int status = 200;
     std::string contentType = "application/json";
     std::string body;
+    std::vector<std::pair<std::string, std::string>> headers = {};  // besides the type
 };
 
 struct ApiOptions {
@@ -43,6 +48,9 @@ struct ApiOptions {
     // The editor's stored settings and its new-document size, for the import
     // of its groups; unset: the import is refused.
     std::function<void(Settings&, DefaultSignSize&)> storedSettings;
+    // The fleet page's files by name ("index.html"), served under "/" without
+    // the token: the page asks for it and sends it with every API call.
+    std::map<std::string, std::string_view> webFiles = {};
 };
 
 // What the API needs from delivery: the sign's state beyond the registry, and
@@ -63,18 +71,28 @@ class Api {
     static const char* openApiDocument();
 
   private:
+    ApiResponse api(const ApiRequest& r);
+    ApiResponse messageOptions();
     ApiResponse signs(const ApiRequest& r, const std::string& rest);
     ApiResponse jobs(const ApiRequest& r, const std::string& rest);
     ApiResponse addSign(const ApiRequest& r);
     ApiResponse addJobs(const ApiRequest& r);
     ApiResponse preview(const std::string& name);
     ApiResponse importGroups(const ApiRequest& r);
+    ApiResponse messagePreview(const ApiRequest& r);
+    ApiResponse webFile(const ApiRequest& r);
+    // The document played as the preview plays it, as an animated GIF.
+    bool renderGif(const std::vector<uint8_t>& document, const std::string& family,
+                   const std::filesystem::path& gif, std::string& error);
 
     Store& store_;
     EventHub& events_;
     ApiDelivery delivery_;
     ApiOptions options_;
 };
+
+// The Content-Type of a page file by its name's ending.
+std::string webContentType(const std::string& name);
 
 // {"error": text} with that status.
 ApiResponse errorResponse(int status, const std::string& text);

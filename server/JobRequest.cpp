@@ -73,6 +73,19 @@ bool onlyKeys(const JsonValue& v, const std::string& path,
     return true;
 }
 
+bool integerField(const JsonValue& object, const char* key, int low, int high, int& out,
+                  std::string& error) {
+    const JsonValue* e = object.find(key);
+    if (!e) return true;
+    if (!e->isNumber() || e->number < low || e->number > high) {
+        error = std::string("$.") + key + ": must be " + std::to_string(low) + ".." +
+                std::to_string(high);
+        return false;
+    }
+    out = static_cast<int>(e->number);
+    return true;
+}
+
 const std::vector<std::string>& jobCommandNames() {
     static const std::vector<std::string> names = [] {
         std::vector<std::string> n;
@@ -165,6 +178,48 @@ bool quickMessageDocument(const JsonValue& message, const SignRecord& sign,
     }
     document = documentBytes(read.work, mode);
     return true;
+}
+
+PreviewRequest decodePreviewRequest(
+    const JsonValue& body,
+    const std::function<std::optional<SignRecord>(const std::string&)>& findSign) {
+    PreviewRequest out;
+    auto refuse = [&out](int status, std::string error) {
+        out.status = status;
+        out.error = std::move(error);
+        out.document.clear();
+        return out;
+    };
+    if (!body.isObject()) return refuse(400, "$: must be an object");
+    std::string error;
+    if (!onlyKeys(body, "$", {"sign", "width", "height", "family", "colourType", "message"}, error))
+        return refuse(400, error);
+    const JsonValue* message = body.find("message");
+    if (!message) return refuse(400, "$.message: the quick message is needed");
+    if (const JsonValue* sign = body.find("sign")) {
+        for (const char* k : {"width", "height", "family", "colourType"})
+            if (body.find(k))
+                return refuse(400, std::string("$.") + k + ": a registered sign has its own");
+        if (!sign->isString()) return refuse(400, "$.sign: must be a sign's name");
+        std::optional<SignRecord> found = findSign(sign->text);
+        if (!found) return refuse(404, "$.sign: no sign is named " + sign->text);
+        out.sign = std::move(*found);
+    } else {
+        SignRecord& s = out.sign;
+        if (!integerField(body, "width", 1, 4096, s.width, error) ||
+            !integerField(body, "height", 1, 4096, s.height, error) ||
+            !integerField(body, "colourType", 0, 1, s.colourType, error))
+            return refuse(400, error);
+        if (std::string size = checkNewSignSize(s.width, s.height); !size.empty())
+            return refuse(400, "$.width: " + size);
+        if (const JsonValue* f = body.find("family")) {
+            if (!f->isString() || (f->text != "KV2" && f->text != "NVS"))
+                return refuse(400, "$.family: must be \"KV2\" or \"NVS\"");
+            s.family = f->text;
+        }
+    }
+    if (!quickMessageDocument(*message, out.sign, out.document, error)) return refuse(400, error);
+    return out;
 }
 
 DecodedJobs decodeJobRequest(const JsonValue& body, const std::vector<SignRecord>& signs,

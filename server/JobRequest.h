@@ -6,7 +6,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +42,23 @@ bool quickMessageDocument(const JsonValue& message, const SignRecord& sign,
 // ("$.message.font: unknown key").
 bool onlyKeys(const JsonValue& v, const std::string& path,
               std::initializer_list<std::string_view> allowed, std::string& error);
+// A quick message to see before it is sent: the sign it is meant for (a
+// registered one named by "sign", or a size given by "width", "height",
+// "family" and "colourType") and the document the job would carry.
+struct PreviewRequest {
+    SignRecord sign;
+    std::vector<uint8_t> document;
+    int status = 0;     // 0, or the HTTP status of the refusal (400, 404)
+    std::string error;  // "$.message.colour: ..."
+};
+PreviewRequest decodePreviewRequest(
+    const JsonValue& body,
+    const std::function<std::optional<SignRecord>(const std::string&)>& findSign);
+
+// The member `key` of an object, when present, as a whole number in
+// low..high; false with "$.key: must be low..high" otherwise.
+bool integerField(const JsonValue& object, const char* key, int low, int high, int& out,
+                  std::string& error);
 
 // The sign commands and reads a job may name: lumavox-cli's command names,
 // and "on", "off" and "clear" for sign-on, sign-off and clear-memory.

@@ -393,6 +393,39 @@ std::optional<ShownDocument> SqliteStore::shown(const std::string& sign) {
     return ShownDocument{s.integer(0), s.blob(1)};
 }
 
+SignActivities SqliteStore::activity(const std::string& sign) {
+    std::lock_guard lock(mutex_);
+    // The jobs without their documents. The waiting jobs come from the queue's
+    // index (only unfinished jobs are read); each sign's newest job is one
+    // look-up in the index by sign.
+    const std::string columns =
+        "id, sign, kind, operation, argument, NULL, summary, state, detail, attempts,"
+        " created_at, updated_at, next_try_at, expires_at";
+    const std::string only = sign.empty() ? "" : " AND sign = ?1";
+    const std::string sql =
+        "SELECT " + columns +
+        ", 0 FROM jobs WHERE id IN (SELECT MIN(id) FROM jobs WHERE state"
+        " IN ('queued', 'sending')" +
+        only + " GROUP BY sign) UNION ALL SELECT " + columns +
+        ", 1 FROM jobs WHERE id IN (SELECT (SELECT MAX(id) FROM jobs WHERE jobs.sign = s.name)"
+        " FROM signs s" +
+        (sign.empty() ? "" : " WHERE s.name = ?1") + ")";
+    SignActivities out;
+    Statement s(db_, sql.c_str());
+    if (!sign.empty()) s.bind(1, sign);
+    while (s.step() == SQLITE_ROW) {
+        JobRecord j = jobFrom(s);
+        SignActivity& a = out[j.sign];
+        (s.integer(14) ? a.last : a.waiting) = std::move(j);
+    }
+    Statement shown(db_, sign.empty() ? "SELECT sign, job FROM shown"
+                                      : "SELECT sign, job FROM shown WHERE sign = ?");
+    if (!sign.empty()) shown.bind(1, sign);
+    while (shown.step() == SQLITE_ROW)
+        out[shown.text(0)].shownJob = shown.integer(1);
+    return out;
+}
+
 bool SqliteStore::addJobs(std::vector<JobRecord>& jobs, std::string& error) {
     WriteLock lock(*this);
     Transaction t(db_);

@@ -44,6 +44,7 @@ class SqliteStore : public Store {
     std::vector<SignRecord> signs() override;
     bool removeSign(const std::string& name, int64_t nowMs) override;
     std::optional<ShownDocument> shown(const std::string& sign) override;
+    SignActivities activity(const std::string& sign) override;
 
     bool addJobs(std::vector<JobRecord>& jobs, std::string& error) override;
     std::optional<JobRecord> job(int64_t id) override;

@@ -4,7 +4,10 @@
 // fails changes nothing.
 #pragma once
 
+#include <algorithm>
+#include <cctype>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,6 +53,23 @@ struct JobRecord {
     int64_t expiresAt = 0;
 };
 
+// What a sign's row in the fleet shows of its jobs.
+struct SignActivity {
+    std::optional<JobRecord> waiting;  // the oldest job still queued or sending
+    std::optional<JobRecord> last;     // the newest job, whatever its state
+    int64_t shownJob = 0;              // the job whose document it shows (0: none)
+};
+
+// Sign names compare without letter case, as the registry keeps them.
+struct SignNameLess {
+    bool operator()(const std::string& a, const std::string& b) const {
+        return std::lexicographical_compare(
+            a.begin(), a.end(), b.begin(), b.end(),
+            [](unsigned char x, unsigned char y) { return std::tolower(x) < std::tolower(y); });
+    }
+};
+using SignActivities = std::map<std::string, SignActivity, SignNameLess>;
+
 // The last document delivered to a sign: what it should now be showing.
 struct ShownDocument {
     int64_t jobId = 0;
@@ -70,6 +90,10 @@ class Store {
     // Removes the sign and cancels its unfinished jobs; false when there is none.
     virtual bool removeSign(const std::string& name, int64_t nowMs) = 0;
     virtual std::optional<ShownDocument> shown(const std::string& sign) = 0;
+    // Every sign's activity (or only `sign`'s), keyed by the name as the jobs
+    // spell it, in a fixed number of queries whatever the fleet's size. The
+    // jobs come without their documents.
+    virtual SignActivities activity(const std::string& sign = {}) = 0;
 
     // ---- Jobs ----
     // Queues every job (ids filled in), all or none. A queued document or

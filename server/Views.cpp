@@ -23,9 +23,17 @@ std::string oneLine(const std::string& text) {
     return out;
 }
 
+// A job in a line: enough for a row of the fleet.
+void writeJobBrief(JsonWriter& w, const JobRecord& j) {
+    w.beginObject().field("id", j.id).field("kind", j.kind).field("summary", j.summary);
+    w.field("state", std::string(jobStateName(j.state))).field("attempts", j.attempts);
+    w.field("updatedAt", j.updatedAt).endObject();
+}
+
 }  // namespace
 
-void writeSign(JsonWriter& w, const SignRecord& s, const SignStatus& status) {
+void writeSign(JsonWriter& w, const SignRecord& s, const SignStatus& status,
+               const SignActivity* activity) {
     w.beginObject();
     w.field("name", s.name).field("link", s.link).field("address", s.address);
     w.field("family", s.family).field("width", s.width).field("height", s.height);
@@ -40,6 +48,11 @@ void writeSign(JsonWriter& w, const SignRecord& s, const SignStatus& status) {
         if (status.connected) w.field("connectedSince", status.connectedSinceMs);
     }
     if (status.lastSeenMs) w.field("lastSeen", status.lastSeenMs);
+    if (activity) {
+        if (activity->waiting) writeJobBrief(w.key("waitingJob"), *activity->waiting);
+        if (activity->last) writeJobBrief(w.key("lastJob"), *activity->last);
+        if (activity->shownJob) w.field("shownJob", activity->shownJob);
+    }
     w.endObject();
 }
 

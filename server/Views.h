@@ -17,7 +17,10 @@ struct SignStatus {
     int64_t lastSeenMs = 0;        // the last time a session reached it (0: never)
 };
 
-void writeSign(JsonWriter& w, const SignRecord& sign, const SignStatus& status);
+// With `activity`: the job the sign waits for, its newest job and the job
+// whose document it shows, as the fleet's rows show them.
+void writeSign(JsonWriter& w, const SignRecord& sign, const SignStatus& status,
+               const SignActivity* activity = nullptr);
 // The document itself is left out; its size is given.
 void writeJob(JsonWriter& w, const JobRecord& job);
 // One-line JSON of the same, for an event.

@@ -25,6 +25,7 @@
 #include "server/Import.h"
 #include "server/SqliteStore.h"
 #include "server/StateFolder.h"
+#include "server/WebFiles.h"
 
 namespace fs = std::filesystem;
 using namespace lumavox;
@@ -104,12 +105,15 @@ ApiRequest requestFrom(const httplib::Request& req) {
     for (const auto& [k, v] : req.params)
         r.query.emplace(k, v);
     r.authorization = req.get_header_value("Authorization");
+    r.ifNoneMatch = req.get_header_value("If-None-Match");
     r.body = req.body;
     return r;
 }
 
 void respond(const ApiResponse& a, httplib::Response& res) {
     res.status = a.status;
+    for (const auto& [name, value] : a.headers)
+        res.set_header(name, value);
     if (!a.body.empty()) res.set_content(a.body, a.contentType.c_str());
 }
 
@@ -195,6 +199,7 @@ int main(int argc, char** argv) {
     apiOptions.defaultFontName = settingsStore.DefaultFontName();
     apiOptions.gprsPort = deliverer.gprsPort();
     apiOptions.storedSettings = storedSettings;
+    apiOptions.webFiles = fleetPageFiles();
     Api api(*store, events,
             ApiDelivery{[&deliverer](const SignRecord& s) { return deliverer.status(s); },
                         [&deliverer] { deliverer.wake(); }},
@@ -209,6 +214,18 @@ int main(int argc, char** argv) {
     auto handler = [&api](const httplib::Request& req, httplib::Response& res) {
         respond(api.handle(requestFrom(req)), res);
     };
+    // cpp-httplib compresses with Brotli at its slowest setting whenever a
+    // browser accepts it: seconds for the list of thousands of signs. Its gzip
+    // shrinks that list as well in a few milliseconds, so Brotli is left out
+    // of what the request accepts (the request is the library's own object,
+    // handed over as const).
+    http.set_pre_routing_handler([](const httplib::Request& req, httplib::Response&) {
+        auto& headers = const_cast<httplib::Headers&>(req.headers);
+        auto accepted = headers.find("Accept-Encoding");
+        if (accepted != headers.end() && accepted->second.find("br") != std::string::npos)
+            accepted->second = accepted->second.find("gzip") != std::string::npos ? "gzip" : "";
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
     http.Get("/api/v1/events", [&api, &events](const httplib::Request& req,
                                                httplib::Response& res) {
         if (!api.authorised(req.get_header_value("Authorization"))) {
@@ -219,7 +236,8 @@ int main(int argc, char** argv) {
         uint64_t last = events.last();
         if (req.has_header("Last-Event-ID"))
             last = std::strtoull(req.get_header_value("Last-Event-ID").c_str(), nullptr, 10);
-        res.set_header("Cache-Control", "no-cache");
+        res.set_header("Cache-Control", "no-store");
+        res.set_header("X-Accel-Buffering", "no");  // a reverse proxy passes each event on
         res.set_chunked_content_provider(
             "text/event-stream", [&events, last](size_t, httplib::DataSink& sink) mutable {
                 std::vector<Event> list = events.after(last, 15000);

@@ -300,6 +300,8 @@ class ApiFixture : public ::testing::Test {
         options.maxBodyBytes = 4096;
         options.programDir = std::getenv("LUMAVOX_HOME") ? std::getenv("LUMAVOX_HOME") : ".";
         options.previewDir = dir / "previews";
+        options.webFiles = {{"index.html", "<!doctype html><title>Fleet</title>"},
+                            {"fleet.js", "\"use strict\";"}};
         api = std::make_unique<Api>(
             *store, events, ApiDelivery{[](const SignRecord&) { return SignStatus{}; }, [] {}},
             options);
@@ -336,6 +338,7 @@ TEST_F(ApiFixture, EveryRouteAnswersAsTheOpenApiDocumentSays) {
     std::map<std::string, std::string> bodies = {
         {"POST /api/v1/signs", R"({"name":"gate","link":"serial:/dev/ttyS0@9600"})"},
         {"POST /api/v1/jobs", R"({"sign":"door","message":{"text":"Hi"}})"},
+        {"POST /api/v1/preview", R"({"sign":"door","message":{"text":"Hi"}})"},
     };
     int checked = 0;
     for (const auto& [path, item] : paths->members) {
@@ -357,7 +360,8 @@ TEST_F(ApiFixture, EveryRouteAnswersAsTheOpenApiDocumentSays) {
             }
             EXPECT_TRUE(responses->find(std::to_string(r.status)))
                 << upper << " " << concrete << " answered " << r.status << " " << r.body;
-            if (path != "/healthz") {
+            const JsonValue* security = operation.find("security");
+            if (!security || !security->elements.empty()) {
                 ApiResponse refused = call(upper, concrete, {}, "");
                 EXPECT_EQ(refused.status, 401) << upper << " " << concrete;
                 EXPECT_TRUE(responses->find("401")) << upper << " " << path;
@@ -365,7 +369,123 @@ TEST_F(ApiFixture, EveryRouteAnswersAsTheOpenApiDocumentSays) {
             ++checked;
         }
     }
-    EXPECT_GE(checked, 9);
+    EXPECT_GE(checked, 12);
+}
+
+std::string header(const ApiResponse& r, const std::string& name) {
+    for (const auto& [k, v] : r.headers)
+        if (k == name) return v;
+    return {};
+}
+
+TEST_F(ApiFixture, ThePageLoadsWithoutTheTokenAndIsAskedForAgainOnlyWhenItChanged) {
+    ApiResponse page = call("GET", "/", {}, "");
+    EXPECT_EQ(page.status, 200);
+    EXPECT_EQ(page.contentType, "text/html; charset=utf-8");
+    EXPECT_EQ(page.body, "<!doctype html><title>Fleet</title>");
+    EXPECT_EQ(header(page, "Cache-Control"), "no-cache");
+    EXPECT_NE(header(page, "Content-Security-Policy").find("script-src 'self'"), std::string::npos);
+    const std::string tag = header(page, "ETag");
+    ASSERT_FALSE(tag.empty());
+    ApiRequest again;
+    again.method = "GET";
+    again.path = "/index.html";
+    again.ifNoneMatch = tag;
+    ApiResponse held = api->handle(again);
+    EXPECT_EQ(held.status, 304);
+    EXPECT_TRUE(held.body.empty());
+    EXPECT_EQ(call("GET", "/fleet.js", {}, "").contentType, "text/javascript; charset=utf-8");
+    EXPECT_NE(header(call("GET", "/fleet.js", {}, ""), "ETag"), tag);
+    EXPECT_EQ(call("GET", "/secret.txt", {}, "").status, 404);
+    EXPECT_EQ(call("GET", "/../token", {}, "").status, 404);
+    EXPECT_EQ(call("POST", "/", {}, "").status, 405);
+    // The API's answers are never kept by a browser.
+    EXPECT_EQ(header(call("GET", "/api/v1/signs"), "Cache-Control"), "no-store");
+}
+
+TEST_F(ApiFixture, EachSignsRowCarriesTheJobItWaitsForItsNewestJobAndWhatItShows) {
+    ASSERT_EQ(
+        call("POST", "/api/v1/signs", R"({"name":"door","link":"tcp:127.0.0.1:5005"})").status,
+        201);
+    ASSERT_EQ(
+        call("POST", "/api/v1/signs", R"({"name":"gate","link":"tcp:127.0.0.1:5006"})").status,
+        201);
+    auto queue = [&](const std::string& body) {
+        ApiResponse r = call("POST", "/api/v1/jobs", body);
+        EXPECT_EQ(r.status, 202) << r.body;
+        return static_cast<int64_t>(parsed(r.body).find("id")->number);
+    };
+    const int64_t time = queue(R"({"sign":"door","command":"adjust-time"})");
+    const int64_t message = queue(R"({"sign":"door","message":{"text":"Hi"}})");
+    auto row = [&](const std::string& name) {
+        const JsonValue list = parsed(call("GET", "/api/v1/signs").body);
+        for (const JsonValue& s : list.find("signs")->elements)
+            if (s.find("name")->text == name) return s;
+        return JsonValue{};
+    };
+    JsonValue door = row("door");
+    ASSERT_TRUE(door.find("waitingJob") && door.find("lastJob"))
+        << call("GET", "/api/v1/signs").body;
+    EXPECT_EQ(door.find("waitingJob")->find("id")->number, time);
+    EXPECT_EQ(door.find("lastJob")->find("id")->number, message);
+    EXPECT_EQ(door.find("lastJob")->find("state")->text, "queued");
+    EXPECT_FALSE(door.find("shownJob"));
+    EXPECT_FALSE(row("gate").find("lastJob"));
+
+    ASSERT_TRUE(store->startJob(time, 1));
+    store->finishJob(*store->job(time), JobState::Failed, "no answer", 1, 1);
+    ASSERT_TRUE(store->startJob(message, 2));
+    store->finishJob(*store->job(message), JobState::Delivered, "ok", 2, 2);
+    door = row("door");
+    EXPECT_FALSE(door.find("waitingJob"));
+    EXPECT_EQ(door.find("lastJob")->find("state")->text, "delivered");
+    EXPECT_EQ(door.find("shownJob")->number, message);
+    // One sign alone says the same.
+    const JsonValue one = parsed(call("GET", "/api/v1/signs/DOOR").body);
+    EXPECT_EQ(one.find("shownJob")->number, message);
+    EXPECT_EQ(one.find("lastJob")->find("id")->number, message);
+}
+
+TEST_F(ApiFixture, AQuickMessageIsPlayedBeforeItIsSentAndRefusedInWordsWhenItCannotBe) {
+    ASSERT_EQ(call("POST", "/api/v1/signs", R"({"name":"door","link":"tcp:127.0.0.1:5005",
+        "width":64,"height":16,"family":"NVS"})")
+                  .status,
+              201);
+    for (const char* body :
+         {R"({"sign":"door","message":{"text":"Hi","colour":"[GRN]","effect":2,"speed":4}})",
+          R"({"width":80,"height":16,"message":{"text":"Hi"}})"}) {
+        ApiResponse gif = call("POST", "/api/v1/preview", body);
+        ASSERT_EQ(gif.status, 200) << body << gif.body;
+        EXPECT_EQ(gif.contentType, "image/gif");
+        EXPECT_EQ(gif.body.substr(0, 6), "GIF89a");
+    }
+    struct Case {
+        const char* body;
+        int status;
+        const char* error;
+    } cases[] = {
+        {R"({"sign":"door","message":{"text":"Hi","colour":"[PINK]"}})", 400,
+         "$.message.colour: is no colour of the NVS family"},
+        {R"({"sign":"nobody","message":{"text":"Hi"}})", 404, "$.sign: no sign is named nobody"},
+        {R"({"sign":"door","width":8,"message":{"text":"Hi"}})", 400, "$.width: a registered"},
+        {R"({"width":0,"message":{"text":"Hi"}})", 400, "$.width: must be 1..4096"},
+        {R"({"width":80})", 400, "$.message: the quick message is needed"},
+        {R"({"width":80,"message":{"text":"Hi"},"group":"x"})", 400, "$.group: unknown key"},
+    };
+    for (const Case& c : cases) {
+        ApiResponse r = call("POST", "/api/v1/preview", c.body);
+        EXPECT_EQ(r.status, c.status) << c.body;
+        EXPECT_EQ(parsed(r.body).find("error")->text.rfind(c.error, 0), 0u) << r.body;
+    }
+    EXPECT_EQ(call("GET", "/api/v1/preview").status, 405);
+    EXPECT_TRUE(fs::is_empty(dir / "previews")) << "the rendered files are removed";
+
+    const JsonValue options = parsed(call("GET", "/api/v1/message-options").body);
+    const JsonValue* nvs = options.find("families")->find("NVS");
+    ASSERT_TRUE(nvs);
+    EXPECT_EQ(nvs->find("colours")->elements.size(), 26u);
+    EXPECT_EQ(nvs->find("effects")->elements.size(), 44u);
+    EXPECT_EQ(options.find("speeds")->find("maximum")->number, 8);
 }
 
 TEST_F(ApiFixture, TheImportRegistersTheStoredGroupsInOneStep) {

@@ -208,6 +208,35 @@ TEST(Service, AMessageToAGroupReachesBothSignsAndTheEventsSayItAsItHappens) {
     EXPECT_EQ(service.stop(), 0);
 }
 
+TEST(Service, ThePageComesFromTheProgramItselfAndBrowsersGetItsAnswersInGzip) {
+    TempDir dir;
+    Service service(dir / "state");
+    ASSERT_GT(service.port(), 0);
+    httplib::Client anonymous("127.0.0.1", service.port());
+    auto page = anonymous.Get("/");
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->status, 200);
+    EXPECT_EQ(page->get_header_value("Content-Type"), "text/html; charset=utf-8");
+    EXPECT_NE(page->body.find("<script src=\"fleet.js\""), std::string::npos);
+    for (const char* file : {"/fleet.js", "/fleet.css", "/icon.svg"}) {
+        auto r = anonymous.Get(file);
+        ASSERT_TRUE(r) << file;
+        EXPECT_EQ(r->status, 200) << file;
+        EXPECT_FALSE(r->body.empty()) << file;
+    }
+    EXPECT_EQ(anonymous.Get("/api/v1/signs")->status, 401);
+
+    // A browser accepts Brotli too; the answer comes in gzip all the same.
+    httplib::Client c = service.client();
+    c.set_decompress(false);
+    auto list = c.Get("/api/v1/signs", {{"Accept-Encoding", "gzip, deflate, br"}});
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->status, 200);
+    EXPECT_EQ(list->get_header_value("Content-Encoding"), "gzip");
+    EXPECT_EQ(list->get_header_value("Cache-Control"), "no-store");
+    EXPECT_EQ(service.stop(), 0);
+}
+
 TEST(Service, AQueuedJobSurvivesAKillAndReachesTheSignWhenItComesBack) {
     TempDir dir;
     const int signPort = freeLoopbackPort();  // nobody listens yet
