@@ -10,6 +10,7 @@
 #include "content/Document.h"
 #include "content/Json.h"
 #include "content/Vocabulary.h"
+#include "operations/GprsRoute.h"
 #include "operations/Operations.h"
 #include "platform/Files.h"
 #include "render/preview/PreviewExport.h"
@@ -88,6 +89,10 @@ bool decodeSign(const std::string& body, SignRecord& sign, std::string& error) {
         return (error = "$.link: " + linkError, false);
     if (link->text.rfind("gprs:", 0) == 0 && parsed.devices.size() != 1)
         return (error = "$.link: gprs:DEVICE names one device", false);
+    // A device name its registration record cannot carry never registers.
+    if (link->text.rfind("gprs:", 0) == 0)
+        if (int refusal = checkGprsDeviceName(GprsGroup{}, parsed.devices.front()))
+            return (error = "$.link: " + gprsRefusalText(refusal, parsed.devices.front()), false);
     if (link->text.rfind("tcp:", 0) == 0 && parsed.hosts.find(',') != std::string::npos)
         return (error = "$.link: tcp:HOST:PORT names one host", false);
     s.link = link->text;

@@ -521,6 +521,7 @@ TEST_F(ApiFixture, BadRequestsAreRefusedInWordsAndChangeNothing) {
         {R"({"name":"door","link":"tcp:127.0.0.1"})", 400, "$.link: tcp:HOST:PORT needs a port"},
         {R"({"name":"door","link":"tcp:a,b:5005"})", 400, "$.link: tcp:HOST:PORT names one host"},
         {R"({"name":"door","link":"gprs:A,B"})", 400, "$.link: gprs:DEVICE names one device"},
+        {R"({"name":"door","link":"gprs:FAR-TOO-LONG-A-NAME"})", 400, "$.link: "},
         {R"({"name":"../x","link":"com:1"})", 400, "$.name: must be 1-64"},
         {R"({"name":"door","link":"com:1","address":300})", 400, "$.address: must be 0..255"},
         {R"({"name":"door","link":"com:1","family":"kv9"})", 400, "$.family: must be"},
