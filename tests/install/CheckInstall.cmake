@@ -1,7 +1,8 @@
 # Installs the build into a fresh prefix (as `make install PREFIX=...` does) and
 # checks the result: the programs and their files, the links in bin, the
-# desktop entry, the document type and the icon, and that the installed
-# command-line program runs from there with its own font files.
+# desktop entry, the document type and the icon, the manual pages and the
+# completion, and that the installed command-line program runs from there with
+# its own font files.
 #
 # cmake -DBUILD_DIR=... -DPREFIX=... -DWITH_EDITOR=0|1 -P CheckInstall.cmake
 
@@ -47,6 +48,36 @@ foreach(file
         fail("${file} missing")
     endif()
 endforeach()
+
+# The manual pages, compressed, and the completion of lumavox-cli.
+foreach(page man1/lumavox.1 man1/lumavox-cli.1 man1/lumavox-server.1 man1/signsim.1
+             man1/modemsim.1 man1/dtusim.1 man3/NVSOCX.3 man3/Gprslink.3)
+    set(file ${PREFIX}/share/man/${page}.gz)
+    if(NOT EXISTS ${file})
+        fail("share/man/${page}.gz missing")
+    endif()
+    file(READ ${file} magic LIMIT 2 HEX)
+    if(NOT magic STREQUAL "1f8b")
+        fail("share/man/${page}.gz is not compressed with gzip")
+    endif()
+endforeach()
+set(completion ${PREFIX}/share/bash-completion/completions/lumavox-cli)
+if(NOT EXISTS ${completion})
+    fail("share/bash-completion/completions/lumavox-cli missing")
+endif()
+file(READ ${completion} script)
+if(NOT script MATCHES "complete -F _lumavox_cli lumavox-cli")
+    fail("the completion does not register itself for lumavox-cli")
+endif()
+# man finds the installed page where the manual path leads it.
+find_program(MAN man)
+if(MAN)
+    execute_process(COMMAND ${MAN} -M ${PREFIX}/share/man -w lumavox-cli
+                    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(NOT rc EQUAL 0 OR NOT out MATCHES "man1/lumavox-cli.1.gz")
+        fail("man -w lumavox-cli: ${out}")
+    endif()
+endif()
 
 file(STRINGS ${PREFIX}/share/applications/lumavox.desktop desktop)
 foreach(line "[Desktop Entry]" "Type=Application" "Exec=lumavox %f" "Icon=lumavox"
