@@ -1,9 +1,12 @@
 #include "platform/SerialPort.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <libserialport.h>
 #include <poll.h>
+#include <pwd.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -72,10 +75,29 @@ bool SerialPort::fail(const char* step, std::string& error) {
     return false;
 }
 
+std::string serialPermissionHint(const std::string& path) {
+    // Serial devices belong to a group (dialout on Debian and Ubuntu) whose
+    // members may open them; a new member must log in again to be one.
+    std::string groupName = "dialout";
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0)
+        if (const struct group* g = ::getgrgid(st.st_gid); g && g->gr_name && *g->gr_name != '\0')
+            groupName = g->gr_name;
+    std::string user = "$USER";
+    if (const passwd* p = ::getpwuid(::geteuid()); p && p->pw_name) user = p->pw_name;
+    return "add " + user + " to the group " + groupName + " (sudo adduser " + user + " " +
+           groupName + ") and log in again";
+}
+
 bool SerialPort::open(const std::string& path, const SerialSettings& settings, std::string& error) {
     close();
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return fail("open port", error);
+    if (fd < 0) {
+        const bool denied = errno == EACCES || errno == EPERM;
+        fail("open port", error);
+        if (denied) error += "; " + serialPermissionHint(path);
+        return false;
+    }
     if (!::isatty(fd)) {
         ::close(fd);
         error = "open port: " + path + " is not a serial device";

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/SerialPort.h"
@@ -58,4 +60,42 @@ TEST(SerialPort, AMissingDeviceFailsWithTheStepAndReason) {
     EXPECT_FALSE(port.isOpen());
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(port.read(nullptr, 0, 0, error), -1);
+}
+
+// A port the user may not open keeps the system's reason and says what to do:
+// join the device's group and log in again. Checked in a child that is not
+// the superuser (who may open anything).
+TEST(SerialPort, APortThatMayNotBeOpenedSaysWhichGroupToJoin) {
+    char path[] = "/tmp/serial-denied-XXXXXX";
+    int fd = ::mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    ASSERT_EQ(::chmod(path, 0), 0);
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    pid_t child = ::fork();
+    if (child == 0) {
+        ::close(out[0]);
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
+        lumavox::SerialPort port;
+        std::string error;
+        const bool opened = port.open(path, lumavox::SerialSettings{}, error);
+        if (::write(out[1], error.data(), error.size()) < 0) ::_exit(4);
+        ::_exit(opened ? 1 : 0);
+    }
+    ::close(out[1]);
+    std::string error;
+    char buf[512];
+    ssize_t n;
+    while ((n = ::read(out[0], buf, sizeof buf)) > 0)
+        error.append(buf, static_cast<size_t>(n));
+    ::close(out[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::unlink(path);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0) << error;
+    EXPECT_EQ(error.rfind("open port: Permission denied; add ", 0), 0u) << error;
+    EXPECT_NE(error.find(" to the group "), std::string::npos) << error;
+    EXPECT_NE(error.find("and log in again"), std::string::npos) << error;
 }

@@ -25,6 +25,10 @@ struct SerialSettings {
     int stopBits = 1;
 };
 
+// What a user who may not open `path` does about it: join the device's group
+// (dialout on Debian) and log in again, in words.
+std::string serialPermissionHint(const std::string& path);
+
 class SerialPort {
   public:
     SerialPort() = default;
