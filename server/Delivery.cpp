@@ -324,8 +324,12 @@ void Delivery::schedule() {
     }
 }
 
-void Delivery::run(JobRecord job, SignRecord sign) {
-    if (!store_.startJob(job.id, nowMs())) return;  // cancelled meanwhile
+void Delivery::run(JobRecord due, SignRecord sign) {
+    if (!store_.startJob(due.id, nowMs())) return;  // cancelled meanwhile
+    // The job whole, with its document, now that it is sent.
+    std::optional<JobRecord> whole = store_.job(due.id);
+    if (!whole) return;
+    JobRecord& job = *whole;
     publishJob(job.id);
 
     Settings settings = options_.settings;

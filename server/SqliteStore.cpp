@@ -493,9 +493,12 @@ bool SqliteStore::cancelJob(int64_t id, int64_t nowMs, std::optional<JobState>& 
 
 std::vector<JobRecord> SqliteStore::dueJobs(int64_t nowMs) {
     std::lock_guard lock(mutex_);
-    Statement s(db_, (std::string("SELECT ") + kJobColumns +
-                      " FROM jobs WHERE state = 'queued' AND next_try_at <= ? ORDER BY id")
-                         .c_str());
+    // The scheduler asks every half second, also for jobs that wait for a
+    // device: the documents stay on disk until a job is started.
+    Statement s(db_,
+                "SELECT id, sign, kind, operation, argument, NULL, summary, state, detail, "
+                "attempts, created_at, updated_at, next_try_at, expires_at FROM jobs WHERE "
+                "state = 'queued' AND next_try_at <= ? ORDER BY id");
     s.bind(1, nowMs);
     std::vector<JobRecord> out;
     while (s.step() == SQLITE_ROW)

@@ -105,7 +105,8 @@ class Store {
     // Cancels a queued job; false when there is no job of that id or it is not
     // queued (`state` then says where it is).
     virtual bool cancelJob(int64_t id, int64_t nowMs, std::optional<JobState>& state) = 0;
-    // Queued jobs whose next try is due, oldest first.
+    // Queued jobs whose next try is due, oldest first, without their documents
+    // (job() reads a job whole).
     virtual std::vector<JobRecord> dueJobs(int64_t nowMs) = 0;
     // Queued -> sending; false when the job is no longer queued.
     virtual bool startJob(int64_t id, int64_t nowMs) = 0;

@@ -15,27 +15,14 @@
 #include "server/Import.h"
 #include "server/JobRequest.h"
 #include "server/SqliteStore.h"
+#include "support/TestSupport.h"
 
 namespace lumavox::server {
 namespace {
 
 namespace fs = std::filesystem;
 
-class TempDir {
-  public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "server-XXXXXX").string();
-        if (::mkdtemp(pattern.data())) path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    fs::path operator/(const std::string& name) const { return path_ / name; }
-
-  private:
-    fs::path path_;
-};
+using test::TempDir;
 
 JsonValue parsed(const std::string& text) {
     JsonValue v;

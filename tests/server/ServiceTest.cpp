@@ -17,6 +17,7 @@
 
 #include "LinkTestSupport.h"
 #include "content/Json.h"
+#include "support/TestSupport.h"
 
 namespace lumavox {
 namespace {
@@ -25,21 +26,7 @@ namespace fs = std::filesystem;
 using test::freeLoopbackPort;
 using test::Signsim;
 
-class TempDir {
-  public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "service-XXXXXX").string();
-        if (::mkdtemp(pattern.data())) path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    fs::path operator/(const std::string& name) const { return path_ / name; }
-
-  private:
-    fs::path path_;
-};
+using test::TempDir;
 
 // Polls `done` every 20 ms for up to limitMs (a bound only a failing test meets).
 bool waitFor(const std::function<bool()>& done, int limitMs = 30000) {
