@@ -3,6 +3,10 @@ BUILD ?= build
 GENERATOR ?= Ninja
 APT_PACKAGES := cmake ninja-build g++ make pkg-config libgtest-dev libserialport-dev libasio-dev libpng-dev qt6-base-dev libgif-dev libsqlite3-dev libcpp-httplib-dev groff-base
 FUZZ_PACKAGES := clang
+# What `make package` and the package tests use: dpkg-shlibdeps and the
+# multiarch name (dpkg-dev), file (CPack's look at each file), lintian, the
+# desktop entry's and AppStream's validators, and man for the installed pages.
+PACKAGE_PACKAGES := dpkg-dev file lintian desktop-file-utils appstream man-db
 # Headless Chromium for the fleet page's browser test; where they cannot be
 # installed the test says so and is skipped.
 BROWSER_PACKAGES := chromium chromium-driver python3-selenium
@@ -10,7 +14,7 @@ BROWSER_PACKAGES := chromium chromium-driver python3-selenium
 SYSTEM_PYTHON := $(shell [ -x /usr/bin/python3 ] && echo /usr/bin/python3 || echo python3)
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps install-packages browser-packages configure build test run screenshot bench fuzz fuzz-compile tsan asan fonts format clean install
+.PHONY: deps install-packages browser-packages package-packages package configure build test run screenshot bench fuzz fuzz-compile tsan asan fonts format clean install
 
 # Installs the Debian packages the build needs, only when some are missing.
 deps:
@@ -31,8 +35,17 @@ configure: deps
 build: configure
 	cmake --build $(BUILD)
 
-test: build fuzz-compile browser-packages
+test: build fuzz-compile browser-packages package-packages
 	cd $(BUILD) && ctest --output-on-failure -j2
+
+package-packages:
+	@$(MAKE) --no-print-directory install-packages PACKAGES="$(PACKAGE_PACKAGES)"
+
+# The Debian packages (lumavox, libnvsocx1, libgprslink1, lumavox-dev) from the
+# install rules, in $(BUILD)/packages, checked by lintian.
+package: build package-packages
+	cmake --build $(BUILD) --target package
+	lintian --tag-display-limit 0 $(BUILD)/packages/*.deb
 
 browser-packages:
 	@$(MAKE) --no-print-directory install-packages PACKAGES="$(BROWSER_PACKAGES)" || \

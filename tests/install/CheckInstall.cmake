@@ -1,8 +1,8 @@
 # Installs the build into a fresh prefix (as `make install PREFIX=...` does) and
-# checks the result: the programs and their files, the links in bin, the
-# desktop entry, the document type and the icon, the manual pages and the
-# completion, and that the installed command-line program runs from there with
-# its own font files.
+# checks the result: the programs, their data, the libraries with their
+# pkg-config files, the service's unit, the desktop entry, the document type,
+# the icons and the AppStream data, the manual pages and the completion, and
+# that the installed command-line program runs from there with its own data.
 #
 # cmake -DBUILD_DIR=... -DPREFIX=... -DWITH_EDITOR=0|1 -P CheckInstall.cmake
 
@@ -17,37 +17,52 @@ if(NOT rc EQUAL 0)
     fail("cmake --install failed: ${out}")
 endif()
 
-set(programs lumavox-cli signsim)
+set(programs lumavox-cli lumavox-server signsim modemsim dtusim)
 if(WITH_EDITOR)
     list(APPEND programs lumavox)
 endif()
 foreach(program ${programs})
-    if(NOT EXISTS ${PREFIX}/lib/lumavox/${program})
-        fail("lib/lumavox/${program} missing")
-    endif()
-    if(NOT IS_SYMLINK ${PREFIX}/bin/${program})
-        fail("bin/${program} is not a link")
-    endif()
-    file(REAL_PATH ${PREFIX}/bin/${program} target)
-    file(REAL_PATH ${PREFIX}/lib/lumavox/${program} expected)
-    if(NOT target STREQUAL expected)
-        fail("bin/${program} leads to ${target}")
+    if(NOT EXISTS ${PREFIX}/bin/${program} OR IS_SYMLINK ${PREFIX}/bin/${program})
+        fail("bin/${program} is not installed as a program")
     endif()
 endforeach()
 
+file(GLOB libdir LIST_DIRECTORIES true ${PREFIX}/lib/*-linux-gnu*)
+if(NOT libdir)
+    set(libdir ${PREFIX}/lib)
+endif()
+file(RELATIVE_PATH libdir ${PREFIX} ${libdir})
 foreach(file
-        lib/lumavox/KV2fnt.bin lib/lumavox/KV3fnt.bin lib/lumavox/KV4fnt.bin
-        lib/lumavox/LanguageSetting.ini lib/lumavox/Language/Multi_eng.ini
-        lib/libNVSOCX.so lib/libGprslink.so
+        share/lumavox/KV2fnt.bin share/lumavox/KV3fnt.bin share/lumavox/KV4fnt.bin
+        share/lumavox/Language/Multi_eng.ini
+        ${libdir}/libNVSOCX.so ${libdir}/libGprslink.so
+        ${libdir}/pkgconfig/nvsocx.pc ${libdir}/pkgconfig/gprslink.pc
         include/lumavox/NVSOCX.h include/lumavox/Gprslink.h
         share/applications/lumavox.desktop
         share/mime/packages/lumavox.xml
+        share/metainfo/org.lumavox.Lumavox.metainfo.xml
         share/icons/hicolor/scalable/apps/lumavox.svg
-        share/icons/hicolor/256x256/apps/lumavox.png)
+        share/icons/hicolor/16x16/apps/lumavox.png
+        share/icons/hicolor/48x48/apps/lumavox.png
+        share/icons/hicolor/256x256/apps/lumavox.png
+        lib/systemd/user/lumavox-server.service)
     if(NOT EXISTS ${PREFIX}/${file})
         fail("${file} missing")
     endif()
 endforeach()
+if(EXISTS ${PREFIX}/lib/lumavox)
+    fail("lib/lumavox is installed: the programs keep no folder of their own")
+endif()
+
+# The unit and the pkg-config files name the prefix installed to.
+file(STRINGS ${PREFIX}/lib/systemd/user/lumavox-server.service exec REGEX "^ExecStart=")
+if(NOT exec MATCHES "^ExecStart=${PREFIX}/bin/lumavox-server ")
+    fail("the unit starts ${exec}")
+endif()
+file(STRINGS ${PREFIX}/${libdir}/pkgconfig/nvsocx.pc prefix_line REGEX "^prefix=")
+if(NOT prefix_line STREQUAL "prefix=${PREFIX}")
+    fail("nvsocx.pc has ${prefix_line}")
+endif()
 
 # The manual pages, compressed, and the completion of lumavox-cli.
 foreach(page man1/lumavox.1 man1/lumavox-cli.1 man1/lumavox-server.1 man1/signsim.1
@@ -113,7 +128,7 @@ if(UPDATE_MIME)
     endif()
 endif()
 
-# The installed program finds its font files in its own folder.
+# The installed program finds its font files in share/lumavox.
 set(ENV{LUMAVOX_HOME} "")
 set(ENV{LUMAVOX_CONFIG_DIR} ${PREFIX}/config)
 execute_process(COMMAND ${PREFIX}/bin/lumavox-cli demo ${PREFIX}/demo.glm
