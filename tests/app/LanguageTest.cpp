@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
+#include "app/DialogTexts.h"
 #include "app/LanguageCheck.h"
 #include "app/LanguageManager.h"
 #include "editing/MenuTree.h"
@@ -10,6 +12,7 @@
 #include "strings/DateNames.h"
 #include "strings/StringTable.h"
 #include "strings/TextFormat.h"
+#include "strings/WindowTexts.h"
 #include "support/TestSupport.h"
 
 using namespace lumavox;
@@ -212,4 +215,65 @@ TEST_F(LanguageTest, HostileLanguageFilesChangeNothingTheyShouldNot) {
     EXPECT_TRUE(checkLanguageFile(Profile::load(home / "Language" / "old.ini"))
                     .front()
                     .find("Version is 1202") != std::string::npos);
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The translations shipped with the program, as the build finds them.
+std::vector<fs::path> shippedLanguageFiles() {
+    std::vector<fs::path> files;
+    for (const auto& entry :
+         fs::directory_iterator(fs::path(LUMAVOX_SOURCE_DIR) / "data/language")) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with("Multi_") && name.ends_with(".ini")) files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::string fileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+}  // namespace
+
+// What `lumavox-cli lang check` says of each: a text added to the program
+// without its translation fails here, with its key named.
+TEST(ShippedLanguages, EveryTranslationIsCompleteAndConsistent) {
+    const std::vector<fs::path> files = shippedLanguageFiles();
+    ASSERT_FALSE(files.empty());
+    for (const fs::path& file : files)
+        for (const std::string& problem : checkLanguageFile(Profile::load(file)))
+            ADD_FAILURE() << file.filename().string() << ": " << problem;
+}
+
+TEST(ShippedLanguages, TheBuildPutsThemWhereFileLanguageListsThemAndGermanIsChosenByName) {
+    TempDir home;
+    fs::create_directories(home / "Language");
+    std::vector<std::string> expected{"English"};
+    for (const fs::path& file : shippedLanguageFiles()) {
+        // The build's program directory holds a copy of each, as it stands.
+        const fs::path copy = fs::path(LUMAVOX_BUILD_PROGRAM_DIR) / "Language" / file.filename();
+        ASSERT_TRUE(fileBytes(copy) == fileBytes(file)) << copy << " is not a copy of " << file;
+        fs::copy_file(copy, home / "Language" / file.filename());
+        expected.push_back(Profile::load(file).getString("Setting", "Language"));
+    }
+    LanguageManager lm(home.path());
+    lm.startUp();
+    std::vector<std::string> listed = lm.FillLanguageList();
+    std::sort(listed.begin(), listed.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(listed, expected);
+    EXPECT_NE(std::find(listed.begin(), listed.end(), "Deutsch"), listed.end());
+
+    EXPECT_EQ(lm.languageName(), "English");
+    lm.SelectLanguage("Deutsch");
+    EXPECT_EQ(lm.languageName(), "Deutsch");
+    EXPECT_EQ(lm.StoredLanguageName(), "Deutsch");
+    EXPECT_EQ(lm.MenuText(0), "&Datei");
+    EXPECT_EQ(lm.GetText(msg::kReadyPrompt), "Bereit");
+    EXPECT_EQ(lm.DialogTitle(kLanguageDialog), "Spracheinstellung");
 }

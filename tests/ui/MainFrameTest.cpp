@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QKeyEvent>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -25,7 +26,9 @@
 #include "editing/MenuTree.h"
 #include "editing/TextEditor.h"
 #include "platform/Clock.h"
+#include "platform/Profile.h"
 #include "render/EditPicture.h"
+#include "ui/dialogs/LanguageDialog.h"
 #include "ui/frame/ChildFrame.h"
 #include "ui/frame/LumavoxDoc.h"
 #include "ui/propertybar/PropertyBar.h"
@@ -469,6 +472,40 @@ TEST(MainFrame, TheEditViewMarksWhereTheSignCutsARowAndTheStatusBarSaysHowWide) 
         QApplication::processEvents();
         f.frame().grab().save(png);
     }
+}
+
+// File > Language lists the translations the build puts in its program
+// directory beside English; choosing Deutsch there puts the menu bar in German.
+TEST(MainFrame, FileLanguageListsTheShippedTranslationsAndDeutschTranslatesTheMenus) {
+    FrameFixture f;
+    QStringList expected{"English"};
+    for (const auto& entry : std::filesystem::directory_iterator(
+             std::filesystem::path(LUMAVOX_TEST_HOME) / "Language")) {
+        std::filesystem::copy_file(entry.path(), f.home() / "Language" / entry.path().filename(),
+                                   std::filesystem::copy_options::overwrite_existing);
+        const QString name =
+            QString::fromStdString(Profile::load(entry.path()).getString("Setting", "Language"));
+        if (!expected.contains(name)) expected << name;
+    }
+    ASSERT_TRUE(expected.contains("Deutsch"));
+    EXPECT_EQ(menuTitles(f.frame()).front(), "&File");
+
+    QStringList listed;
+    answerNextDialog([&](QWidget* w) {
+        auto* dialog = qobject_cast<ui::LanguageDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        for (int i = 0; i < dialog->list()->count(); ++i)
+            listed << dialog->list()->item(i)->text();
+        const auto deutsch = dialog->list()->findItems("Deutsch", Qt::MatchExactly);
+        if (!deutsch.isEmpty()) dialog->list()->setCurrentItem(deutsch.front());
+        dialog->accept();
+    });
+    f.frame().action(cmd::kLanguage)->trigger();
+    listed.sort();
+    expected.sort();
+    EXPECT_EQ(listed, expected);
+    EXPECT_EQ(menuTitles(f.frame()).front(), "&Datei");
+    EXPECT_EQ(f.context().language->languageName(), "Deutsch");
 }
 
 }  // namespace
