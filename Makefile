@@ -44,6 +44,7 @@ package-packages:
 # The Debian packages (lumavox, libnvsocx1, libgprslink1, lumavox-dev) from the
 # install rules, in $(BUILD)/packages, checked by lintian.
 package: build package-packages
+	rm -f $(BUILD)/packages/*.deb
 	cmake --build $(BUILD) --target package
 	lintian --tag-display-limit 0 $(BUILD)/packages/*.deb
 

@@ -8,7 +8,14 @@
 # Dependencies come from the shared libraries the files actually link
 # (dpkg-shlibdeps); the library packages carry shlibs so that packages built
 # against them get theirs the same way.
-set(LUMAVOX_PACKAGE_VERSION ${PROJECT_VERSION})
+# The packages carry the version the programs show (lumavox-cli --version, the
+# About box).
+file(STRINGS ${CMAKE_SOURCE_DIR}/editor/app/AboutBox.h version_line
+     REGEX "kProgramVersion = \"[0-9.]+\";")
+string(REGEX MATCH "[0-9][0-9.]*[0-9]" LUMAVOX_PACKAGE_VERSION "${version_line}")
+if(NOT LUMAVOX_PACKAGE_VERSION)
+    message(FATAL_ERROR "kProgramVersion not found in editor/app/AboutBox.h")
+endif()
 set(LUMAVOX_MAINTAINER "LUMAVOX developers <packages@lumavox.org>")
 
 # Every package carries the copyright file and the changelog Debian requires in
