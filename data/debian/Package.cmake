@@ -66,6 +66,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://lumavox.org/")
 
 set(CPACK_DEBIAN_PROGRAMS_PACKAGE_NAME ${package_programs})
 set(CPACK_DEBIAN_PROGRAMS_PACKAGE_SECTION electronics)
+# Fonts the window needs for the shipped Simplified Chinese texts.
+set(CPACK_DEBIAN_PROGRAMS_PACKAGE_RECOMMENDS "fonts-wqy-microhei")
 set(CPACK_COMPONENT_PROGRAMS_DESCRIPTION
     "editor and tools for LED moving-message signs
 LUMAVOX composes messages for multi-line LED moving-message signs with
