@@ -24,7 +24,7 @@ class BenchWindow {
         store_ = std::make_unique<SettingsStore>(home, home / "user.ini");
         settings_ = store_->LoadSettings();
         if (adjust) adjust(settings_);
-        context_.programDir = home;
+        context_.environment = ApplicationEnvironment::inHome(home, home / "user.ini");
         context_.language = &language_;
         context_.store = store_.get();
         context_.settings = &settings_;

@@ -49,7 +49,8 @@ int main() {
         std::fprintf(stderr, "signsim did not start\n");
         return 1;
     }
-    GprsGateway gateway(embeddedResources(), {home, home / "store.ini", home});
+    GprsGateway gateway(embeddedResources(),
+                        ApplicationEnvironment::inHome(home, home / "store.ini"));
     const int port = lumavox::bench::freePort();
     gateway.monitor().Start(port);
     bench::DtusimProcess dtu(LUMAVOX_DTUSIM_PATH,

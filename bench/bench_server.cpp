@@ -41,9 +41,9 @@
 #include "SignsimProcess.h"
 // The carried libraries' table, in the folder of the embedded resources
 // (beside the editor's program start-up in older trees).
-#include "embedded/EmbeddedResources.h"
 #include "content/Document.h"
 #include "content/Json.h"
+#include "embedded/EmbeddedResources.h"
 #include "operations/Environment.h"
 #include "operations/GprsRoute.h"
 #include "operations/Operations.h"
@@ -364,8 +364,7 @@ int main(int argc, char** argv) {
     const fs::path home = bench::makeBenchHome("lumavox-bench-server");
     if (home.empty()) return 1;
     const ApplicationEnvironment environment = ApplicationEnvironment::fromSystem(home.string());
-    const Settings settings =
-        SettingsStore(environment.programDir, environment.userStore).LoadSettings();
+    const Settings settings = SettingsStore(environment).LoadSettings();
     // The gateway alone runs as many sessions at once as the service does.
     const int sessionCap = server::DeliveryOptions{}.maxSessions;
     std::printf(

@@ -413,7 +413,7 @@ bool Delivery::runThroughControl(const JobRecord& job, const SignRecord& sign,
     }
     // Each run writes its graphics for the control into a folder of its own.
     const std::filesystem::path images =
-        options_.environment.tempDir / ("lumavox-server-nvs-" + std::to_string(job.id));
+        options_.environment.workDir / ("lumavox-server-nvs-" + std::to_string(job.id));
     ControlRouteConfig config = controlRouteConfigFrom(settings, images);
     config.addressList = std::to_string(sign.address);
     config.clearMemory = false;
@@ -438,8 +438,8 @@ bool Delivery::runThroughControl(const JobRecord& job, const SignRecord& sign,
     }
     RecordingRouteHost host(log);
     const int failures = runControlOperation(
-        *kind, config, job.document.empty() ? nullptr : &work, host,
-        options_.environment.programDir, *options_.resources, [this] { return cancel_.load(); });
+        *kind, config, job.document.empty() ? nullptr : &work, host, options_.environment.cacheDir,
+        *options_.resources, [this] { return cancel_.load(); });
     std::error_code ec;
     std::filesystem::remove_all(images, ec);
     outcome.ok = failures == 0 && !host.failed;

@@ -151,7 +151,8 @@ int main(int argc, char** argv) {
               << "API token: " << state.tokenFile.string() << "\n";
 
     const ApplicationEnvironment environment = ApplicationEnvironment::fromSystem(o.home);
-    SettingsStore settingsStore(environment.programDir, environment.userStore);
+    environment.adoptEarlierFiles(std::cerr);
+    SettingsStore settingsStore(environment);
     auto storedSettings = [&settingsStore](Settings& settings, DefaultSignSize& size) {
         settings = settingsStore.LoadSettings();
         size = settingsStore.LoadDefaultSignSize();
@@ -194,7 +195,7 @@ int main(int argc, char** argv) {
     }
     ApiOptions apiOptions;
     apiOptions.token = state.token;
-    apiOptions.programDir = environment.programDir;
+    apiOptions.programDir = environment.dataDir;
     apiOptions.previewDir = stateDir / "previews";
     apiOptions.defaultFontName = settingsStore.DefaultFontName();
     apiOptions.gprsPort = deliverer.gprsPort();

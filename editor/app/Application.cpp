@@ -11,18 +11,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The language layer writes its built-in files from the program's own copies
-// when the table has them.
-void useEmbeddedLanguageFiles(LanguageManager& language, const ResourceTable& resources) {
-    auto writer = [&resources](int id) -> BuiltInFileWriter {
-        if (!resources.contains(id)) return {};
-        return [&resources, id](const fs::path& path) {
-            std::string error;
-            return resources.ExtractResource(id, path, error);
-        };
-    };
-    language.setBuiltInFileWriters(writer(res::kEnglishLanguageFile),
-                                   writer(res::kDefaultLanguageSetting));
+// The language layer writes its built-in setting from the program's own copy
+// when the table has it.
+void useEmbeddedLanguageSetting(LanguageManager& language, const ResourceTable& resources) {
+    if (!resources.contains(res::kDefaultLanguageSetting)) return;
+    language.setBuiltInSettingWriter([&resources](const fs::path& path) {
+        std::string error;
+        return resources.ExtractResource(res::kDefaultLanguageSetting, path, error);
+    });
 }
 
 // Deletes the files of a folder, keeping its sub-folders.
@@ -42,11 +38,11 @@ EditorApplication::EditorApplication(ApplicationEnvironment environment,
                                      const ResourceTable& resources)
     : environment_(std::move(environment)),
       resources_(resources),
-      language_(environment_.programDir),
-      store_(environment_.programDir, environment_.userStore) {
-    useEmbeddedLanguageFiles(language_, resources_);
+      language_(environment_.dataDir, environment_.settingsDir),
+      store_(environment_.settingsDir, environment_.userStore) {
+    useEmbeddedLanguageSetting(language_, resources_);
     language_.startUp();
-    gateway_.emplace(resources_.bytes(res::kGateway), environment_.tempDir, environment_.userStore);
+    gateway_.emplace(resources_.bytes(res::kGateway), environment_.workDir, environment_.userStore);
     gprsMonitor_.emplace(*gateway_);
 }
 

@@ -28,7 +28,6 @@ namespace lumavox {
 class EditorApplication {
   public:
     // Working folder of the NVS family's images, in the program directory.
-    static constexpr const char* kNvsImageDir = "NVS_Img";
 
     // `resources` must outlive the application (the embedded table does).
     EditorApplication(ApplicationEnvironment environment, const ResourceTable& resources);
@@ -75,7 +74,7 @@ class EditorApplication {
     RecentFileList& recentFiles() { return recent_; }
     const ResourceTable& resources() const { return resources_; }
     const ApplicationEnvironment& environment() const { return environment_; }
-    std::filesystem::path nvsImageDir() const { return environment_.programDir / kNvsImageDir; }
+    std::filesystem::path nvsImageDir() const { return environment_.nvsImageDir(); }
 
   private:
     ApplicationEnvironment environment_;

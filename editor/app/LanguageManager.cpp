@@ -17,7 +17,6 @@ namespace {
 constexpr const char* kSettingSection = "Setting";
 constexpr const char* kLanguageKey = "Language";
 constexpr const char* kDefaultLanguage = "English";
-constexpr const char* kEnglishFile = "Multi_eng.ini";
 constexpr std::string_view kStringPrefix = "IDS_STRINGTABLE_";
 constexpr std::string_view kMenuPrefix = "IDS_MENU_";
 
@@ -144,16 +143,13 @@ std::string builtInLanguageSetting() {
     return std::string("[Setting]\nLanguage=") + kDefaultLanguage + "\n";
 }
 
-LanguageManager::LanguageManager(fs::path programDir)
-    : dir_(std::move(programDir)),
-      writeEnglishFile_(
-          [](const fs::path& p) { return writeText(p, builtInEnglishLanguageFile()); }),
+LanguageManager::LanguageManager(fs::path dataDir, std::optional<fs::path> settingsDir)
+    : dataDir_(std::move(dataDir)),
+      settingsDir_(settingsDir ? std::move(*settingsDir) : dataDir_),
       writeLanguageSetting_(
           [](const fs::path& p) { return writeText(p, builtInLanguageSetting()); }) {}
 
-void LanguageManager::setBuiltInFileWriters(BuiltInFileWriter englishFile,
-                                            BuiltInFileWriter languageSetting) {
-    if (englishFile) writeEnglishFile_ = std::move(englishFile);
+void LanguageManager::setBuiltInSettingWriter(BuiltInFileWriter languageSetting) {
     if (languageSetting) writeLanguageSetting_ = std::move(languageSetting);
 }
 
@@ -163,6 +159,7 @@ LanguageManager::~LanguageManager() {
 
 void LanguageManager::startUp() {
     std::error_code ec;
+    fs::create_directories(settingsDir_, ec);
     if (!fs::exists(settingPath(), ec)) writeLanguageSetting_(settingPath());
     SelectLanguage("");
     setTextProvider([this](int id) { return translated(id); });
@@ -174,14 +171,18 @@ std::string LanguageManager::StoredLanguageName() const {
 }
 
 std::vector<fs::path> LanguageManager::languageFiles() const {
-    std::vector<fs::path> files;
-    std::error_code ec;
-    for (fs::directory_iterator it(languageDir(), ec), end; !ec && it != end; it.increment(ec)) {
-        const fs::path& p = it->path();
-        std::string ext = upper(p.extension().string());
-        if (ext == ".INI" && it->is_regular_file(ec)) files.push_back(p);
+    std::map<fs::path, fs::path> byName;
+    for (const fs::path& dir : {languageDir(), ownLanguageDir()}) {
+        std::error_code ec;
+        for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+            const fs::path& p = it->path();
+            std::string ext = upper(p.extension().string());
+            if (ext == ".INI" && it->is_regular_file(ec)) byName[p.filename()] = p;
+        }
     }
-    std::sort(files.begin(), files.end());
+    std::vector<fs::path> files;
+    for (auto& [name, path] : byName)
+        files.push_back(path);
     return files;
 }
 
@@ -205,11 +206,7 @@ void LanguageManager::SelectLanguage(std::string_view name) {
     if (file) {
         use(*file, Profile::load(*file));
     } else {
-        fs::path english = languageDir() / kEnglishFile;
-        std::error_code ec;
-        fs::create_directories(languageDir(), ec);
-        writeEnglishFile_(english);
-        use(english, Profile::parse(builtInEnglishLanguageFile()));
+        use({}, Profile::parse(builtInEnglishLanguageFile()));
         name_ = kDefaultLanguage;
     }
     Profile setting = Profile::load(settingPath());
@@ -281,6 +278,8 @@ std::vector<std::string> LanguageManager::FillLanguageList() const {
         if (!name.empty() && profile.getInt("Version Set", "Version", 0) == kLanguageFileVersion)
             names.push_back(name);
     }
+    if (std::find(names.begin(), names.end(), kDefaultLanguage) == names.end())
+        names.push_back(kDefaultLanguage);
     return names;
 }
 

@@ -1,5 +1,7 @@
 // The language layer: every text the user sees can be replaced by the chosen
-// language file in "Language/" under the program directory.
+// language file in "Language/" of the data folder (the shipped languages) or of
+// the settings folder (the user's own; a file of the same name there wins). The
+// choice is kept in "LanguageSetting.ini" in the settings folder.
 //
 // A language file is a profile file with the sections "Version Set" (Version
 // must be 1203), "Setting" (Language: the display name), "Menu String"
@@ -18,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "operations/Environment.h"
 #include "platform/Profile.h"
 
 namespace lumavox {
@@ -40,21 +43,26 @@ using BuiltInFileWriter = std::function<bool(const std::filesystem::path&)>;
 
 class LanguageManager {
   public:
-    explicit LanguageManager(std::filesystem::path programDir);
+    // One folder for both (a home folder) when settingsDir is not given.
+    explicit LanguageManager(std::filesystem::path dataDir,
+                             std::optional<std::filesystem::path> settingsDir = std::nullopt);
+    // The data and settings folders of the environment.
+    explicit LanguageManager(const ApplicationEnvironment& environment)
+        : LanguageManager(environment.dataDir, environment.settingsDir) {}
     ~LanguageManager();
     LanguageManager(const LanguageManager&) = delete;
     LanguageManager& operator=(const LanguageManager&) = delete;
 
-    // Where the built-in files come from when they must be written (the
-    // program writes its own embedded copies); by default the texts above.
-    void setBuiltInFileWriters(BuiltInFileWriter englishFile, BuiltInFileWriter languageSetting);
+    // Where the built-in "LanguageSetting.ini" comes from when it must be
+    // written (the program writes its own embedded copy); by default the text above.
+    void setBuiltInSettingWriter(BuiltInFileWriter languageSetting);
 
     // Creates "LanguageSetting.ini" when missing, chooses the language it names
     // and routes every text of the program through this layer.
     void startUp();
     // Chooses the language file for `name` (empty: the stored choice, default
     // "English"); without one, an English file that is there, else the built-in
-    // English file, written and used.
+    // English texts (no file is written: languageFile() is then empty).
     void SelectLanguage(std::string_view name);
 
     // The translated string-table text, else the built-in one; trimmed of
@@ -67,7 +75,8 @@ class LanguageManager {
     std::string DialogControlText(int templateId, int controlId) const;
 
     // The display names of all usable language files (version 1203, non-empty
-    // name), in file name order.
+    // name), in file name order; "English" last when no file has it (the
+    // built-in texts).
     std::vector<std::string> FillLanguageList() const;
     // The name stored in "LanguageSetting.ini" (default "English").
     std::string StoredLanguageName() const;
@@ -75,11 +84,14 @@ class LanguageManager {
     bool active() const { return active_; }
     const std::string& languageName() const { return name_; }
     const std::filesystem::path& languageFile() const { return file_; }
-    std::filesystem::path settingPath() const { return dir_ / "LanguageSetting.ini"; }
-    std::filesystem::path languageDir() const { return dir_ / "Language"; }
+    std::filesystem::path settingPath() const { return settingsDir_ / "LanguageSetting.ini"; }
+    // The shipped language files' folder, and the user's own.
+    std::filesystem::path languageDir() const { return dataDir_ / "Language"; }
+    std::filesystem::path ownLanguageDir() const { return settingsDir_ / "Language"; }
 
   private:
-    // The language files in the folder, in name order.
+    // The language files of both folders, in name order; of two with the same
+    // name the user's own.
     std::vector<std::filesystem::path> languageFiles() const;
     // The first language file of that name and the current version.
     std::optional<std::filesystem::path> findLanguageFile(const std::string& name) const;
@@ -87,8 +99,8 @@ class LanguageManager {
     // The translation of a string-table id when it is usable, else empty.
     std::string translated(int id) const;
 
-    std::filesystem::path dir_;
-    BuiltInFileWriter writeEnglishFile_;
+    std::filesystem::path dataDir_;
+    std::filesystem::path settingsDir_;
     BuiltInFileWriter writeLanguageSetting_;
     std::filesystem::path file_;
     std::string name_;

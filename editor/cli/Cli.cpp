@@ -24,6 +24,7 @@
 #include "platform/Profile.h"
 #include "render/DocumentPicture.h"
 #include "render/Png.h"
+#include "transport/PortList.h"
 
 namespace lumavox {
 
@@ -99,7 +100,7 @@ bool parseOptions(const std::vector<std::string>& args, Options& o, std::ostream
 OpenResult open(const Options& o, std::ostream& err) {
     OpenOptions open;
     open.mode = o.mode;
-    open.fontCheck = programDirFontCheck(resolveProgramDir(o.home));
+    open.fontCheck = programDirFontCheck(resolveDataDir(o.home));
     OpenResult doc = openDocument(o.positional[1], open);
     if (!doc.ok) err << doc.error << "\n";
     return doc;
@@ -148,7 +149,7 @@ int newDocument(const Options& o, std::ostream& out, std::ostream& err) {
     if (o.positional.size() != 2) return usage(o, err);
     // The size the window's dialog would offer, unless given.
     DefaultSignSize size =
-        SettingsStore(resolveProgramDir(o.home), userStorePath()).LoadDefaultSignSize();
+        SettingsStore(ApplicationEnvironment::fromSystem(o.home)).LoadDefaultSignSize();
     if (o.size && !parseSize(*o.size, size)) {
         err << "lumavox-cli: --size takes WIDTHxHEIGHT in dots, each at most 65535\n";
         return 2;
@@ -247,11 +248,12 @@ int render(const Options& o, std::ostream& out, std::ostream& err) {
     OpenResult doc = open(o, err);
     if (!doc.ok) return 1;
     PictureRequest request;
-    request.programDir = resolveProgramDir(o.home);
+    const ApplicationEnvironment environment = ApplicationEnvironment::fromSystem(o.home);
+    request.programDir = environment.dataDir;
     request.fileName = o.file.value_or("");
     request.mode = o.mode;
     request.dot = o.dot;
-    request.defaultFontName = SettingsStore(request.programDir, userStorePath()).DefaultFontName();
+    request.defaultFontName = SettingsStore(environment).DefaultFontName();
     request.now = SystemClock::instance().localNow();
     StreamPrompter prompter(err);
     RgbImage picture;
@@ -304,6 +306,19 @@ int answerHelp(const std::vector<std::string>& args, std::ostream& out, std::ost
     return 0;
 }
 
+// The serial ports as the "Comport & Addr." dialog offers them: the COM
+// numbers whose device is there, then the devices without one, each with its
+// stable name and the path to give --link serial: for it.
+int ports(const Options& o, const Settings& settings, std::ostream& out, std::ostream& err) {
+    if (o.positional.size() != 1) return usage(o, err);
+    const std::vector<SerialPortName> names = serialPortNames();
+    for (const ComPortEntry& e : listComPorts(comPortsFrom(settings), names))
+        out << e.text << "\n";
+    for (const SystemPortEntry& port : unmappedSystemPorts(comPortsFrom(settings), names))
+        out << port.text << "\tserial:" << port.device << "\n";
+    return 0;
+}
+
 }  // namespace
 
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -320,10 +335,10 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
     // As in the editor: every message goes through the language layer, and the
     // stored settings choose the sign family unless the command line does.
-    std::filesystem::path home = resolveProgramDir(o.home);
-    LanguageManager language(home);
+    const ApplicationEnvironment environment = ApplicationEnvironment::fromSystem(o.home);
+    LanguageManager language(environment);
     language.startUp();
-    Settings settings = SettingsStore(home, userStorePath()).LoadSettings();
+    Settings settings = SettingsStore(environment).LoadSettings();
     o.mode = o.family.value_or(settings.mode);
     const std::string& command = o.positional[0];
     if (command == "dump") return dump(o, out, err);
@@ -333,12 +348,19 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (command == "render") return render(o, out, err);
     if (command == "new") return newDocument(o, out, err);
     if (command == "build") return build(o, out, err);
+    if (command == "ports") return ports(o, settings, out, err);
     err << "lumavox-cli: unknown command '" << command << "'\n" << kSeeHelp;
     return 2;
 }
 
 int runCli(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+    // Files earlier versions kept beside the program move to their places
+    // first, whatever the command.
+    std::optional<std::string> home;
+    for (size_t i = 0; i + 1 < args.size() && !home; ++i)
+        if (args[i] == "--home") home = args[i + 1];
+    ApplicationEnvironment::fromSystem(home).adoptEarlierFiles(std::cerr);
     return runCli(args, std::cout, std::cerr);
 }
 

@@ -5,9 +5,9 @@
 #include <optional>
 
 #include "app/LanguageManager.h"
-#include "embedded/EmbeddedResources.h"
 #include "cli/Help.h"
 #include "content/Document.h"
+#include "embedded/EmbeddedResources.h"
 #include "operations/ControlRoute.h"
 #include "operations/ControlRun.h"
 #include "operations/Operations.h"
@@ -118,13 +118,13 @@ int runControlCommand(const std::vector<std::string>& args, std::ostream& out, s
     }
     std::vector<std::string> rest(positional.begin() + 1, positional.end());
 
-    std::filesystem::path dir = resolveProgramDir(home);
-    LanguageManager language(dir);
+    const ApplicationEnvironment environment = ApplicationEnvironment::fromSystem(home);
+    LanguageManager language(environment);
     language.startUp();
-    SettingsStore store(dir, userStorePath());
+    SettingsStore store(environment);
     Settings settings = store.LoadSettings();
     settings.mode = SignMode::NVS;
-    ControlRouteConfig config = controlRouteConfigFrom(settings, dir / "NVS_Img");
+    ControlRouteConfig config = controlRouteConfigFrom(settings, environment.nvsImageDir());
     if (address) config.addressList = *address;
     if (checkEach) config.checkEach = *checkEach;
     if (clearMemory) config.clearMemory = true;
@@ -178,8 +178,8 @@ int runControlCommand(const std::vector<std::string>& args, std::ostream& out, s
     gStop = 0;
     auto previous = std::signal(SIGINT, onStop);
     const int failures =
-        runControlOperation(command->kind, config, command->document ? &work : nullptr, host, dir,
-                            embeddedResources(), [] { return gStop != 0; });
+        runControlOperation(command->kind, config, command->document ? &work : nullptr, host,
+                            environment.cacheDir, embeddedResources(), [] { return gStop != 0; });
     std::signal(SIGINT, previous);
     const int status = host.failed || failures > 0 ? 1 : 0;
     return status;

@@ -85,12 +85,12 @@ int runGprsCommand(const std::vector<std::string>& args, std::ostream& out, std:
         err << kGprsUsage;
         return 2;
     }
-    std::filesystem::path dir = resolveProgramDir(home);
-    LanguageManager language(dir);
+    const ApplicationEnvironment environment = ApplicationEnvironment::fromSystem(home);
+    LanguageManager language(environment);
     language.startUp();
-    Settings settings = SettingsStore(dir, userStorePath()).LoadSettings();
+    Settings settings = SettingsStore(environment).LoadSettings();
     if (port == 0) port = settings.gprsServerPort;
-    GprsGateway gateway(embeddedResources(), ApplicationEnvironment::fromSystem(home));
+    GprsGateway gateway(embeddedResources(), environment);
     if (!gateway.binding().loaded()) {
         err << "lumavox-cli: the GPRS gateway library could not be loaded\n";
         return 1;

@@ -14,8 +14,9 @@ namespace lumavox {
 namespace {
 
 constexpr const char* kDocumentOptions =
-    "  --home DIR        program directory with the settings and font files\n"
-    "                    (default: LUMAVOX_HOME, else the executable's folder)\n"
+    "  --home DIR        a folder with the font and language files that keeps the\n"
+    "                    settings too (default: LUMAVOX_HOME, else the installed\n"
+    "                    data and the settings in ~/.config/lumavox)\n"
     "  --family kv2|nvs  sign family (default: \"Is For NVS\" of SoftwareSet.ini, else kv2)\n";
 
 constexpr const char* kLinkOptions =
@@ -107,6 +108,11 @@ constexpr CommandHelp kCommands[] = {
      ""},
     {kSettings, "auto-onoff", "AUTO|MANUAL HH:MM AUTO|MANUAL HH:MM",
      "set the automatic on and off times", "  kept in the settings for the next time\n"},
+    {kSettings, "ports", "", "list the serial ports with their stable names",
+     "  the COM numbers whose device is there (\"COM3  (/dev/ttyUSB0, usb-...)\"),\n"
+     "  then the devices without one with the link to send through them; a USB\n"
+     "  adapter is shown with its stable name under /dev/serial/by-id, which\n"
+     "  --link serial:PATH and modem add --port take as well\n"},
     {kSettings, "lang check", "FILE", "check a language file against the program's texts", ""},
     {kSettings, "gprs", "list [--server-port N] [--seconds S]",
      "run the GPRS gateway and print the devices that connect",

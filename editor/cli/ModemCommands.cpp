@@ -108,10 +108,10 @@ int runModemCommand(const std::vector<std::string>& args, std::ostream& out, std
         return 2;
     }
     const std::string& what = words[1];
-    std::filesystem::path dir = resolveProgramDir(home);
-    LanguageManager language(dir);
+    const ApplicationEnvironment environment = ApplicationEnvironment::fromSystem(home);
+    LanguageManager language(environment);
     language.startUp();
-    SettingsStore store(dir, userStorePath());
+    SettingsStore store(environment);
     Settings settings = store.LoadSettings();
     std::string error;
     auto named = [&]() -> std::optional<std::string> {

@@ -126,23 +126,23 @@ int runPreviewCommand(const std::vector<std::string>& args, std::ostream& out, s
         err << kPreviewUsage;
         return 2;
     }
-    const std::filesystem::path home = resolveProgramDir(o.home);
-    LanguageManager language(home);
+    const ApplicationEnvironment environment = ApplicationEnvironment::fromSystem(o.home);
+    LanguageManager language(environment);
     language.startUp();
-    SettingsStore store(home, userStorePath());
+    SettingsStore store(environment);
     SignMode mode = store.LoadSettings().mode;
     if (o.family) mode = (*o.family == "nvs" || *o.family == "NVS") ? SignMode::NVS : SignMode::KV2;
 
     OpenOptions open;
     open.mode = mode;
-    open.fontCheck = programDirFontCheck(home);
+    open.fontCheck = programDirFontCheck(environment.dataDir);
     OpenResult doc = openDocument(o.positional[1], open);
     if (!doc.ok) {
         err << doc.error << "\n";
         return 1;
     }
     PreviewExportRequest request;
-    request.programDir = home;
+    request.programDir = environment.dataDir;
     request.fileName = o.file.value_or("");
     request.mode = mode;
     request.dot = o.dot;

@@ -11,13 +11,13 @@
 #include "cli/ControlOperations.h"
 #include "cli/GprsCommands.h"
 #include "cli/Help.h"
+#include "cli/ServerClient.h"
 #include "content/Document.h"
 #include "operations/Modems.h"
 #include "operations/Operations.h"
 #include "operations/Settings.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
-#include "cli/ServerClient.h"
 #include "render/FontSet.h"
 #include "strings/StringTable.h"
 
@@ -342,7 +342,7 @@ int runSignCommand(const std::vector<std::string>& args, std::ostream& out, std:
         bool nvs =
             family
                 ? (*family == "nvs" || *family == "NVS")
-                : SettingsStore(resolveProgramDir(homeArg), userStorePath()).LoadSettings().mode ==
+                : SettingsStore(ApplicationEnvironment::fromSystem(homeArg)).LoadSettings().mode ==
                       SignMode::NVS;
         if (nvs) {
             if (isControlCommand(name)) return runControlCommand(args, out, err);
@@ -356,10 +356,10 @@ int runSignCommand(const std::vector<std::string>& args, std::ostream& out, std:
     if (!op) return usage(o.positional, err);
     const std::vector<std::string> rest(o.positional.begin() + 1, o.positional.end());
 
-    std::filesystem::path home = resolveProgramDir(o.home);
-    LanguageManager language(home);
+    const ApplicationEnvironment environment = ApplicationEnvironment::fromSystem(o.home);
+    LanguageManager language(environment);
     language.startUp();
-    SettingsStore store(home, userStorePath());
+    SettingsStore store(environment);
     Settings settings = store.LoadSettings();
     if (o.family)
         settings.mode = (*o.family == "nvs" || *o.family == "NVS") ? SignMode::NVS : SignMode::KV2;
@@ -385,7 +385,7 @@ int runSignCommand(const std::vector<std::string>& args, std::ostream& out, std:
         }
         work = std::move(r.work);
         request.documentPath = *docPath;
-        request.textDecode = documentDecodeOptions(home, work.signHeight, store);
+        request.textDecode = documentDecodeOptions(environment.dataDir, work.signHeight, store);
     }
     if (!answersFrom(*op, rest, settings, store, request, err)) return usage(o.positional, err);
     request.onAnswer = [&](const SendSession& session) { printAnswer(*op, session, out); };

@@ -68,9 +68,9 @@ bool applyControlLink(const std::string& l, ControlRouteConfig& config, SerialPo
 }
 
 int runControlOperation(UpdateKind kind, const ControlRouteConfig& config, const WorkArea* document,
-                        ControlRouteHost& host, const std::filesystem::path& programDir,
+                        ControlRouteHost& host, const std::filesystem::path& controlDir,
                         const ResourceTable& resources, const std::function<bool()>& stop) {
-    HostedControl hosted = CreateHostedControl(programDir, resources, host);
+    HostedControl hosted = CreateHostedControl(controlDir, resources, host);
     if (!hosted.control) return 1;
     int failures = 0;
     {

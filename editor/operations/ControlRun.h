@@ -22,12 +22,13 @@ namespace lumavox {
 bool applyControlLink(const std::string& link, ControlRouteConfig& config, SerialPort& serial,
                       std::string& error, bool& badText);
 
-// Creates the control from the program's copy, runs `kind` to its end (or until
+// Creates the control from the program's copy (written into controlDir when
+// needed), runs `kind` to its end (or until
 // `stop` says so, which stops the control's send) and releases the control.
 // The number of failures: the route's own, one when the run could not start
 // or was stopped, one when the control could not be created.
 int runControlOperation(UpdateKind kind, const ControlRouteConfig& config, const WorkArea* document,
-                        ControlRouteHost& host, const std::filesystem::path& programDir,
+                        ControlRouteHost& host, const std::filesystem::path& controlDir,
                         const ResourceTable& resources, const std::function<bool()>& stop);
 
 }  // namespace lumavox

@@ -9,8 +9,8 @@ namespace lumavox {
 
 namespace fs = std::filesystem;
 
-std::string PrepareControl(const fs::path& programDir, const ResourceTable& resources) {
-    fs::path file = programDir / kControlFileName;
+std::string PrepareControl(const fs::path& controlDir, const ResourceTable& resources) {
+    fs::path file = controlDir / kControlFileName;
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(file, ec))) {
         if (!resources.contains(res::kControl)) return text(msg::kControlResourceMissing);
@@ -32,13 +32,13 @@ std::string PrepareControl(const fs::path& programDir, const ResourceTable& reso
     return failure;
 }
 
-HostedControl CreateHostedControl(const fs::path& programDir, const ResourceTable& resources,
+HostedControl CreateHostedControl(const fs::path& controlDir, const ResourceTable& resources,
                                   Prompter& prompter) {
     HostedControl hosted;
     hosted.control = NVSOCX_CreateByClassId(NVSOCX_CLSID);
     if (hosted.control) return hosted;
     prompter.message(text(msg::kControlCreateFailed), Icon::Information);
-    std::string failure = PrepareControl(programDir, resources);
+    std::string failure = PrepareControl(controlDir, resources);
     if (!failure.empty()) {
         prompter.message(textf(msg::kControlPrepareFailed, {failure}), Icon::Error);
         hosted.quit = true;

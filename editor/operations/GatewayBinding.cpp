@@ -25,23 +25,23 @@ void lookUp(void* library, const char* name, F& entry) {
 // Only a file this program could have made is ever taken over and rewritten: a
 // "KOR" file directly in the temporary folder. Any other remembered path (an
 // edited store, a changed $TMPDIR) is left alone.
-bool isOurCopyName(const std::string& stored, const fs::path& tempDir) {
+bool isOurCopyName(const std::string& stored, const fs::path& workDir) {
     if (stored.empty()) return false;
     fs::path p(stored);
-    return (tempDir / p.filename()).lexically_normal() == p.lexically_normal() &&
+    return (workDir / p.filename()).lexically_normal() == p.lexically_normal() &&
            p.filename().string().rfind(GatewayBinding::kCopyPrefix, 0) == 0;
 }
 
 }  // namespace
 
-GatewayBinding::GatewayBinding(std::span<const uint8_t> library, const fs::path& tempDir,
+GatewayBinding::GatewayBinding(std::span<const uint8_t> library, const fs::path& workDir,
                                const fs::path& userStore) {
     if (library.empty()) return;
     std::string error;
     Profile store = Profile::load(userStore);
     std::string stored = store.getString(kStoreSection, kStoreKey);
-    bool reused = isOurCopyName(stored, tempDir) && copy_.takeOver(stored, error);
-    if (!reused && !copy_.create(tempDir, kCopyPrefix, error)) return;
+    bool reused = isOurCopyName(stored, workDir) && copy_.takeOver(stored, error);
+    if (!reused && !copy_.create(workDir, kCopyPrefix, error)) return;
     if (!copy_.write(library, error)) {
         copy_.remove();
         return;

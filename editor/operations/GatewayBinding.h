@@ -32,11 +32,11 @@ class GatewayBinding {
 
     // Nothing bound: every call gives its neutral result.
     GatewayBinding() = default;
-    // Unpacks `library` into tempDir (or into the copy remembered in userStore
+    // Unpacks `library` into workDir (or into the copy remembered in userStore
     // when that is free), loads it and binds the entry points. An empty
     // `library`, a copy that cannot be written or a file that cannot be loaded
     // leaves entry points absent; nothing is reported.
-    GatewayBinding(std::span<const uint8_t> library, const std::filesystem::path& tempDir,
+    GatewayBinding(std::span<const uint8_t> library, const std::filesystem::path& workDir,
                    const std::filesystem::path& userStore);
     // Release().
     ~GatewayBinding();

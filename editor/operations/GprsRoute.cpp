@@ -146,7 +146,7 @@ std::vector<std::string> waitForGprsDevices(const GprsMonitor& monitor,
 }
 
 GprsGateway::GprsGateway(const ResourceTable& resources, const ApplicationEnvironment& environment)
-    : binding_(resources.bytes(res::kGateway), environment.tempDir, environment.userStore),
+    : binding_(resources.bytes(res::kGateway), environment.workDir, environment.userStore),
       monitor_(binding_) {}
 
 }  // namespace lumavox

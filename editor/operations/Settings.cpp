@@ -85,8 +85,8 @@ ComPortMap comPortsFrom(const Settings& s) {
     return ComPortMap(s.comDevices);
 }
 
-SettingsStore::SettingsStore(std::filesystem::path programDir, std::filesystem::path userStore)
-    : programDir_(std::move(programDir)), userStore_(std::move(userStore)) {}
+SettingsStore::SettingsStore(std::filesystem::path settingsDir, std::filesystem::path userStore)
+    : settingsDir_(std::move(settingsDir)), userStore_(std::move(userStore)) {}
 
 Settings SettingsStore::LoadSettings() const {
     Settings s;
@@ -209,7 +209,7 @@ bool SettingsStore::SaveSettings(const Settings& s, std::string& error) const {
         for (size_t i = 0; i < group.devices.size(); ++i)
             gprs.setString(section, indexed("Item%d", static_cast<int>(i + 1)), group.devices[i]);
     }
-    return gprs.save(error);
+    return ensureFolder(gprsSetPath(), error) && gprs.save(error);
 }
 
 DefaultSignSize SettingsStore::LoadDefaultSignSize() const {

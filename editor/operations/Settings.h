@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "content/Model.h"
+#include "operations/Environment.h"
 #include "transport/LinkSettings.h"
 
 namespace lumavox {
@@ -94,9 +95,12 @@ struct DefaultSignSize {
 
 class SettingsStore {
   public:
-    // programDir holds "SoftwareSet.ini" and "GPRSSet.ini"; userStore is the
+    // settingsDir holds "SoftwareSet.ini" and "GPRSSet.ini"; userStore is the
     // per-user profile file.
-    SettingsStore(std::filesystem::path programDir, std::filesystem::path userStore);
+    SettingsStore(std::filesystem::path settingsDir, std::filesystem::path userStore);
+    // The settings of the environment's folders.
+    explicit SettingsStore(const ApplicationEnvironment& environment)
+        : SettingsStore(environment.settingsDir, environment.userStore) {}
 
     // Reads every setting with its default and correction; never fails.
     Settings LoadSettings() const;
@@ -109,13 +113,12 @@ class SettingsStore {
     // "SoftwareSet.ini" "Font" "Default": the name of the default text font.
     std::string DefaultFontName() const;
 
-    const std::filesystem::path& programDir() const { return programDir_; }
-    std::filesystem::path softwareSetPath() const { return programDir_ / "SoftwareSet.ini"; }
-    std::filesystem::path gprsSetPath() const { return programDir_ / "GPRSSet.ini"; }
+    std::filesystem::path softwareSetPath() const { return settingsDir_ / "SoftwareSet.ini"; }
+    std::filesystem::path gprsSetPath() const { return settingsDir_ / "GPRSSet.ini"; }
     const std::filesystem::path& userStorePath() const { return userStore_; }
 
   private:
-    std::filesystem::path programDir_;
+    std::filesystem::path settingsDir_;
     std::filesystem::path userStore_;
 };
 

@@ -26,23 +26,46 @@ bool portPresent(const std::string& device) {
 
 }  // namespace
 
-std::vector<ComPortEntry> listComPorts(const ComPortMap& ports) {
+std::string serialPortText(const std::string& path, const std::vector<SerialPortName>& names) {
+    const SerialPortName* named = stableNameOf(path, names);
+    return named ? named->device + " (" + named->name() + ")" : path;
+}
+
+std::vector<ComPortEntry> listComPorts(const ComPortMap& ports,
+                                       const std::vector<SerialPortName>& names) {
     std::vector<ComPortEntry> list;
     for (int n = 0; n < 50; ++n) {
         std::string device = ports.devicePath(n);
-        if (portPresent(device)) list.push_back({n, formatText("COM%d", {n}), device});
+        if (!portPresent(device)) continue;
+        std::string label = formatText("COM%d", {n});
+        const SerialPortName* named = stableNameOf(device, names);
+        std::string shown = named ? named->device + ", " + named->name() : device;
+        std::string text = label + "  (" + shown + ")";
+        list.push_back({n, std::move(label), std::move(device), std::move(text)});
     }
     return list;
 }
 
-std::vector<std::string> unmappedSystemPorts(const ComPortMap& ports) {
+std::vector<SystemPortEntry> unmappedSystemPorts(const ComPortMap& ports,
+                                                 const std::vector<SerialPortName>& names) {
+    // A COM number mapped to either path of a device maps the device.
     std::vector<std::string> mapped;
-    for (int n = 0; n < 50; ++n)
-        mapped.push_back(ports.devicePath(n));
-    std::vector<std::string> result;
-    for (auto& device : SerialPort::listPorts())
-        if (std::find(mapped.begin(), mapped.end(), device) == mapped.end())
-            result.push_back(device);
+    for (int n = 0; n < 50; ++n) {
+        const std::string device = ports.devicePath(n);
+        mapped.push_back(device);
+        if (const SerialPortName* named = stableNameOf(device, names))
+            mapped.push_back(named->device);
+    }
+    std::vector<std::string> devices = SerialPort::listPorts();
+    for (const SerialPortName& n : names)
+        if (std::find(devices.begin(), devices.end(), n.device) == devices.end())
+            devices.push_back(n.device);
+    std::vector<SystemPortEntry> result;
+    for (const std::string& device : devices) {
+        if (std::find(mapped.begin(), mapped.end(), device) != mapped.end()) continue;
+        const SerialPortName* named = stableNameOf(device, names);
+        result.push_back({named ? named->link : device, serialPortText(device, names)});
+    }
     return result;
 }
 

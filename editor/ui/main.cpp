@@ -10,6 +10,7 @@
 #include <QPixmap>
 #include <QTimer>
 #include <cstdio>
+#include <iostream>
 #include <optional>
 #include <string>
 
@@ -37,8 +38,11 @@ int main(int argc, char** argv) {
         }
     }
 
-    // The application object comes first: defaults, language layer, gateway binding.
-    EditorApplication application(ApplicationEnvironment::fromSystem(home), embeddedResources());
+    // The application object comes first: defaults, language layer, gateway
+    // binding; files earlier versions kept beside the program move over first.
+    ApplicationEnvironment environment = ApplicationEnvironment::fromSystem(home);
+    environment.adoptEarlierFiles(std::cerr);
+    EditorApplication application(std::move(environment), embeddedResources());
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("LUMAVOX"));
     application.InitInstance();
@@ -46,7 +50,7 @@ int main(int argc, char** argv) {
     if (screenshot) ui::setUnattended(true);
 
     ui::EditorContext context;
-    context.programDir = application.environment().programDir;
+    context.environment = application.environment();
     context.language = &application.language();
     context.store = &application.settingsStore();
     context.settings = &application.settings();

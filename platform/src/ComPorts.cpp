@@ -1,5 +1,8 @@
 #include "platform/ComPorts.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 #include <charconv>
 
 #include "platform/Profile.h"
@@ -42,6 +45,36 @@ std::string comDevicePath(int com, const std::map<int, std::string>& devices) {
 
 std::string comDevicePath(int com, const Profile& store) {
     return comDevicePath(com, readComDevices(store));
+}
+
+std::filesystem::path serialByIdDir() {
+    if (const char* dir = std::getenv("LUMAVOX_SERIAL_BY_ID"); dir && *dir) return dir;
+    return "/dev/serial/by-id";
+}
+
+std::vector<SerialPortName> serialPortNames(const std::filesystem::path& byIdDir) {
+    namespace fs = std::filesystem;
+    std::vector<SerialPortName> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(byIdDir, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code linkError;
+        if (!it->is_symlink(linkError)) continue;
+        const fs::path device = fs::canonical(it->path(), linkError);
+        if (linkError) continue;
+        names.push_back({it->path().string(), device.string()});
+    }
+    std::sort(names.begin(), names.end(),
+              [](const SerialPortName& a, const SerialPortName& b) { return a.link < b.link; });
+    return names;
+}
+
+const SerialPortName* stableNameOf(std::string_view path,
+                                   const std::vector<SerialPortName>& names) {
+    std::error_code ec;
+    const std::filesystem::path device = std::filesystem::canonical(path, ec);
+    for (const SerialPortName& n : names)
+        if (n.link == path || n.device == path || (!ec && n.device == device.string())) return &n;
+    return nullptr;
 }
 
 }  // namespace lumavox

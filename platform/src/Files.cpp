@@ -14,11 +14,49 @@ namespace lumavox {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// An XDG base directory: the variable when it holds an absolute path, else
+// `fallback` under $HOME.
+fs::path baseDirectory(const char* variable, const fs::path& fallback) {
+    if (const char* xdg = std::getenv(variable); xdg && *xdg == '/') return xdg;
+    if (const char* home = std::getenv("HOME"); home && *home) return fs::path(home) / fallback;
+    return fallback;
+}
+
+}  // namespace
+
+fs::path userConfigHome() {
+    return baseDirectory("XDG_CONFIG_HOME", ".config");
+}
+
+fs::path userCacheHome() {
+    return baseDirectory("XDG_CACHE_HOME", ".cache");
+}
+
 fs::path userStateHome() {
-    if (const char* xdg = std::getenv("XDG_STATE_HOME"); xdg && *xdg) return xdg;
-    if (const char* home = std::getenv("HOME"); home && *home)
-        return fs::path(home) / ".local" / "state";
-    return fs::path(".local") / "state";
+    return baseDirectory("XDG_STATE_HOME", fs::path(".local") / "state");
+}
+
+namespace {
+
+// A folder of this user's own, created readable by the user only when missing.
+fs::path ownFolder(fs::path dir) {
+    std::error_code ec;
+    if (fs::create_directories(dir, ec)) fs::permissions(dir, fs::perms::owner_all, ec);
+    return dir;
+}
+
+}  // namespace
+
+fs::path userWorkingDir(std::string_view application) {
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime == '/')
+        return ownFolder(fs::path(runtime) / application);
+    return userCacheDir(application);
+}
+
+fs::path userCacheDir(std::string_view application) {
+    return ownFolder(userCacheHome() / application);
 }
 
 fs::path executableDir() {
@@ -28,10 +66,35 @@ fs::path executableDir() {
     return exe.parent_path();
 }
 
-fs::path resolveProgramDir(const std::optional<std::string>& homeArgument) {
+std::optional<fs::path> homeOverride(const std::optional<std::string>& homeArgument) {
     if (homeArgument && !homeArgument->empty()) return fs::path(*homeArgument);
     if (const char* env = std::getenv("LUMAVOX_HOME"); env && *env) return fs::path(env);
-    return executableDir();
+    return std::nullopt;
+}
+
+fs::path resolveDataDir(const std::optional<std::string>& homeArgument) {
+    if (std::optional<fs::path> home = homeOverride(homeArgument)) return *home;
+    const fs::path exe = executableDir();
+    const fs::path shared = (exe / ".." / "share" / "lumavox").lexically_normal();
+    std::error_code ec;
+    return fs::is_directory(shared, ec) ? shared : exe;
+}
+
+std::string moveToNewPlace(const fs::path& from, const fs::path& to) {
+    std::error_code ec;
+    if (!fs::is_regular_file(fs::symlink_status(from, ec)) ||
+        fs::exists(fs::symlink_status(to, ec)))
+        return {};
+    const std::string what = from.string() + " to " + to.string();
+    fs::create_directories(to.parent_path(), ec);
+    if (fs::rename(from, to, ec); !ec) return "moved " + what;
+    // Another file system, or an old folder that may not be changed: copy,
+    // then remove the old file where that is allowed.
+    ec.clear();
+    if (!fs::copy_file(from, to, ec)) return "could not move " + what + ": " + ec.message();
+    if (!fs::remove(from, ec))
+        return "copied " + what + " (the old file stays: " + ec.message() + ")";
+    return "moved " + what;
 }
 
 namespace {

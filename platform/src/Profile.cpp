@@ -257,14 +257,11 @@ bool Profile::saveAs(const std::filesystem::path& path, std::string& error) cons
 
 std::filesystem::path userStoreDir() {
     if (const char* dir = std::getenv("LUMAVOX_CONFIG_DIR"); dir && *dir) return dir;
-    std::filesystem::path base;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
-        base = xdg;
-    else if (const char* home = std::getenv("HOME"); home && *home)
-        base = std::filesystem::path(home) / ".config";
-    else
-        base = ".config";
-    return base / "Local AppWizard-Generated Applications" / "LUMAVOX";
+    return userConfigHome() / "lumavox";
+}
+
+std::filesystem::path earlierUserStoreDir() {
+    return userConfigHome() / "Local AppWizard-Generated Applications" / "LUMAVOX";
 }
 
 std::filesystem::path userStorePath() {

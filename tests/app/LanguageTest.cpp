@@ -83,26 +83,49 @@ TEST(LanguageMenus, AreNumberedDepthFirstWithoutSeparatorsOrRecentFiles) {
     EXPECT_EQ(n.back().number, 400 + 14);
 }
 
-TEST_F(LanguageTest, StartUpCreatesTheSettingAndTheEnglishFile) {
+TEST_F(LanguageTest, StartUpCreatesTheSettingAndUsesTheBuiltInEnglishTexts) {
     {
         LanguageManager lm(home.path());
         lm.startUp();
         EXPECT_TRUE(lm.active());
         EXPECT_EQ(lm.languageName(), "English");
-        EXPECT_EQ(lm.languageFile(), home / "Language" / "Multi_eng.ini");
+        EXPECT_TRUE(lm.languageFile().empty());  // nothing is written for English
+        EXPECT_FALSE(std::filesystem::exists(home / "Language"));
         EXPECT_EQ(lm.StoredLanguageName(), "English");
         EXPECT_EQ(lm.FillLanguageList(), std::vector<std::string>{"English"});
         EXPECT_EQ(lm.GetText(msg::kNameEmpty), builtInText(msg::kNameEmpty));
-        EXPECT_TRUE(checkLanguageFile(Profile::load(lm.languageFile())).empty());
     }
-    // Removing either recreates it at the next start.
+    // Removing the setting recreates it at the next start.
     std::filesystem::remove(home / "LanguageSetting.ini");
-    std::filesystem::remove_all(home / "Language");
     LanguageManager again(home.path());
     again.startUp();
-    EXPECT_TRUE(std::filesystem::exists(home / "Language" / "Multi_eng.ini"));
     EXPECT_EQ(Profile::load(home / "LanguageSetting.ini").getString("Setting", "Language"),
               "English");
+}
+
+TEST_F(LanguageTest, ShippedFilesComeFromTheDataFolderAndTheUsersOwnWin) {
+    // The data folder is read only; the choice and the user's own files live in
+    // the settings folder.
+    write("Multi_deu.ini", languageFile("Deutsch", 1203,
+                                        "[String Table]\nIDS_STRINGTABLE_" +
+                                            std::to_string(msg::kNameEmpty) + "=Geliefert\n"));
+    write("Multi_esp.ini", languageFile("Espanol", 1203, ""));
+    TempDir settings;
+    std::filesystem::create_directories(settings / "Language");
+    std::ofstream(settings / "Language" / "Multi_deu.ini") << languageFile(
+        "Deutsch", 1203,
+        "[String Table]\nIDS_STRINGTABLE_" + std::to_string(msg::kNameEmpty) + "=Eigene\n");
+    std::ofstream(settings / "LanguageSetting.ini") << "[Setting]\nLanguage=Deutsch\n";
+    LanguageManager lm(home.path(), settings.path());
+    lm.startUp();
+    EXPECT_EQ(lm.languageFile(), settings / "Language" / "Multi_deu.ini");
+    EXPECT_EQ(text(msg::kNameEmpty), "Eigene");
+    EXPECT_EQ(lm.FillLanguageList(), (std::vector<std::string>{"Deutsch", "Espanol", "English"}));
+    lm.SelectLanguage("Espanol");
+    EXPECT_EQ(lm.languageFile(), home / "Language" / "Multi_esp.ini");
+    EXPECT_EQ(Profile::load(settings / "LanguageSetting.ini").getString("Setting", "Language"),
+              "Espanol");
+    EXPECT_FALSE(std::filesystem::exists(home / "LanguageSetting.ini"));
 }
 
 TEST_F(LanguageTest, AChosenLanguageReplacesTextsThroughTheWholeProgram) {
@@ -145,10 +168,9 @@ TEST_F(LanguageTest, AChosenLanguageReplacesTextsThroughTheWholeProgram) {
     EXPECT_EQ(names.weekdayLong[1], "Montag");
     EXPECT_EQ(names.weekdayLong[2], "Tuesday");  // an empty translation keeps the English name
     // The version-1202 file is neither listed nor chosen; choosing it falls back to
-    // the built-in English file.
-    EXPECT_EQ(lm.FillLanguageList(), (std::vector<std::string>{"Deutsch"}));
-    lm.SelectLanguage("Altdeutsch");
+    // the built-in English texts, always listed.
     EXPECT_EQ(lm.FillLanguageList(), (std::vector<std::string>{"Deutsch", "English"}));
+    lm.SelectLanguage("Altdeutsch");
     EXPECT_EQ(lm.languageName(), "English");
     EXPECT_EQ(text(msg::kNameEmpty), builtInText(msg::kNameEmpty));
     EXPECT_EQ(Profile::load(home / "LanguageSetting.ini").getString("Setting", "Language"),
@@ -171,12 +193,15 @@ TEST_F(LanguageTest, ALanguageWhoseFileHasGoneFallsBackToTheEnglishFileThatIsThe
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), edited);
     EXPECT_EQ(Profile::load(home / "LanguageSetting.ini").getString("Setting", "Language"),
               "English");
-    // An English file of another version does not count: the built-in one is
-    // written as before.
+    // An English file of another version does not count: the built-in texts
+    // are used and the file is left as it is.
     write("Multi_eng.ini", languageFile("English", 1202, ""));
     lm.SelectLanguage("Deutsch");
     EXPECT_EQ(text(msg::kNameEmpty), builtInText(msg::kNameEmpty));
-    EXPECT_TRUE(checkLanguageFile(Profile::load(home / "Language" / "Multi_eng.ini")).empty());
+    EXPECT_TRUE(lm.languageFile().empty());
+    EXPECT_EQ(
+        Profile::load(home / "Language" / "Multi_eng.ini").getInt("Version Set", "Version", 0),
+        1202);
 }
 
 TEST_F(LanguageTest, HostileLanguageFilesChangeNothingTheyShouldNot) {

@@ -43,21 +43,26 @@ std::vector<fs::path> filesIn(const fs::path& dir) {
 struct Startup : ::testing::Test {
     TempDir root;
     fs::path programDir = root / "program";
-    fs::path tempDir = root / "tmp";
+    fs::path settingsDir = root / "settings";
+    fs::path workDir = root / "tmp";
+    fs::path cacheDir = root / "cache";
     fs::path userStore = root / "user" / "LUMAVOX.ini";
 
     Startup() {
         fs::create_directories(programDir);
-        fs::create_directories(tempDir);
+        fs::create_directories(workDir);
         fs::create_directories(userStore.parent_path());
     }
-    ApplicationEnvironment environment() const { return {programDir, userStore, tempDir}; }
+    ApplicationEnvironment environment() const {
+        return {programDir, settingsDir, userStore, workDir, cacheDir, false};
+    }
     std::string storedCopy() const {
         return Profile::load(userStore).getString(GatewayBinding::kStoreSection,
                                                   GatewayBinding::kStoreKey);
     }
     void softwareSet(const std::string& text) {
-        std::ofstream(programDir / "SoftwareSet.ini", std::ios::binary) << text;
+        fs::create_directories(settingsDir);
+        std::ofstream(settingsDir / "SoftwareSet.ini", std::ios::binary) << text;
     }
 };
 
@@ -113,17 +118,19 @@ TEST_F(Startup, ConstructionSetsTheDefaultsAndStartUpLoadsTheSettings) {
     EXPECT_FALSE(fs::exists(app.nvsImageDir()));
 }
 
-TEST_F(Startup, WritesTheEmbeddedLanguageFilesWhenMissing) {
+TEST_F(Startup, WritesTheLanguageChoiceIntoTheSettingsFolderAndNothingBesideTheProgram) {
     EditorApplication app(environment(), embeddedResources());
-    EXPECT_EQ(readText(programDir / "LanguageSetting.ini"), "[Setting]\nLanguage=English\n");
-    EXPECT_EQ(readText(programDir / "Language" / "Multi_eng.ini"), builtInEnglishLanguageFile());
+    EXPECT_EQ(readText(settingsDir / "LanguageSetting.ini"), "[Setting]\nLanguage=English\n");
+    // Without a language file the built-in English texts are used, not written.
     EXPECT_EQ(app.language().languageName(), "English");
+    EXPECT_TRUE(app.language().languageFile().empty());
+    EXPECT_TRUE(filesIn(programDir).empty());
 }
 
 TEST_F(Startup, UnpacksTheGatewayIntoAKorFileAndDeletesItAtExit) {
     EditorApplication app(environment(), embeddedResources());
     const fs::path copy = app.gateway().libraryPath();
-    EXPECT_EQ(copy.parent_path(), tempDir);
+    EXPECT_EQ(copy.parent_path(), workDir);
     EXPECT_EQ(copy.filename().string().substr(0, 3), "KOR");
     EXPECT_EQ(readBytes(copy).size(), embeddedResources().bytes(res::kGateway).size());
     EXPECT_TRUE(app.gateway().loaded());
@@ -140,7 +147,7 @@ TEST_F(Startup, UnpacksTheGatewayIntoAKorFileAndDeletesItAtExit) {
     EXPECT_FALSE(fs::exists(copy));
     EXPECT_FALSE(app.gateway().loaded());
     EXPECT_EQ(app.gateway().Init(nullptr), -1);
-    EXPECT_TRUE(filesIn(tempDir).empty());
+    EXPECT_TRUE(filesIn(workDir).empty());
 }
 
 TEST_F(Startup, TwoProgramsUnpackSeparateCopies) {
@@ -164,7 +171,7 @@ TEST_F(Startup, AStoredCopyLeftBehindIsReused) {
     {
         HeldFile file;
         std::string error;
-        ASSERT_TRUE(file.create(tempDir, "KOR", error)) << error;
+        ASSERT_TRUE(file.create(workDir, "KOR", error)) << error;
         const uint8_t junk[] = {'o', 'l', 'd'};
         ASSERT_TRUE(file.write(junk, error));
         leftover = file.path();
@@ -177,13 +184,13 @@ TEST_F(Startup, AStoredCopyLeftBehindIsReused) {
     EditorApplication app(environment(), embeddedResources());
     EXPECT_EQ(app.gateway().libraryPath(), leftover);
     EXPECT_EQ(app.gateway().boundCount(), 10);
-    EXPECT_EQ(filesIn(tempDir).size(), 1u);
+    EXPECT_EQ(filesIn(workDir).size(), 1u);
 }
 
 TEST_F(Startup, AStoredPathThatIsNotACopyIsNeverRewritten) {
-    const fs::path notes = tempDir / "notes.txt";
+    const fs::path notes = workDir / "notes.txt";
     const fs::path elsewhere = root / "KORother";
-    const fs::path link = tempDir / "KORlink";
+    const fs::path link = workDir / "KORlink";
     std::ofstream(notes) << "keep";
     std::ofstream(elsewhere) << "keep";
     fs::create_symlink(notes, link);
@@ -251,12 +258,12 @@ TEST_F(Startup, WithoutAUsableGatewayEveryCallIsNeutralAndNothingIsLeft) {
         app.InitInstance();
         std::string error;
         EXPECT_TRUE(app.ExitInstance(error)) << error;
-        EXPECT_TRUE(filesIn(tempDir).empty());
+        EXPECT_TRUE(filesIn(workDir).empty());
     }
 }
 
 TEST_F(Startup, AnUnwritableTemporaryFolderLeavesTheGatewayUnbound) {
-    tempDir = root / "missing";
+    workDir = root / "missing";
     EditorApplication app(environment(), embeddedResources());
     EXPECT_TRUE(app.gateway().libraryPath().empty());
     EXPECT_EQ(app.gateway().boundCount(), 0);
@@ -268,7 +275,8 @@ TEST_F(Startup, TheNvsImageFolderExistsWhileRunningAndIsEmptiedAtExit) {
     EditorApplication app(environment(), embeddedResources());
     app.InitInstance();
     EXPECT_EQ(app.signMode(), SignMode::NVS);
-    const fs::path images = programDir / "NVS_Img";
+    const fs::path images = workDir / "NVS_Img";
+    EXPECT_EQ(app.nvsImageDir(), images);
     ASSERT_TRUE(fs::is_directory(images));
     std::ofstream(images / "a.bmp") << "image";
     std::ofstream(images / "b") << "image";

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/LanguageManager.h"
 #include "cli/Cli.h"
 #include "content/Document.h"
 #include "strings/StringTable.h"
@@ -135,9 +136,10 @@ TEST(Cli, TheFamilyComesFromTheSettingsUnlessGiven) {
     EXPECT_NE(nvs.out.find(text(msg::kFileIsKv2)), std::string::npos);
     CliRun kv2 = cli({"dump", doc, "--home", home.path().string(), "--family", "kv2"});
     EXPECT_NE(kv2.out.find("\"family\": \"KV2\""), std::string::npos);
-    // The language layer was built in the program directory.
+    // The language choice is kept in the home folder given; the built-in
+    // English texts are not written out.
     EXPECT_TRUE(std::filesystem::exists(home / "LanguageSetting.ini"));
-    EXPECT_TRUE(std::filesystem::exists(home / "Language" / "Multi_eng.ini"));
+    EXPECT_FALSE(std::filesystem::exists(home / "Language"));
 }
 
 TEST(Cli, LangCheckReportsProblemsOfALanguageFile) {
@@ -147,8 +149,9 @@ TEST(Cli, LangCheckReportsProblemsOfALanguageFile) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("Version is 1202"), std::string::npos);
     EXPECT_NE(r.out.find("IDS_MENU_0: missing"), std::string::npos);
-    CliRun english = cli({"lang", "check", (home / "Language" / "Multi_eng.ini").string(), "--home",
-                          home.path().string()});
+    std::ofstream(home / "Multi_eng.ini") << builtInEnglishLanguageFile();
+    CliRun english =
+        cli({"lang", "check", (home / "Multi_eng.ini").string(), "--home", home.path().string()});
     EXPECT_EQ(english.status, 0) << english.out;
     EXPECT_EQ(cli({"lang", "check"}).status, 2);
 }

@@ -172,8 +172,7 @@ TEST(ModemRoute, CommandLine) {
     EXPECT_NE(text.find("sended successfully"), std::string::npos);
     EXPECT_EQ(cli({"send-all", doc, "--link", "modem:"}, text), 2);
     // The number dialled joins the phone list, as from the dial window.
-    Settings stored =
-        SettingsStore(resolveProgramDir(std::nullopt), userStorePath()).LoadSettings();
+    Settings stored = SettingsStore(ApplicationEnvironment::fromSystem()).LoadSettings();
     EXPECT_EQ(stored.phones, std::vector<std::string>{"5551234"});
     EXPECT_EQ(stored.lastPhoneNo, "5551234");
 

@@ -130,8 +130,19 @@ TEST(Profile, MissingFilesAreEmptyAndTheUserStoreFollowsTheEnvironment) {
     EXPECT_EQ(userStorePath(), std::filesystem::path("/tmp/lumavox-store/LUMAVOX.ini"));
     ::unsetenv("LUMAVOX_CONFIG_DIR");
     ::setenv("XDG_CONFIG_HOME", "/tmp/xdg", 1);
-    EXPECT_EQ(userStoreDir(),
+    EXPECT_EQ(userStoreDir(), std::filesystem::path("/tmp/xdg/lumavox"));
+    EXPECT_EQ(earlierUserStoreDir(),
               std::filesystem::path("/tmp/xdg/Local AppWizard-Generated Applications/LUMAVOX"));
+    // A base directory that is not an absolute path is ignored, as the XDG rule says.
+    ::setenv("XDG_CONFIG_HOME", "relative", 1);
+    const char* home = std::getenv("HOME");
+    const std::string savedHome = home ? home : "";
+    ::setenv("HOME", "/tmp/someone", 1);
+    EXPECT_EQ(userStoreDir(), std::filesystem::path("/tmp/someone/.config/lumavox"));
+    if (home)
+        ::setenv("HOME", savedHome.c_str(), 1);
+    else
+        ::unsetenv("HOME");
     ::unsetenv("XDG_CONFIG_HOME");
     if (given) ::setenv("LUMAVOX_CONFIG_DIR", saved.c_str(), 1);
 }

@@ -19,14 +19,14 @@
 #include "../support/TiedChild.h"
 #include "LinkTestSupport.h"
 #include "SessionTestSupport.h"
-#include "embedded/EmbeddedResources.h"
 #include "cli/Cli.h"
 #include "content/Document.h"
+#include "embedded/EmbeddedResources.h"
 #include "operations/GprsRoute.h"
 #include "operations/Operations.h"
-#include "platform/Profile.h"
 #include "operations/Settings.h"
 #include "platform/Clock.h"
+#include "platform/Profile.h"
 #include "strings/GprsTexts.h"
 #include "strings/StringTable.h"
 #include "strings/TextFormat.h"
@@ -140,7 +140,7 @@ size_t storedTexts(const fs::path& store) {
 }
 
 ApplicationEnvironment environmentIn(const TempDir& dir) {
-    return {dir.path(), dir / "store.ini", dir.path()};
+    return ApplicationEnvironment::inHome(dir.path(), dir / "store.ini");
 }
 
 OperationArgs mainFile() {

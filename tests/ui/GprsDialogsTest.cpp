@@ -138,7 +138,7 @@ TEST(GprsDialogs, ConnectionListsRegisteredDevicesAndTheirDetail) {
     std::vector<uint8_t> library((std::istreambuf_iterator<char>(in)), {});
     ResourceTable table;
     table.add(res::kGateway, library);
-    GprsGateway gateway(table, {f.home(), f.home() / "store.ini", f.home()});
+    GprsGateway gateway(table, ApplicationEnvironment::inHome(f.home(), f.home() / "store.ini"));
     const int port = freeLoopbackPort();
     gateway.monitor().Start(port);
 
@@ -179,7 +179,7 @@ TEST(GprsDialogs, ChoosingGprsStartsTheMonitorAndLeavingItStopsIt) {
     std::vector<uint8_t> library((std::istreambuf_iterator<char>(in)), {});
     ResourceTable table;
     table.add(res::kGateway, library);
-    GprsGateway gateway(table, {f.home(), f.home() / "store.ini", f.home()});
+    GprsGateway gateway(table, ApplicationEnvironment::inHome(f.home(), f.home() / "store.ini"));
     f.context().gprs = &gateway.monitor();
     ASSERT_NE(f.frame().newDocument(160, 16, 0), nullptr);
     const int port = freeLoopbackPort();

@@ -70,5 +70,54 @@ TEST(Screenshot, AnUnreadableDocumentOrFontEndsWithTheMessageAndStatusOne) {
     EXPECT_TRUE(std::filesystem::exists(png));
 }
 
+// Installed as the package lays it out (bin/ and share/lumavox/ under one
+// prefix, read-only), the editor draws its window and writes only into the
+// user's XDG folders.
+TEST(Screenshot, FromAReadOnlyInstalledTreeNothingIsWrittenBesideTheProgram) {
+    namespace fs = std::filesystem;
+    test::TempDir root;
+    const fs::path prefix = root / "usr";
+    const fs::path data = prefix / "share" / "lumavox";
+    fs::create_directories(prefix / "bin");
+    fs::create_directories(data);
+    const fs::path editor = prefix / "bin" / "lumavox";
+    fs::copy_file(LUMAVOX_EDITOR_PATH, editor);
+    for (const char* font : {"KV2fnt.bin", "KV3fnt.bin", "KV4fnt.bin"})
+        fs::copy_file(fs::path(LUMAVOX_TEST_HOME) / font, data / font);
+    const fs::path runtime = root / "run";
+    fs::create_directories(runtime);
+    fs::permissions(runtime, fs::perms::owner_all);
+    ::unsetenv("LUMAVOX_HOME");
+    ::unsetenv("LUMAVOX_CONFIG_DIR");
+    ::setenv("HOME", (root / "home").c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+    ::setenv("XDG_CACHE_HOME", (root / "cache").c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    const auto writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    for (const fs::path& dir : {prefix / "bin", data, prefix / "share", prefix})
+        fs::permissions(dir, writable, fs::perm_options::remove);
+    std::vector<std::string> before;
+    for (const auto& entry : fs::recursive_directory_iterator(prefix))
+        before.push_back(entry.path().string());
+
+    const fs::path png = root / "editor.png";
+    int out = -1, err = -1;
+    const pid_t pid = test::spawnChild(editor.string(), {"--screenshot", png.string()}, out, &err);
+    ASSERT_GE(pid, 0);
+    EXPECT_EQ(test::reapChild(pid, 120000), 0);
+    ::close(out);
+    ::close(err);
+
+    for (const fs::path& dir : {prefix / "bin", data, prefix / "share", prefix})
+        fs::permissions(dir, fs::perms::owner_write, fs::perm_options::add);
+    std::vector<std::string> after;
+    for (const auto& entry : fs::recursive_directory_iterator(prefix))
+        after.push_back(entry.path().string());
+    EXPECT_EQ(after, before);
+    EXPECT_TRUE(fs::exists(png));
+    EXPECT_TRUE(fs::exists(root / "config" / "lumavox" / "LanguageSetting.ini"));
+    EXPECT_TRUE(fs::exists(root / "config" / "lumavox" / "LUMAVOX.ini"));
+}
+
 }  // namespace
 }  // namespace lumavox

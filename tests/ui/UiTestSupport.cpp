@@ -18,7 +18,7 @@ FrameFixture::FrameFixture(SignMode mode) {
                       : std::filesystem::canonical("/proc/self/exe").parent_path();
     for (const char* font : {"KV2fnt.bin", "KV3fnt.bin", "KV4fnt.bin"})
         std::filesystem::copy_file(fonts / font, dir_ / font);
-    context_.programDir = dir_.path();
+    context_.environment = ApplicationEnvironment::inHome(dir_.path(), dir_ / "user.ini");
     language_ = std::make_unique<LanguageManager>(dir_.path());
     language_->startUp();
     store_ = std::make_unique<SettingsStore>(dir_.path(), dir_ / "user.ini");

@@ -52,7 +52,7 @@ const char* usageText() {
            "  --single-colour      a single-colour sign (default tri-colour)\n"
            "  --dot N              GIF pixels a dot, 1-64 (default 4)\n"
            "  --fonts DIR          folder of the font files (default $LUMAVOX_HOME, else\n"
-           "                       beside the program)\n"
+           "                       ../share/lumavox beside the program, else beside it)\n"
            "  --clock TIME         the sign's clock stands at \"YYYY-MM-DD HH:MM[:SS]\"\n"
            "                       (Adjust Time moves it); default: it runs from the PC's time\n"
            "fault injection:\n"

@@ -45,7 +45,8 @@ struct SimOptions {
 
     // What the signs show: an animated GIF per sign address in gifDir after
     // every conversation, `seconds` long, drawn with the font files in fontDir
-    // (default: $LUMAVOX_HOME, else beside the program). A fixed clock stands
+    // (default: $LUMAVOX_HOME, else the installed data folder
+    // ../share/lumavox beside the program, else beside the program). A fixed clock stands
     // still, so that dates and schedules give the same picture every time.
     // --show: a window per sign address plays what the sign shows, in real
     // time, at its size and colour type.

@@ -35,10 +35,8 @@ namespace {
 
 ShowSettings showSettings(const SimOptions& options) {
     ShowSettings show;
-    const char* home = std::getenv("LUMAVOX_HOME");
     show.fontDir = !options.fontDir.empty() ? std::filesystem::path(options.fontDir)
-                   : home && *home          ? std::filesystem::path(home)
-                                            : lumavox::executableDir();
+                                            : lumavox::resolveDataDir(std::nullopt);
     show.width = options.width;
     show.height = options.height;
     show.singleColour = options.singleColour;

@@ -73,15 +73,13 @@ CComportAddrDlg::CComportAddrDlg(EditorContext& context, QWidget* parent)
         ports_ = new QComboBox(this);
         const auto list = listComPorts(comPortsFrom(s));
         for (const ComPortEntry& e : list)
-            ports_->addItem(e.device.empty()
-                                ? qs(e.label)
-                                : qs(e.label) + QStringLiteral("  (") + qs(e.device) + ')',
-                            qs(e.label));
+            ports_->addItem(qs(e.device.empty() ? e.label : e.text), qs(e.label));
         ports_->setCurrentIndex(preselectedPort(list, s.comport));
         // Devices the system reports without a COM number yet (a USB adapter):
-        // choosing one gives it the next free number.
-        for (const std::string& device : unmappedSystemPorts(comPortsFrom(s)))
-            ports_->addItem(qs(device), QStringLiteral("DEV:") + qs(device));
+        // choosing one gives it the next free number, mapped to its stable
+        // name when it has one.
+        for (const SystemPortEntry& port : unmappedSystemPorts(comPortsFrom(s)))
+            ports_->addItem(qs(port.text), QStringLiteral("DEV:") + qs(port.device));
         form->addRow(dialogText(context, kComportAddrDialog, kCtlFirst), ports_);
     }
     address_ = new QLineEdit(qs(s.address), this);

@@ -74,8 +74,8 @@ CControlUpdateDlg::CControlUpdateDlg(CMainFrame& frame, UpdateKind kind, int old
 
     // The control lives as long as the dialog.
     static const ResourceTable kNoResources;
-    HostedControl hosted =
-        CreateHostedControl(ctx.programDir, ctx.resources ? *ctx.resources : kNoResources, *this);
+    HostedControl hosted = CreateHostedControl(
+        ctx.environment.cacheDir, ctx.resources ? *ctx.resources : kNoResources, *this);
     // The program cannot work without its control: it ends (see
     // runControlUpdateDialog).
     mustEnd_ = hosted.quit;
@@ -137,8 +137,7 @@ void CControlUpdateDlg::startRun() {
         return;
     }
     const Settings settings = ctx.settings ? *ctx.settings : Settings{};
-    ControlRouteConfig config =
-        controlRouteConfigFrom(settings, ctx.programDir / EditorApplication::kNvsImageDir);
+    ControlRouteConfig config = controlRouteConfigFrom(settings, ctx.environment.nvsImageDir());
     config.clearMemory = clearMemory_->isChecked();
     config.checkEach = checkEach_->isChecked();
     config.oldAddress = oldAddress_;

@@ -10,6 +10,7 @@
 #include "app/LanguageManager.h"
 #include "app/RecentFiles.h"
 #include "content/Model.h"
+#include "operations/Environment.h"
 #include "operations/Resources.h"
 #include "operations/Settings.h"
 #include "platform/Clock.h"
@@ -21,7 +22,8 @@ class GprsMonitor;
 namespace lumavox::ui {
 
 struct EditorContext {
-    std::filesystem::path programDir;
+    // The program's folders (font files, working files, the control copy).
+    ApplicationEnvironment environment;
     const SettingsStore* store = nullptr;
     Settings* settings = nullptr;
     LanguageManager* language = nullptr;

@@ -675,7 +675,7 @@ CChildFrame* CMainFrame::openDocument(const QString& path) {
     auto doc = std::make_unique<CLumavoxDoc>(context_.mode(), *context_.clock, 0);
     OpenOptions options;
     options.mode = context_.mode();
-    options.fontCheck = programDirFontCheck(context_.programDir);
+    options.fontCheck = programDirFontCheck(context_.environment.dataDir);
     std::string error;
     std::vector<std::string> warnings;
     if (!doc->document().open(ss(canonical), options, error, &warnings)) {

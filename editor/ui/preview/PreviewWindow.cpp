@@ -135,8 +135,8 @@ PreviewWindow::PreviewWindow(CMainFrame& frame, WorkArea work, std::string fileN
     host_ = std::make_unique<Host>(*this);
     std::string error;
     QtPrompter prompter(this);
-    if (!previewableSign(work_) ||
-        !loadSignFonts(frame.context().programDir, work_.signHeight, fonts_, error, &prompter)) {
+    if (!previewableSign(work_) || !loadSignFonts(frame.context().environment.dataDir,
+                                                  work_.signHeight, fonts_, error, &prompter)) {
         status_->setText(error.empty() ? QStringLiteral("the sign is too large to preview")
                                        : qs(error));
         return;

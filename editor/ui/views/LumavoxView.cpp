@@ -77,7 +77,7 @@ void CLumavoxView::ensureFonts() {
     fontsTried_ = true;
     QtPrompter prompter(this);
     const FontFileCheck check =
-        checkFontFile(context_.programDir, doc_->document().work().signHeight, &prompter);
+        checkFontFile(context_.environment.dataDir, doc_->document().work().signHeight, &prompter);
     if (check.status == FontFileStatus::Ok)
         fonts_.Load(check.path, &prompter);
     else

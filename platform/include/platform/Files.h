@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/ByteIo.h"
@@ -13,18 +14,45 @@
 
 namespace lumavox {
 
-// The program directory: the explicit --home argument when given, else the
-// LUMAVOX_HOME environment variable when set and not empty, else the folder of
-// the running executable.
-std::filesystem::path resolveProgramDir(const std::optional<std::string>& homeArgument);
+// The folder given in place of the installed layout: the explicit --home
+// argument when given, else the LUMAVOX_HOME environment variable when set and
+// not empty. Such a folder holds the font and language files and keeps the
+// settings and working files too, as one self-contained set.
+std::optional<std::filesystem::path> homeOverride(const std::optional<std::string>& homeArgument);
 
-// The per-user folder for state kept between runs: $XDG_STATE_HOME, else
-// ~/.local/state (the XDG base directory rule).
+// The read-only program data (font files, shipped language files): the home
+// override when there is one, else <executable's folder>/../share/lumavox when
+// that folder exists (an installed or unpacked tree), else the executable's own
+// folder (the build folder, where the files lie beside the programs).
+std::filesystem::path resolveDataDir(const std::optional<std::string>& homeArgument);
+
+// The XDG base directories: $XDG_CONFIG_HOME else ~/.config, $XDG_CACHE_HOME
+// else ~/.cache, $XDG_STATE_HOME else ~/.local/state. A value that is not an
+// absolute path is ignored, as the base directory rule says.
+std::filesystem::path userConfigHome();
+std::filesystem::path userCacheHome();
 std::filesystem::path userStateHome();
+
+// The folder for this user's working files of `application`, which are made
+// and deleted again while a program runs: $XDG_RUNTIME_DIR/<application> when
+// XDG_RUNTIME_DIR is set, else $XDG_CACHE_HOME/<application>. It is created
+// when missing, readable by the user only (0700).
+std::filesystem::path userWorkingDir(std::string_view application);
+// $XDG_CACHE_HOME/<application>, for files kept between sessions that can be
+// made again; created the same way.
+std::filesystem::path userCacheDir(std::string_view application);
 
 // Folder of the running executable (/proc/self/exe); the current directory if
 // that cannot be read.
 std::filesystem::path executableDir();
+
+// Moves a file an earlier version kept at `from` to `to`, once: only when
+// `from` is a regular file and `to` does not exist yet. The folder of `to` is
+// created; across file systems the file is copied and the original removed
+// (kept when the old folder is read-only, and then said so). Returns the line
+// saying what was done ("moved A to B"), empty when nothing was to be moved;
+// a failure is said the same way ("could not move A to B: reason").
+std::string moveToNewPlace(const std::filesystem::path& from, const std::filesystem::path& to);
 
 // Reads a whole file, refusing files larger than maxBytes. Only regular files
 // are read; a FIFO, a device or a socket is refused at once ("not a regular

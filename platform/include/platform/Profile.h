@@ -108,8 +108,11 @@ class Profile {
 };
 
 // Folder of the per-user settings store: LUMAVOX_CONFIG_DIR when set, else
-// $XDG_CONFIG_HOME (default ~/.config)/Local AppWizard-Generated Applications/LUMAVOX.
+// $XDG_CONFIG_HOME (default ~/.config)/lumavox.
 std::filesystem::path userStoreDir();
+// Where earlier versions kept that store: $XDG_CONFIG_HOME/Local
+// AppWizard-Generated Applications/LUMAVOX (its files are moved over once).
+std::filesystem::path earlierUserStoreDir();
 // The per-user store's profile file in that folder.
 std::filesystem::path userStorePath();
 
