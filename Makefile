@@ -1,7 +1,8 @@
 # LUMAVOX build entry points. `make run` and `make test` are all a newcomer needs.
 BUILD ?= build
 GENERATOR ?= Ninja
-APT_PACKAGES := cmake ninja-build g++ make pkg-config libgtest-dev libserialport-dev libasio-dev libpng-dev qt6-base-dev libgif-dev libsqlite3-dev libcpp-httplib-dev groff-base
+APT_PACKAGES := cmake ninja-build g++ make pkg-config libgtest-dev libserialport-dev libasio-dev libpng-dev qt6-base-dev libgif-dev libsqlite3-dev libcpp-httplib-dev groff-base \
+    libfreetype-dev libharfbuzz-dev libfontconfig-dev fonts-unifont fonts-dejavu-core
 FUZZ_PACKAGES := clang
 # Headless Chromium for the fleet page's browser test; where they cannot be
 # installed the test says so and is skipped.
