@@ -93,6 +93,8 @@ class SignTextPainter : public TextPainter {
     int rowsOf(int font) const override;
     uint32_t pixelOf(int colour) const override;
     TextDrawer& drawer() { return drawer_; }
+    int signHeight() const { return signHeight_; }
+    const std::string& family() const { return family_; }
 
   private:
     SignMode mode_;

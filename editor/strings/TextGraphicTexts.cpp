@@ -1,5 +1,7 @@
 #include "strings/TextGraphicTexts.h"
 
+#include "strings/CommandIds.h"
+
 namespace lumavox {
 
 void addTextGraphicTexts(std::map<int, std::string>& t) {
@@ -19,7 +21,8 @@ void addTextGraphicTexts(std::map<int, std::string>& t) {
         {msg::kTextGraphicNoFont,
          "No font on this computer has the character U+%s of the text \"%s\"."},
         {msg::kTextGraphicEmpty, "Please enter the text to draw."},
-        {msg::kHintTextGraphic,
+        {msg::kTextGraphicMenu, "Text as Graphic..."},
+        {cmd::kInsertTextGraphic,
          "Insert text the sign's fonts lack, drawn with the computer's fonts as a graphic"},
     };
     for (const auto& [id, s] : texts)

@@ -19,11 +19,12 @@ enum : int {
     kTextGraphicTooWide = 35467,   // text, its width, the sign's width
     kTextGraphicNoFont = 35468,    // character code, text
     kTextGraphicEmpty = 35469,
-    kHintTextGraphic = 35470,  // status bar hint of the menu item
+    kTextGraphicMenu = 35470,  // the Insert menu's entry
 };
 }  // namespace msg
 
-// Adds these texts to the built-in table.
+// Adds these texts to the built-in table, and the status bar prompt of the
+// Insert menu's "Text as Graphic..." under its command id.
 void addTextGraphicTexts(std::map<int, std::string>& table);
 
 }  // namespace lumavox
