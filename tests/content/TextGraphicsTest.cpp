@@ -5,6 +5,7 @@
 #include <string>
 
 #include "content/DocumentJson.h"
+#include "content/GraphicRules.h"
 #include "content/TextGraphics.h"
 #include "content/Utf8.h"
 #include "platform/Clock.h"
@@ -59,16 +60,12 @@ TEST(TextGraphics, MixedTextKeepsTheSignsCharactersAndJoinsPhrasesItLacks) {
 
 TEST(TextGraphics, AChineseWordBecomesOneGraphicOfTheFontsRowsNamedUniquely) {
     WorkArea wa = signOf(160, 16);
-    GraphicFile taken;
-    taken.name = Name9("TXT1");
-    taken.width = taken.height = 1;
-    taken.pixels = {kPixelOff};
-    wa.graphics.push_back(taken);
+    std::string refusal;
+    ASSERT_TRUE(createGraphic(wa, "TXT1", 1, 1, FixedClock{}, refusal));
     SignTextPainter painter(SignMode::KV2, nullptr, 16);
     FixedClock clock;
     std::vector<TextItem> items;
     std::vector<ConvertedText> converted;
-    std::string refusal;
     // Green, code 2 of the KV2 colours.
     ASSERT_TRUE(textToSignItems(wa, U"Hi " + kChinese, written(4, 2), signCodeOfCharacter, painter,
                                 clock, items, &converted, refusal))
@@ -99,17 +96,12 @@ TEST(TextGraphics, AChineseWordBecomesOneGraphicOfTheFontsRowsNamedUniquely) {
 
 TEST(TextGraphics, The256thGraphicAndTextWiderThanTheSignAreRefusedNamingTheText) {
     WorkArea wa = signOf(40, 16);
-    for (int i = 0; i < kMaxGraphics - 1; ++i) {
-        GraphicFile g;
-        g.name = Name9("G" + std::to_string(i));
-        g.width = g.height = 1;
-        g.pixels = {kPixelOff};
-        wa.graphics.push_back(g);
-    }
+    std::string refusal;
+    for (int i = 0; i < kMaxGraphics - 1; ++i)
+        ASSERT_TRUE(createGraphic(wa, "G" + std::to_string(i), 1, 1, FixedClock{}, refusal));
     SignTextPainter painter(SignMode::KV2, nullptr, 16);
     FixedClock clock;
     std::vector<TextItem> items;
-    std::string refusal;
     // The 255th fits; two runs more would be the 256th and 257th.
     ASSERT_TRUE(textToSignItems(wa, kChinese, written(4, 1), signCodeOfCharacter, painter, clock,
                                 items, nullptr, refusal));
