@@ -686,7 +686,8 @@ bool WorkAreaReader::character(const JsonValue& v, const std::string& path,
                                : c.character == kLF
                                    ? "\\n"
                                    : std::string(1, static_cast<char>(c.character));
-        if (textGiven && text != expected && breakCode(text) != c.character)
+        if (textGiven && (text != expected || !given->wide.empty()) &&
+            breakCode(text) != c.character)
             return fail(path + ".text", "does not match character " + std::to_string(c.character));
         items.push_back(TextItem::character(c));
         return true;

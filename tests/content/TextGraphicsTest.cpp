@@ -157,4 +157,8 @@ TEST(TextGraphics, BuildDrawsWhatTheSignLacksAfterTheDocumentsOwnGraphics) {
         SignMode::KV2, made, error, &painters));
     EXPECT_EQ(error,
               "$.textFiles[0].name: characters above U+00FF cannot be held in single-byte text");
+    EXPECT_FALSE(readWorkAreaJson(
+        R"({"textFiles": [{"name": "A", "items": [{"type": "char", "character": 63, "text": "\u4e2d"}]}]})",
+        SignMode::KV2, made, error, &painters));
+    EXPECT_EQ(error, "$.textFiles[0].items[0].text: does not match character 63");
 }
