@@ -5,6 +5,7 @@
 #include <string>
 
 #include "content/DocumentJson.h"
+#include "content/GraphicBody.h"
 #include "content/GraphicRules.h"
 #include "content/TextGraphics.h"
 #include "content/Utf8.h"
@@ -92,6 +93,12 @@ TEST(TextGraphics, AChineseWordBecomesOneGraphicOfTheFontsRowsNamedUniquely) {
     EXPECT_EQ(converted[0].text, utf8Of(kChinese));
     EXPECT_EQ(converted[0].graphic, "TXT2");
     EXPECT_EQ(textGraphicName(wa), "TXT3");
+
+    // It travels to the sign and back as any graphic does.
+    GraphicFile back;
+    ASSERT_TRUE(decodeGraphicBody(encodeGraphicBody(g, clock), back, refusal)) << refusal;
+    EXPECT_EQ(back.name, g.name);
+    EXPECT_EQ(back.pixels, g.pixels);
 }
 
 TEST(TextGraphics, The256thGraphicAndTextWiderThanTheSignAreRefusedNamingTheText) {
