@@ -1,7 +1,8 @@
 # LUMAVOX build entry points. `make run` and `make test` are all a newcomer needs.
 BUILD ?= build
 GENERATOR ?= Ninja
-APT_PACKAGES := cmake ninja-build g++ make pkg-config libgtest-dev libserialport-dev libasio-dev libpng-dev qt6-base-dev libgif-dev libsqlite3-dev libcpp-httplib-dev groff-base
+APT_PACKAGES := cmake ninja-build g++ make pkg-config libgtest-dev libserialport-dev libasio-dev libpng-dev qt6-base-dev libgif-dev libsqlite3-dev libcpp-httplib-dev groff-base \
+    libfreetype-dev libharfbuzz-dev libfontconfig-dev fonts-unifont fonts-dejavu-core
 FUZZ_PACKAGES := clang
 # What `make package` and the package tests use: dpkg-shlibdeps and the
 # multiarch name (dpkg-dev), file (CPack's look at each file), lintian, the
@@ -77,7 +78,9 @@ run: build
 	    bash tools/demo.sh $(BUILD)/bin; \
 	fi
 
-# Pictures of the editor's window with the demonstration document, of a line
+# Pictures of the editor's window with the demonstration document and with a
+# message in several scripts (and that message playing in the preview, as a
+# GIF), of a line
 # wider than the sign, of the operation dialog after a send to the virtual
 # sign, of the preview, of the graphic editor, of the window layout chooser,
 # the window-file manager and the character sheet, of the virtual sign's
@@ -87,6 +90,9 @@ screenshot: build browser-packages
 	@mkdir -p $(BUILD)/demo
 	$(BUILD)/bin/lumavox-cli demo $(BUILD)/demo/welcome.glm
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/lumavox $(BUILD)/demo/welcome.glm --screenshot docs/editor.png
+	$(BUILD)/bin/lumavox-cli build tools/examples/unicode.json $(BUILD)/demo/unicode.glm
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/lumavox $(BUILD)/demo/unicode.glm --screenshot docs/unicode.png
+	$(BUILD)/bin/lumavox-cli preview $(BUILD)/demo/unicode.glm --seconds 8 --dot 3 --gif docs/unicode.gif
 	LUMAVOX_UPDATE_DIALOG_PNG=$(CURDIR)/docs/update-dialog.png QT_QPA_PLATFORM=offscreen \
 	  LUMAVOX_HOME=$(CURDIR)/$(BUILD)/bin LUMAVOX_CONFIG_DIR=$(CURDIR)/$(BUILD)/test-config-ui \
 	  $(BUILD)/bin/lumavox_ui_tests --gtest_filter='UpdateDialogSign.SendAll*'
@@ -134,6 +140,7 @@ bench: build
 	$(BUILD)/bin/bench_document
 	$(BUILD)/bin/bench_editor
 	$(BUILD)/bin/bench_gprs_send
+	$(BUILD)/bin/bench_text_graphics
 
 # libFuzzer targets under AddressSanitizer and UndefinedBehaviorSanitizer.
 # FUZZ_SECONDS per target (default 600). The compiler cache serves the fuzz

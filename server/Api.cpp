@@ -36,6 +36,20 @@ ApiResponse json(int status, const std::function<void(JsonWriter&)>& write) {
     return ApiResponse{status, "application/json", out.str()};
 }
 
+// The path of the first string holding a character above U+00FF, other than
+// the quick message's text; false when there is none.
+bool firstWideString(const JsonValue& v, const std::string& path, std::string& at) {
+    if (v.isString() && !v.wide.empty() && path != "$.message.text") {
+        at = path;
+        return true;
+    }
+    for (size_t i = 0; i < v.elements.size(); ++i)
+        if (firstWideString(v.elements[i], path + "[" + std::to_string(i) + "]", at)) return true;
+    for (const auto& [key, member] : v.members)
+        if (firstWideString(member, path + "." + key, at)) return true;
+    return false;
+}
+
 bool parseBody(const ApiRequest& r, size_t limit, JsonValue& out, ApiResponse& refusal) {
     if (r.body.size() > limit) {
         refusal = errorResponse(413, "the body is larger than " + std::to_string(limit) + " bytes");
@@ -45,8 +59,17 @@ bool parseBody(const ApiRequest& r, size_t limit, JsonValue& out, ApiResponse& r
     JsonLimits limits;
     limits.maxBytes = limit;
     limits.maxDepth = 32;
+    limits.wideText = true;
     if (!parseJson(r.body, out, error, limits)) {
         refusal = errorResponse(400, "$: not JSON: " + error);
+        return false;
+    }
+    // Only a quick message's text may hold characters beyond single bytes: the
+    // sign's fonts lack them and they are drawn as graphics.
+    std::string wideAt;
+    if (firstWideString(out, "$", wideAt)) {
+        refusal = errorResponse(
+            400, wideAt + ": characters above U+00FF cannot be held in single-byte text");
         return false;
     }
     return true;

@@ -9,6 +9,8 @@
 #include "content/Vocabulary.h"
 #include "operations/Operations.h"
 #include "platform/Clock.h"
+#include "platform/Files.h"
+#include "render/TextDots.h"
 
 namespace lumavox::server {
 
@@ -143,7 +145,11 @@ bool quickMessageDocument(const JsonValue& message, const SignRecord& sign,
         w.endObject();
         fieldOfItem.push_back("speed");
     }
-    w.beginObject().field("type", std::string("char")).field("text", text->text);
+    w.beginObject().field("type", std::string("char"));
+    if (text->wide.empty())
+        w.field("text", text->text);
+    else
+        w.field("text", text->wide);
     if (const JsonValue* colour = message.find("colour")) {
         if (colour->isNumber())
             w.field("colour", colour->number);
@@ -158,7 +164,9 @@ bool quickMessageDocument(const JsonValue& message, const SignRecord& sign,
 
     WorkAreaFromJson read;
     std::string readError;
-    if (!readWorkAreaJson(json.str(), mode, read, readError)) {
+    // What the sign's fonts lack is drawn as graphics, as lumavox-cli build does.
+    static const TextPainterFactory painters = signTextPainters(resolveProgramDir(std::nullopt));
+    if (!readWorkAreaJson(json.str(), mode, read, readError, &painters)) {
         // "$.textFiles[0].items[N].x: reason" names the field of item N.
         const std::string itemsAt = "$.textFiles[0].items[";
         std::string field;

@@ -24,6 +24,7 @@
 #include "platform/Profile.h"
 #include "render/DocumentPicture.h"
 #include "render/Png.h"
+#include "render/TextDots.h"
 #include "transport/PortList.h"
 
 namespace lumavox {
@@ -178,7 +179,8 @@ int build(const Options& o, std::ostream& out, std::ostream& err) {
     }
     WorkAreaFromJson made;
     std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    if (!readWorkAreaJson(text, o.mode, made, error)) {
+    const TextPainterFactory painters = signTextPainters(resolveProgramDir(o.home));
+    if (!readWorkAreaJson(text, o.mode, made, error, &painters)) {
         err << "lumavox-cli: " << source << ": " << error << "\n";
         return 1;
     }
@@ -194,6 +196,9 @@ int build(const Options& o, std::ostream& out, std::ostream& err) {
     out << "wrote " << o.positional[2] << " (" << made.work.textFiles.size()
         << " text and window files, " << made.work.graphics.size() << " graphics, "
         << made.work.tasks.size() << " schedule tasks)\n";
+    for (const ConvertedText& c : made.converted)
+        out << "drew \"" << c.text << "\" as graphic " << c.graphic << " (" << c.width << " x "
+            << c.height << ")\n";
     return 0;
 }
 

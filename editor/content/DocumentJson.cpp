@@ -6,6 +6,7 @@
 #include <set>
 
 #include "content/EditRules.h"
+#include "content/GraphicRules.h"
 #include "content/Json.h"
 #include "content/Vocabulary.h"
 #include "content/WindowLayout.h"
@@ -266,7 +267,8 @@ using Type = JsonValue::Type;
 // its JSON path and reason.
 class WorkAreaReader {
   public:
-    explicit WorkAreaReader(SignMode mode) : mode_(mode) {}
+    WorkAreaReader(SignMode mode, const TextPainterFactory* painters)
+        : mode_(mode), painters_(painters) {}
 
     bool read(const JsonValue& root, WorkAreaFromJson& out);
     const std::string& error() const { return error_; }
@@ -285,7 +287,10 @@ class WorkAreaReader {
                 return fail(path + "." + k, "unknown key");
         return true;
     }
+    // Strings other than a character item's text hold single bytes only.
     bool typed(const JsonValue* v, const std::string& path, Type type) {
+        if (v->type == type && !v->wide.empty())
+            return fail(path, "characters above U+00FF cannot be held in single-byte text");
         if (v->type == type) return true;
         return fail(path, std::string("must be ") + std::string(jsonTypeName(type)));
     }
@@ -461,10 +466,21 @@ class WorkAreaReader {
         return true;
     }
 
+    bool drawPending(std::vector<ConvertedText>& converted);
+
     SignMode mode_;
+    const TextPainterFactory* painters_;
     WorkArea work_;
     std::optional<CalendarTime> savedAt_;
     std::string error_;
+    // Runs of text the sign lacks, in the order read; each stands as a graphic
+    // item whose label holds its place in this list until drawPending.
+    struct Pending {
+        std::u32string text;
+        CharItem attributes;
+        std::string path;
+    };
+    std::vector<Pending> pending_;
 };
 
 bool WorkAreaReader::read(const JsonValue& root, WorkAreaFromJson& out) {
@@ -553,6 +569,7 @@ bool WorkAreaReader::read(const JsonValue& root, WorkAreaFromJson& out) {
         }
     }
     if (!ok) return false;
+    if (!drawPending(out.converted)) return false;
     out.work = std::move(work_);
     out.mode = mode_;
     out.documentMode = documentMode;
@@ -649,7 +666,15 @@ bool WorkAreaReader::character(const JsonValue& v, const std::string& path,
     if (!number(v, path, "character", 0, 0xFFFF, c.character, &characterGiven)) return false;
     std::string text;
     bool textGiven = false;
-    if (!string(v, path, "text", text, &textGiven)) return false;
+    // The one string that may hold any character.
+    const JsonValue* given = v.find("text");
+    if (given) {
+        if (!given->isString())
+            return fail(path + ".text",
+                        std::string("must be ") + std::string(jsonTypeName(Type::String)));
+        text = given->text;
+        textGiven = true;
+    }
     // The writer prints a line break as the two characters \r or \n.
     auto breakCode = [](const std::string& t) -> int {
         if (t == "\\r" || t == "\r") return kCR;
@@ -661,7 +686,8 @@ bool WorkAreaReader::character(const JsonValue& v, const std::string& path,
                                : c.character == kLF
                                    ? "\\n"
                                    : std::string(1, static_cast<char>(c.character));
-        if (textGiven && text != expected && breakCode(text) != c.character)
+        if (textGiven && (text != expected || !given->wide.empty()) &&
+            breakCode(text) != c.character)
             return fail(path + ".text", "does not match character " + std::to_string(c.character));
         items.push_back(TextItem::character(c));
         return true;
@@ -673,12 +699,61 @@ bool WorkAreaReader::character(const JsonValue& v, const std::string& path,
         return true;
     }
     // Several characters with the same attributes; a typed tab is a space.
-    for (char ch : text) {
-        c.character = ch == '\t' ? uint16_t{' '} : static_cast<uint8_t>(ch);
-        if (ch == '\r') c.character = kCR;
-        if (ch == '\n') c.character = kLF;
-        items.push_back(TextItem::character(c));
+    // What the sign's characters lack waits, as a graphic item, to be drawn.
+    std::u32string characters = given->wide;
+    if (characters.empty())
+        for (char ch : text)
+            characters.push_back(static_cast<unsigned char>(ch));
+    auto codeOf = [](char32_t ch) {
+        if (ch >= 0x80 && ch < 0xA0) return static_cast<int>(ch);
+        return signCodeOfCharacter(ch);
+    };
+    for (const TextPiece& piece : splitForSign(characters, codeOf)) {
+        if (!piece.lacking) {
+            for (uint16_t code : piece.codes) {
+                c.character = code;
+                items.push_back(TextItem::character(c));
+            }
+            continue;
+        }
+        if (!painters_ || !*painters_) {
+            char at[16];
+            std::snprintf(at, sizeof at, "U+%04X", static_cast<unsigned>(piece.text[0]));
+            return fail(path + ".text", std::string(at) + " is no character of the sign's fonts");
+        }
+        ControlParams p;
+        p.flash2 = c.flash;
+        p.text = std::to_string(pending_.size());
+        items.push_back(TextItem::control(kGraphicItem, p));
+        pending_.push_back({piece.text, c, path + ".text"});
     }
+    return true;
+}
+
+bool WorkAreaReader::drawPending(std::vector<ConvertedText>& converted) {
+    if (pending_.empty()) return true;
+    std::unique_ptr<TextPainter> painter = (*painters_)(work_.signHeight, mode_);
+    if (!painter) return fail(pending_.front().path, "no painter draws text as a graphic");
+    // Stamped like the files given, so that the same text gives the same document.
+    std::optional<FixedClock> givenTime;
+    if (savedAt_) givenTime.emplace(*savedAt_);
+    const Clock& clock =
+        givenTime ? static_cast<const Clock&>(*givenTime) : SystemClock::instance();
+    for (const Pending& run : pending_) {
+        ConvertedText one;
+        std::string refusal;
+        if (!addTextGraphic(work_, run.text, run.attributes, *painter, clock, one, refusal))
+            return fail(run.path, refusal);
+        converted.push_back(std::move(one));
+    }
+    // The graphic items take the names and sizes of their graphics.
+    const size_t first = work_.graphics.size() - pending_.size();
+    for (TextFile& f : work_.textFiles)
+        for (TextItem& item : f.items) {
+            if (item.kind != kGraphicItem || item.params().text.empty()) continue;
+            const GraphicFile& g = work_.graphics[first + std::stoul(item.params().text)];
+            item = makeGraphicItem(g, item.params().flash2);
+        }
     return true;
 }
 
@@ -1072,10 +1147,12 @@ bool WorkAreaReader::task(const JsonValue& v, const std::string& path, ScheduleT
 }  // namespace
 
 bool readWorkAreaJson(std::string_view text, SignMode programMode, WorkAreaFromJson& out,
-                      std::string& error) {
+                      std::string& error, const TextPainterFactory* painters) {
     JsonValue root;
-    if (!parseJson(text, root, error)) return false;
-    WorkAreaReader reader(programMode);
+    JsonLimits limits;
+    limits.wideText = true;
+    if (!parseJson(text, root, error, limits)) return false;
+    WorkAreaReader reader(programMode, painters);
     WorkAreaFromJson made;
     if (!reader.read(root, made)) {
         error = reader.error();

@@ -9,6 +9,8 @@
 // when both are given, so a hand-written message can be short.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "content/Model.h"
+#include "content/TextGraphics.h"
 
 namespace lumavox {
 
@@ -34,7 +37,14 @@ struct WorkAreaFromJson {
     // file with the time it was saved, so saving at this time again gives the
     // same bytes. Empty when the text gives no stamp.
     std::optional<CalendarTime> savedAt;
+    // The texts drawn as graphics, in the order they were written.
+    std::vector<ConvertedText> converted;
 };
+
+// Makes the painter that draws text the sign's fonts lack for a work area of
+// this sign height in this family.
+using TextPainterFactory =
+    std::function<std::unique_ptr<TextPainter>(int signHeight, SignMode mode)>;
 
 // Reads a work area from JSON. The text's "family" (else `programMode`) decides
 // the colour table and the row-pitch cap; its "documentFamily" (else the same)
@@ -43,7 +53,15 @@ struct WorkAreaFromJson {
 // reason ("$.textFiles[2].items[5].speed: must be 1..8") and `out` is unchanged.
 // A file whose items do not end with the end-of-text marker (a CR character)
 // gets one with the attributes of its last character.
+//
+// A character item's "text" may hold any characters. Those the sign's
+// character set holds become character items (a C1 control character
+// U+0080-U+009F stands for the sign code of its value, as the writer prints
+// codes 128-159); runs it lacks are drawn with `painters` into new graphics
+// (content/TextGraphics.h) after the document's own graphics, with graphic
+// items in their place, and listed in `converted`. Without `painters` such a
+// text is refused.
 bool readWorkAreaJson(std::string_view text, SignMode programMode, WorkAreaFromJson& out,
-                      std::string& error);
+                      std::string& error, const TextPainterFactory* painters = nullptr);
 
 }  // namespace lumavox

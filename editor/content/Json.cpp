@@ -60,6 +60,29 @@ JsonWriter& JsonWriter::value(std::string_view s) {
     return *this;
 }
 
+JsonWriter& JsonWriter::value(std::u32string_view s) {
+    separate();
+    out_ << '"';
+    auto unit = [this](unsigned u) {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "\\u%04x", u);
+        out_ << buf;
+    };
+    for (char32_t c : s) {
+        if (c == '"' || c == '\\')
+            out_ << '\\' << static_cast<char>(c);
+        else if (c >= 0x20 && c < 0x7F)
+            out_ << static_cast<char>(c);
+        else if (c > 0xFFFF) {
+            unit(0xD800 + ((c - 0x10000) >> 10));
+            unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else
+            unit(c);
+    }
+    out_ << '"';
+    return *this;
+}
+
 void JsonWriter::writeString(std::string_view s) {
     out_ << '"';
     for (unsigned char c : s) {
@@ -195,7 +218,7 @@ class JsonParser {
         }
         if (c == '"') {
             v.type = JsonValue::Type::String;
-            return string(v.text);
+            return string(v.text, limits_.wideText ? &v.wide : nullptr);
         }
         if (c == '-' || (c >= '0' && c <= '9')) return number(v);
         if (c == 't' || c == 'f') {
@@ -369,20 +392,37 @@ class JsonParser {
         return true;
     }
 
-    bool string(std::string& out) {
+    // With `wide`, characters above U+00FF are kept: then `wide` holds every
+    // character and `out` a "?" for each of those. A pair of \u escapes of
+    // UTF-16 surrogates stands for one character there.
+    bool string(std::string& out, std::u32string* wide = nullptr) {
         ++pos_;  // the opening quote
         out.clear();
+        std::u32string all;
+        bool above = false;
         for (;;) {
             if (pos_ >= s_.size()) return fail("the string is not closed");
             if (s_[pos_] == '"') {
                 ++pos_;
+                if (above && wide) *wide = std::move(all);
                 return true;
             }
             uint32_t cp = 0;
             if (!codePoint(cp)) return false;
-            if (cp > 0xFF)
-                return fail("characters above U+00FF cannot be held in single-byte text");
-            out.push_back(static_cast<char>(cp));
+            if (wide && cp >= 0xD800 && cp < 0xDC00 && pos_ + 1 < s_.size() && s_[pos_] == '\\' &&
+                s_[pos_ + 1] == 'u') {
+                uint32_t low = 0;
+                if (!codePoint(low)) return false;
+                if (low < 0xDC00 || low > 0xDFFF) return fail("a lone UTF-16 surrogate");
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+            }
+            if (cp > 0xFF) {
+                if (!wide)
+                    return fail("characters above U+00FF cannot be held in single-byte text");
+                above = true;
+            }
+            out.push_back(cp > 0xFF ? '?' : static_cast<char>(cp));
+            all.push_back(static_cast<char32_t>(cp));
         }
     }
 

@@ -29,6 +29,8 @@ class JsonWriter {
     JsonWriter& key(std::string_view k);
     JsonWriter& value(std::string_view s);
     JsonWriter& value(const char* s) { return value(std::string_view(s)); }
+    // Any characters, those beyond ASCII as \u escapes (UTF-16 pairs above U+FFFF).
+    JsonWriter& value(std::u32string_view s);
     JsonWriter& value(int64_t v);
     JsonWriter& value(bool b);
     JsonWriter& null();
@@ -64,6 +66,9 @@ struct JsonValue {
     bool boolean = false;
     int64_t number = 0;
     std::string text;  // strings, as single bytes
+    // A string holding a character above U+00FF (read only with
+    // JsonLimits::wideText): all its characters; `text` then has "?" for those.
+    std::u32string wide;
     std::vector<JsonValue> elements;
     std::vector<std::pair<std::string, JsonValue>> members;
 
@@ -97,12 +102,15 @@ std::string_view jsonTypeName(JsonValue::Type type);
 struct JsonLimits {
     size_t maxBytes = size_t{128} << 20;  // larger input is refused unread
     int maxDepth = 64;                    // arrays and objects nested deeper are refused
+    // Strings may hold any character (see JsonValue::wide); keys stay single-byte.
+    bool wideText = false;
 };
 
 // Parses one JSON text (surrounding white space allowed). On failure returns
 // false with `error` saying where ("line L, column C: reason") and leaves
 // `out` unchanged. Refuses duplicate keys, fractions and exponents, numbers
-// beyond 64 bits, invalid UTF-8 and code points above 255.
+// beyond 64 bits, invalid UTF-8 and code points above 255 (in string values,
+// unless JsonLimits::wideText).
 bool parseJson(std::string_view text, JsonValue& out, std::string& error,
                const JsonLimits& limits = {});
 

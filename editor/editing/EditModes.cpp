@@ -15,7 +15,7 @@ bool isReadCommand(int c) {
 }
 
 bool isInsertCommand(int c) {
-    return c >= cmd::kInsertGraphic && c <= cmd::kInsertCounter;
+    return (c >= cmd::kInsertGraphic && c <= cmd::kInsertCounter) || c == cmd::kInsertTextGraphic;
 }
 
 // Commands that exchange data with signs.

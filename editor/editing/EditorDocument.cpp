@@ -236,7 +236,7 @@ bool EditorDocument::changeCurrent(const std::function<bool(TextFile&)>& change,
     return true;
 }
 
-bool EditorDocument::changeWorkArea(const std::function<bool(WorkArea&)>& change) {
+bool EditorDocument::changeWorkArea(const std::function<bool(WorkArea&)>& change, bool joinLast) {
     std::string oldName = currentFile() ? currentFile()->name.str() : std::string();
     size_t oldCount = work_.textFiles.size();
     if (!change(work_)) return false;
@@ -263,7 +263,10 @@ bool EditorDocument::changeWorkArea(const std::function<bool(WorkArea&)>& change
         current_ = found;
         std::vector<uint8_t> state = snapshotOfCurrent();
         if (!history_.current() || !sameItems(history_.current()->bytes, state)) {
-            history_.record(std::move(state));
+            if (joinLast && history_.canUndo())
+                history_.recordJoined(std::move(state));
+            else
+                history_.record(std::move(state));
             changes |= kChangedItems;
         }
     }();

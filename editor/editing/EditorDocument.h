@@ -100,8 +100,9 @@ class EditorDocument {
     // work on it this way): `change` returns true when it changed something.
     // The current file is found again by name afterwards (by position when it
     // was renamed); when it is gone the first text file becomes current. If
-    // the current file's items changed, that is recorded as an undo step too.
-    bool changeWorkArea(const std::function<bool(WorkArea&)>& change);
+    // the current file's items changed, that is recorded as an undo step too
+    // (with `joinLast`, joining the last step as changeCurrent does).
+    bool changeWorkArea(const std::function<bool(WorkArea&)>& change, bool joinLast = false);
 
     // Replaces the dots of the graphic of the same name and size with
     // `edited`'s, as one undo step of the edit view (undo brings the old dots

@@ -1,11 +1,18 @@
 #include "editing/MenuTree.h"
 
+#include "strings/StringTable.h"
+#include "strings/TextGraphicTexts.h"
+
 namespace lumavox {
 
 namespace {
 
 MenuEntry command(const char* text, int id) {
     return {MenuEntry::Command, text, id, {}};
+}
+// An entry whose text is a string-table text.
+MenuEntry textCommand(int textId, int id) {
+    return {MenuEntry::Command, text(textId), id, {}, textId};
 }
 MenuEntry separator() {
     return {MenuEntry::Separator, "", 0, {}};
@@ -21,7 +28,7 @@ void numberItems(const std::vector<MenuEntry>& items, std::vector<int>& position
                  int& next, std::vector<NumberedMenuEntry>& out) {
     for (size_t i = 0; i < items.size() && i < limit; ++i) {
         const MenuEntry& e = items[i];
-        if (e.kind == MenuEntry::Separator) continue;
+        if (e.kind == MenuEntry::Separator || e.textId != 0) continue;
         if (e.command > cmd::kRecentFileFirst && e.command <= cmd::kRecentFileLast) continue;
         position.push_back(static_cast<int>(i));
         out.push_back({next++, &e, position});
@@ -59,6 +66,7 @@ const std::vector<MenuEntry>& mainMenu() {
              command("Temperature...", cmd::kInsertTemperature), separator(),
              command("Include Text File...", cmd::kInsertInclude),
              command("Normal/Special European Characters", cmd::kInsertCharacters),
+             textCommand(msg::kTextGraphicMenu, cmd::kInsertTextGraphic),
              command("Counter", cmd::kInsertCounter)}),
         popup(
             "&Update",

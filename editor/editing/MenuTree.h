@@ -19,6 +19,10 @@ struct MenuEntry {
     std::string text;  // "\t" separates the accelerator text
     int command = 0;
     std::vector<MenuEntry> items;  // pop-ups only
+    // Entries added after the language files' menu numbering was fixed take
+    // their text from the string table (this id) and are not numbered, so
+    // the numbers of every other entry stay as translators know them.
+    int textId = 0;
 };
 
 // First numbers of the four menus.
@@ -39,9 +43,9 @@ struct NumberedMenuEntry {
 };
 
 // Numbers a menu bar's entries depth first, a pop-up before its items, from
-// `base` upward. Separators and recent-file entries beyond the placeholder are
-// not numbered; in the pop-up at bar position 9 only the first four entries
-// are (the rest is the window list, which changes at run time).
+// `base` upward. Separators, entries with a text id and recent-file entries
+// beyond the placeholder are not numbered; in the pop-up at bar position 9 only the first four
+// entries are (the rest is the window list, which changes at run time).
 std::vector<NumberedMenuEntry> numberMenu(const std::vector<MenuEntry>& bar, int base);
 
 // The mnemonic letter of a menu text ("&File" -> 'F'; "&&" is an ampersand).

@@ -1,5 +1,7 @@
 #include "editing/TextEditor.h"
 
+#include "content/TextGraphics.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
@@ -7,6 +9,8 @@
 
 #include "content/Document.h"
 #include "content/EditRules.h"
+#include "content/GraphicRules.h"
+#include "content/TextGraphics.h"
 #include "content/Vocabulary.h"
 #include "render/FontSet.h"
 #include "render/Layout.h"
@@ -450,6 +454,94 @@ bool TextEditor::deleteForward() {
     });
     if (ok) setCaret(at);
     return ok;
+}
+
+bool TextEditor::insertText(std::u32string_view text, TextPainter& painter, std::string& refusal,
+                            bool drawAll) {
+    refusal.clear();
+    if (!editable_ || !file() || text.empty()) return false;
+    const CharItem attrs = attributes();
+    const auto [first, end] = fontCodes(attrs.font);
+    auto codeOf = [first, end, drawAll](char32_t c) {
+        const int code = signCodeOfCharacter(c);
+        return !drawAll && code >= first && code < end ? code : -1;
+    };
+    const Range sel = selection();
+    const size_t at = sel.empty() ? caret_ : sel.first;
+    const int index = doc_.currentIndex();
+    size_t count = 0;
+    const bool ok = doc_.changeWorkArea([&](WorkArea& wa) {
+        std::vector<TextItem> items;
+        if (!textToSignItems(wa, text, attrs, codeOf, painter, doc_.clock(), items, nullptr,
+                             refusal))
+            return false;
+        auto& list = wa.textFiles[static_cast<size_t>(index)].items;
+        if (!sel.empty())
+            list.erase(list.begin() + static_cast<Diff>(sel.first),
+                       list.begin() + static_cast<Diff>(sel.last));
+        count = items.size();
+        list.insert(list.begin() + static_cast<Diff>(std::min(at, list.size() - 1)),
+                    std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()));
+        return true;
+    });
+    if (ok) setCaret(at + count);
+    return ok;
+}
+
+bool TextEditor::typeDrawn(std::u32string_view text, TextPainter& painter, std::string& refusal) {
+    refusal.clear();
+    if (!editable_ || !file() || text.empty()) return false;
+    const uint64_t now = doc_.clock().tickMs();
+    const bool joins = drawn_ && drawn_->caret == caret_ && caret_ > 0 &&
+                       drawn_->serial == doc_.stateSerial() && !hasSelection() &&
+                       now - drawn_->tickMs < kTypingPauseMs;
+    const std::u32string whole = joins ? drawn_->text + std::u32string(text) : std::u32string(text);
+    const CharItem attrs = joins ? drawn_->attributes : attributes();
+    const Range sel = selection();
+    const size_t at = joins ? caret_ - 1 : sel.empty() ? caret_ : sel.first;
+    const int index = doc_.currentIndex();
+    std::string graphic;
+    const bool ok = doc_.changeWorkArea(
+        [&](WorkArea& wa) {
+            auto& list = wa.textFiles[static_cast<size_t>(index)].items;
+            // The run so far gives way to the whole run, drawn anew.
+            std::optional<TextItem> oldItem;
+            std::optional<std::pair<size_t, GraphicFile>> oldGraphic;
+            if (joins) {
+                oldItem = list[at];
+                list.erase(list.begin() + static_cast<Diff>(at));
+                for (size_t g = 0; g < wa.graphics.size(); ++g)
+                    if (wa.graphics[g].name.str() == drawn_->graphic &&
+                        !firstFileUsingGraphic(wa, drawn_->graphic)) {
+                        oldGraphic.emplace(g, std::move(wa.graphics[g]));
+                        wa.graphics.erase(wa.graphics.begin() + static_cast<Diff>(g));
+                        break;
+                    }
+            } else if (!sel.empty()) {
+                list.erase(list.begin() + static_cast<Diff>(sel.first),
+                           list.begin() + static_cast<Diff>(sel.last));
+            }
+            std::vector<TextItem> items;
+            auto lacking = [](char32_t) { return -1; };
+            if (!textToSignItems(wa, whole, attrs, lacking, painter, doc_.clock(), items, nullptr,
+                                 refusal)) {
+                if (oldGraphic)
+                    wa.graphics.insert(wa.graphics.begin() + static_cast<Diff>(oldGraphic->first),
+                                       std::move(oldGraphic->second));
+                if (oldItem) list.insert(list.begin() + static_cast<Diff>(at), *oldItem);
+                return false;
+            }
+            graphic = items.front().params().name.str();
+            list.insert(list.begin() + static_cast<Diff>(std::min(at, list.size() - 1)),
+                        std::move(items.front()));
+            return true;
+        },
+        joins);
+    if (!ok) return false;
+    setCaret(at + 1);
+    drawn_ = DrawnRun{caret_, doc_.stateSerial(), now, whole, attrs, graphic};
+    run_.reset();
+    return true;
 }
 
 bool TextEditor::insertItems(std::vector<TextItem> items) {

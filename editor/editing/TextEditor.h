@@ -27,6 +27,7 @@
 namespace lumavox {
 
 class FontSet;
+class TextPainter;
 struct Screen;
 
 // The name under which the editor's items travel on the clipboard.
@@ -153,7 +154,16 @@ class TextEditor {
     // does not hold the character (the caller beeps) or the view may not edit.
     bool type(uint16_t character);
     // The next typed character starts a new undo step.
-    void endTypingRun() { run_.reset(); }
+    void endTypingRun() {
+        run_.reset();
+        drawn_.reset();
+    }
+    // Types characters the current font lacks: they are drawn by `painter`
+    // into one new graphic whose item goes where a typed character would.
+    // Typed again straight after (as a typed run continues), the characters
+    // join the same drawing: its graphic is drawn anew with the whole run and
+    // the step joins the last one. Refusals as for insertText.
+    bool typeDrawn(std::u32string_view text, TextPainter& painter, std::string& refusal);
 
     // Deletes the selection, else the item before the caret.
     bool backspace();
@@ -162,6 +172,16 @@ class TextEditor {
     // Inserts items at the caret, replacing the selection, as one undo step;
     // the caret ends after them.
     bool insertItems(std::vector<TextItem> items);
+    // Inserts text in the attributes at the caret, replacing the selection, as
+    // one undo step: what the current font holds as characters, each run it
+    // lacks (with `drawAll`, the whole text) drawn by `painter` into a new
+    // graphic with its graphic item (content/TextGraphics.h). The new graphics
+    // stay when the step is undone, as a graphic made by hand does. A refusal
+    // (255 graphics, wider than the sign, a character no font has) goes to
+    // `refusal` and nothing changes; false with an empty refusal when the
+    // view may not edit.
+    bool insertText(std::u32string_view text, TextPainter& painter, std::string& refusal,
+                    bool drawAll = false);
 
     // ---- Clipboard ----
 
@@ -202,6 +222,17 @@ class TextEditor {
         uint64_t tickMs = 0;
     };
     std::optional<TypingRun> run_;
+    // The typed run drawn as a graphic: where it left the caret, the state
+    // after it, when, its text, attributes and graphic.
+    struct DrawnRun {
+        size_t caret = 0;
+        uint64_t serial = 0;
+        uint64_t tickMs = 0;
+        std::u32string text;
+        CharItem attributes;
+        std::string graphic;
+    };
+    std::optional<DrawnRun> drawn_;
 };
 
 }  // namespace lumavox

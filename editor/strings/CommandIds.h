@@ -74,6 +74,7 @@ enum : int {
     kWindowAddArea,
     kWindowDeleteArea,
     kWindowOrder,
+    kInsertTextGraphic,
 
     kFileNew = 57600,
     kFileOpen = 57601,

@@ -4,6 +4,7 @@
 #include "strings/GraphicTexts.h"
 #include "strings/ModemTexts.h"
 #include "strings/SessionTexts.h"
+#include "strings/TextGraphicTexts.h"
 #include "strings/WindowTexts.h"
 
 #include <map>
@@ -449,6 +450,7 @@ const std::map<int, std::string>& table() {
         addModemTexts(t);
         addGprsTexts(t);
         addGraphicTexts(t);
+        addTextGraphicTexts(t);
         return t;
     }();
     return t;

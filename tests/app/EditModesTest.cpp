@@ -112,7 +112,7 @@ TEST(CommandAvailability, OnlyNormalModeSendsReadsAndManagesFiles) {
 
 TEST(CommandAvailability, InsertOnlyWhileTextEditingIsAllowed) {
     const std::vector<int> inserts = popupCommands("Insert");
-    ASSERT_EQ(inserts.size(), 12u);
+    ASSERT_EQ(inserts.size(), 13u);  // with "Text as Graphic..."
     CommandState s = textState();
     s.editMode = kModeWindowFile;
     // Mode 2: only the view that edits the window file.

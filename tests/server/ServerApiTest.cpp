@@ -9,6 +9,7 @@
 #include <functional>
 #include <thread>
 
+#include "content/Document.h"
 #include "content/Json.h"
 #include "server/Api.h"
 #include "server/Delivery.h"
@@ -544,6 +545,33 @@ TEST_F(ApiFixture, BadRequestsAreRefusedInWordsAndChangeNothing) {
     EXPECT_EQ(call("GET", "/api/v2/signs").status, 404);
     EXPECT_TRUE(store->jobs("", 10).empty());
     EXPECT_EQ(events.last(), 0u);
+}
+
+TEST_F(ApiFixture, AQuickMessageInAnyScriptCarriesWhatTheSignLacksAsAGraphic) {
+    ASSERT_EQ(
+        call("POST", "/api/v1/signs",
+             R"({"name":"door","link":"tcp:127.0.0.1:5005","address":1,"width":96,"height":16})")
+            .status,
+        201);
+    ApiResponse queued =
+        call("POST", "/api/v1/jobs", R"({"sign":"door","message":{"text":"Hi \u4e2d\u6587"}})");
+    ASSERT_EQ(queued.status, 202) << queued.body;
+    const int64_t id = parsed(queued.body).find("id")->number;
+    std::optional<JobRecord> job = store->job(id);
+    ASSERT_TRUE(job);
+    OpenResult doc = readDocument(job->document, OpenOptions{});
+    ASSERT_TRUE(doc.ok) << doc.error;
+    ASSERT_EQ(doc.work.graphics.size(), 1u);
+    EXPECT_EQ(doc.work.graphics[0].name.str(), "TXT1");
+    const auto& items = doc.work.textFiles[0].items;
+    ASSERT_GE(items.size(), 4u);
+    EXPECT_EQ(items[3].kind, kGraphicItem);
+
+    // Elsewhere in a request such characters are refused, naming the value.
+    ApiResponse named =
+        call("POST", "/api/v1/signs", R"({"name":"d\u00f6\u4e2d","link":"tcp:127.0.0.1:5005"})");
+    EXPECT_EQ(named.status, 400);
+    EXPECT_NE(named.body.find("characters above U+00FF"), std::string::npos) << named.body;
 }
 
 }  // namespace

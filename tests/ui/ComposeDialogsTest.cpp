@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QInputMethodEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -23,9 +25,11 @@
 #include "content/EditRules.h"
 #include "content/GraphicRules.h"
 #include "content/Vocabulary.h"
+#include "editing/MenuTree.h"
 #include "editing/WindowFileManager.h"
 #include "ui/dialogs/FileManageDialogs.h"
 #include "ui/dialogs/InsertDialogs.h"
+#include "ui/dialogs/TextGraphicDialog.h"
 #include "ui/frame/LumavoxDoc.h"
 #include "ui/propertybar/PropertyBar.h"
 #include "ui/views/LumavoxView.h"
@@ -343,6 +347,44 @@ TEST(InsertDialogs, CharacterSheetHasTwoPagesAndInsertsTheClickedCode) {
     ASSERT_TRUE(item.isChar());
     EXPECT_EQ(item.ch().character, 130);
     EXPECT_EQ(item.ch().font, c.editor().attributes().font);
+}
+
+TEST(InsertDialogs, TextAsGraphicPreviewsAndDrawsTheTextAndTypingDrawsWhatTheFontLacks) {
+    Composer c;
+    bool listed = false;
+    for (const MenuEntry& top : mainMenu())
+        for (const MenuEntry& e : top.items)
+            listed |= e.command == cmd::kInsertTextGraphic && e.text == "Text as Graphic...";
+    EXPECT_TRUE(listed);
+    const int rows =
+        c.f.frame().activeChild()->view().fonts().FontHeight(c.editor().attributes().font, 0);
+    QString size;
+    bool previewed = false;
+    answer<ui::CTextGraphicDlg>([&](ui::CTextGraphicDlg* d) {
+        d->textEdit()->setText(QString::fromUtf8("\u03A9\u03BC\u03AD\u03B3\u03B1"));
+        previewed = !d->preview()->pixmap().isNull();
+        size = d->size()->text();
+        d->accept();
+    });
+    c.f.frame().runCommand(cmd::kInsertTextGraphic);
+    EXPECT_TRUE(previewed);
+    ASSERT_EQ(c.doc().work().graphics.size(), 1u);
+    const GraphicFile& omega = c.doc().work().graphics[0];
+    EXPECT_EQ(omega.name.str(), "TXT1");
+    EXPECT_EQ(omega.height, rows);
+    EXPECT_EQ(size, QString("%1 x %2 dots").arg(omega.width).arg(rows));
+    ASSERT_EQ(c.file().items[1].kind, kGraphicItem);
+    EXPECT_EQ(c.editor().caret(), 2u);
+
+    // Typed, what the font lacks is drawn; the sign's own letters stay letters.
+    QInputMethodEvent commit;
+    commit.setCommitString(QString::fromUtf8("\u4E2D"));
+    QApplication::sendEvent(&c.child->view(), &commit);
+    QTest::keyClick(&c.child->view(), 'x');
+    ASSERT_EQ(c.doc().work().graphics.size(), 2u);
+    EXPECT_EQ(c.file().items[2].kind, kGraphicItem);
+    EXPECT_EQ(c.file().items[2].params().name.str(), "TXT2");
+    EXPECT_TRUE(c.file().items[3].isCharCode('x'));
 }
 
 TEST(InsertDialogs, TheCharacterSheetsTabsTakeTheirCaptionsFromTheLanguageFile) {

@@ -115,11 +115,12 @@ TEST(MainFrame, TypingInsertsAndOverwritesWithTheStatusPane) {
     QTest::keyClick(&view, Qt::Key_Backspace);
     QTest::keyClicks(&view, "Z");
     EXPECT_EQ(typedText(*child), "xyZ");
-    // A character the sign's set lacks is refused, not garbled.
+    // A character the sign's set lacks is drawn into a graphic, not garbled.
     typeCharacter(&view, QString::fromUtf8("\u4e2d"));
     EXPECT_EQ(typedText(*child), "xyZ");
+    EXPECT_EQ(child->doc().document().currentFile()->items[3].kind, kGraphicItem);
     typeCharacter(&view, QString::fromUtf8("\u00e9"));  // é is sign code 130
-    EXPECT_EQ(child->doc().document().currentFile()->items[3].ch().character, 130);
+    EXPECT_EQ(child->doc().document().currentFile()->items[4].ch().character, 130);
     EXPECT_TRUE(child->doc().document().modified());
 }
 

@@ -11,10 +11,12 @@
 #include "editing/InsertItems.h"
 #include "editing/WindowFileManager.h"
 #include "render/FontSet.h"
+#include "render/TextDots.h"
 #include "strings/CommandIds.h"
 #include "ui/bridge/QtBridge.h"
 #include "ui/dialogs/FileManageDialogs.h"
 #include "ui/dialogs/InsertDialogs.h"
+#include "ui/dialogs/TextGraphicDialog.h"
 #include "ui/frame/ChildFrame.h"
 #include "ui/frame/LumavoxDoc.h"
 #include "ui/frame/MainFrame.h"
@@ -157,6 +159,27 @@ void insertCharacters(CMainFrame& frame) {
     };
     CMyPropertySheet sheet(frame.context().language, view->fonts(), height, insert, &frame);
     sheet.exec();
+}
+
+// Any text drawn as one graphic, in a font of the user's choice, at the
+// caret's attributes.
+void insertTextGraphic(CMainFrame& frame) {
+    CLumavoxView* view = activeView(frame);
+    if (!view) return;
+    const CharItem attrs = view->editor().attributes();
+    SignTextPainter& automatic = view->textPainter();
+    const int rows = std::min(automatic.rowsOf(attrs.font),
+                              static_cast<int>(view->doc().document().work().signHeight));
+    CTextGraphicDlg dialog(
+        [view](const std::string& family) -> SignTextPainter& { return view->textPainter(family); },
+        rows, automatic.pixelOf(attrs.colour),
+        [view](const std::u32string& text, const std::string& family) {
+            std::string refusal;
+            view->editor().insertText(text, view->textPainter(family), refusal, true);
+            return refusal;
+        },
+        &frame);
+    dialog.exec();
 }
 
 // ---- File Manage -------------------------------------------------------------------
@@ -343,6 +366,7 @@ void installComposeCommands(CMainFrame& frame) {
     frame.setCommandHandler(cmd::kInsertInclude, [f] { insertInclude(*f); });
     frame.setCommandHandler(cmd::kInsertCounter, [f] { insertCounter(*f); });
     frame.setCommandHandler(cmd::kInsertCharacters, [f] { insertCharacters(*f); });
+    frame.setCommandHandler(cmd::kInsertTextGraphic, [f] { insertTextGraphic(*f); });
     frame.setCommandHandler(cmd::kManageGraphics, [f] { manageGraphics(*f); });
     frame.setCommandHandler(cmd::kManageWindowFiles, [f] { manageWindowFiles(*f); });
     frame.setCommandHandler(cmd::kAddTextFile, [f] { addTextFileCommand(*f); });

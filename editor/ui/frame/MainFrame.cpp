@@ -228,6 +228,7 @@ std::vector<MenuEntry> translatedMenu(const std::vector<MenuEntry>& bar, int bas
     std::function<void(std::vector<MenuEntry>&)> walk = [&](std::vector<MenuEntry>& items) {
         for (size_t i = 0; i < items.size(); ++i) {
             position.push_back(static_cast<int>(i));
+            if (items[i].textId != 0) items[i].text = text(items[i].textId);
             if (auto it = numbers.find(position); it != numbers.end()) {
                 std::string text = language->MenuText(it->second);
                 if (!text.empty()) items[i].text = text;

@@ -319,17 +319,46 @@ int CLumavoxView::itemAt(QPoint point) const {
     return picture_.hitTest(x, y);
 }
 
+SignTextPainter& CLumavoxView::textPainter(const std::string& family) {
+    ensureFonts();
+    const int height = doc().document().work().signHeight;
+    if (!painter_ || painter_->signHeight() != height || painter_->family() != family)
+        painter_ = std::make_unique<SignTextPainter>(context_.mode(), &fonts_, height, family);
+    return *painter_;
+}
+
 void CLumavoxView::typeText(const QString& text) {
     bool changed = false;
+    // Characters the font lacks are gathered and drawn as one graphic.
+    std::u32string lacking;
+    auto drawLacking = [&] {
+        if (lacking.empty()) return;
+        std::string refusal;
+        if (editor_.typeDrawn(lacking, textPainter(), refusal))
+            changed = true;
+        else if (!refusal.empty())
+            showMessage(this, refusal, Icon::Exclamation);
+        else
+            QApplication::beep();
+        lacking.clear();
+    };
     for (char32_t u : text.toUcs4()) {
         if (u < 32 && u != '\t') continue;
         const int code = u == '\t' ? '\t' : charset::signCodeOf(u);
-        if (code < 0 || !editor_.type(static_cast<uint16_t>(code))) {
+        if (code >= 0) {
+            drawLacking();  // first what came before, in order
+            if (editor_.type(static_cast<uint16_t>(code))) {
+                changed = true;
+                continue;
+            }
+        }
+        if (!editor_.editable()) {
             QApplication::beep();
             continue;
         }
-        changed = true;
+        lacking.push_back(u);
     }
+    drawLacking();
     if (changed) {
         ensureCaretVisible();
         restartCaret();

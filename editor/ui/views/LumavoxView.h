@@ -13,6 +13,7 @@
 #include "editing/WindowEditSession.h"
 #include "render/EditPicture.h"
 #include "render/FontSet.h"
+#include "render/TextDots.h"
 #include "ui/frame/EditorContext.h"
 
 namespace lumavox::ui {
@@ -34,6 +35,9 @@ class CLumavoxView : public QAbstractScrollArea {
     CLumavoxDoc& doc() { return *doc_; }
     TextEditor& editor() { return editor_; }
     const FontSet& fonts() const { return fonts_; }
+    // Draws what the view's fonts lack, for typing and "Text as Graphic...":
+    // in `family` (empty: automatic), at the sign's height for the view's fonts.
+    SignTextPainter& textPainter(const std::string& family = {});
     const EditPicture& picture() const { return picture_; }
 
     // The program's mode and whether it lets this view change its text.
@@ -111,6 +115,7 @@ class CLumavoxView : public QAbstractScrollArea {
     std::unique_ptr<CLumavoxDoc> doc_;
     TextEditor editor_;
     FontSet fonts_;
+    std::unique_ptr<SignTextPainter> painter_;
     bool fontsTried_ = false;
     EditPicture picture_;
     int dot_ = 4;
