@@ -165,7 +165,7 @@ bool quickMessageDocument(const JsonValue& message, const SignRecord& sign,
     WorkAreaFromJson read;
     std::string readError;
     // What the sign's fonts lack is drawn as graphics, as lumavox-cli build does.
-    static const TextPainterFactory painters = signTextPainters(resolveProgramDir(std::nullopt));
+    static const TextPainterFactory painters = signTextPainters(resolveDataDir(std::nullopt));
     if (!readWorkAreaJson(json.str(), mode, read, readError, &painters)) {
         // "$.textFiles[0].items[N].x: reason" names the field of item N.
         const std::string itemsAt = "$.textFiles[0].items[";

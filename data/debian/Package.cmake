@@ -66,8 +66,12 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://lumavox.org/")
 
 set(CPACK_DEBIAN_PROGRAMS_PACKAGE_NAME ${package_programs})
 set(CPACK_DEBIAN_PROGRAMS_PACKAGE_SECTION electronics)
-# Fonts the window needs for the shipped Simplified Chinese texts.
-set(CPACK_DEBIAN_PROGRAMS_PACKAGE_RECOMMENDS "fonts-wqy-microhei")
+# Fonts: GNU Unifont draws text the sign's fonts lack on rows of 16 dots and
+# more, DejaVu below that (Latin, Greek, Cyrillic, Arabic); WenQuanYi shows the
+# shipped Simplified Chinese texts in the window. Noto widens the scripts
+# covered.
+set(CPACK_DEBIAN_PROGRAMS_PACKAGE_RECOMMENDS "fonts-unifont, fonts-dejavu-core, fonts-wqy-microhei")
+set(CPACK_DEBIAN_PROGRAMS_PACKAGE_SUGGESTS "fonts-noto-core, fonts-noto-cjk")
 set(CPACK_COMPONENT_PROGRAMS_DESCRIPTION
     "editor and tools for LED moving-message signs
 LUMAVOX composes messages for multi-line LED moving-message signs with

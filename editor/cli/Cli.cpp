@@ -179,7 +179,7 @@ int build(const Options& o, std::ostream& out, std::ostream& err) {
     }
     WorkAreaFromJson made;
     std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    const TextPainterFactory painters = signTextPainters(resolveProgramDir(o.home));
+    const TextPainterFactory painters = signTextPainters(resolveDataDir(o.home));
     if (!readWorkAreaJson(text, o.mode, made, error, &painters)) {
         err << "lumavox-cli: " << source << ": " << error << "\n";
         return 1;

@@ -138,7 +138,7 @@ TEST(TextGraphics, BuildDrawsWhatTheSignLacksAfterTheDocumentsOwnGraphics) {
             {"type": "char", "font": 4, "text": "Caf\u00e9 \u4e2d\u6587", "flash": 1},
             {"type": "graphic", "name": "TXT1", "valueC": 1, "valueD": 1}]}],
         "graphics": [{"name": "TXT1", "rows": ["R"]}]})";
-    const TextPainterFactory painters = signTextPainters(resolveProgramDir(std::nullopt));
+    const TextPainterFactory painters = signTextPainters(resolveDataDir(std::nullopt));
     WorkAreaFromJson made;
     std::string error;
     ASSERT_TRUE(readWorkAreaJson(json, SignMode::KV2, made, error, &painters)) << error;
