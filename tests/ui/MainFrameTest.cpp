@@ -480,6 +480,7 @@ TEST(MainFrame, TheEditViewMarksWhereTheSignCutsARowAndTheStatusBarSaysHowWide) 
 TEST(MainFrame, FileLanguageListsTheShippedTranslationsAndDeutschTranslatesTheMenus) {
     FrameFixture f;
     QStringList expected{"English"};
+    std::filesystem::create_directories(f.home() / "Language");
     for (const auto& entry : std::filesystem::directory_iterator(
              std::filesystem::path(LUMAVOX_TEST_HOME) / "Language")) {
         std::filesystem::copy_file(entry.path(), f.home() / "Language" / entry.path().filename(),
