@@ -23,6 +23,14 @@ bool joinsRun(char32_t c) {
                         !((c | 0x20) >= 'a' && (c | 0x20) <= 'z'));
 }
 
+// The text as a refusal names it: its first 40 characters and "..." after a
+// longer one, so that a message about a very long text stays readable.
+std::string namedInRefusal(std::u32string_view text) {
+    constexpr size_t kShown = 40;
+    if (text.size() <= kShown) return utf8Of(text);
+    return utf8Of(text.substr(0, kShown)) + "...";
+}
+
 }  // namespace
 
 int signCodeOfCharacter(char32_t c) {
@@ -75,7 +83,7 @@ std::string textGraphicName(const WorkArea& wa) {
 bool addTextGraphic(WorkArea& wa, std::u32string_view text, const CharItem& attributes,
                     TextPainter& painter, const Clock& clock, ConvertedText& made,
                     std::string& refusal) {
-    const std::string shown = utf8Of(text);
+    const std::string shown = namedInRefusal(text);
     if (!addGraphicRefusal(wa).empty()) {
         refusal = textf(msg::kTextGraphicTooMany, {shown});
         return false;
@@ -102,7 +110,7 @@ bool addTextGraphic(WorkArea& wa, std::u32string_view text, const CharItem& attr
             if (drawn.dots[static_cast<size_t>(y) * static_cast<size_t>(drawn.width) +
                            static_cast<size_t>(x)])
                 g.pixel(x, y) = lit;
-    made = {shown, name, drawn.width, drawn.height};
+    made = {utf8Of(text), name, drawn.width, drawn.height};
     return true;
 }
 

@@ -305,8 +305,10 @@ bool TextDrawer::draw(std::u32string_view text, int height, std::string_view fam
     };
     std::vector<Placed> placed;
     int pen = 0;  // 26.6
+    bool cut = false;
     hb_buffer_t* buffer = hb_buffer_create();
     for (size_t r : visualOrder(runLevels)) {
+        if (cut) break;
         const Run& run = runs[r];
         const int baseline = impl_->size(*run.face, height);
         hb_buffer_clear_contents(buffer);
@@ -320,6 +322,11 @@ bool TextDrawer::draw(std::u32string_view text, int height, std::string_view fam
         const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buffer, &count);
         const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buffer, &count);
         for (unsigned g = 0; g < count; ++g) {
+            if (placed.size() >= static_cast<size_t>(kMaxTextDrawingWidth) ||
+                (pen >> 6) > kMaxTextDrawingWidth) {
+                cut = true;
+                break;
+            }
             placed.push_back({run.face, info[g].codepoint, (pen + pos[g].x_offset + 32) >> 6,
                               baseline - ((pos[g].y_offset + 32) >> 6)});
             pen += pos[g].x_advance;
@@ -363,6 +370,7 @@ bool TextDrawer::draw(std::u32string_view text, int height, std::string_view fam
         glyphDots.push_back(std::move(d));
     }
 
+    if (cut) right = std::max(right, left + kMaxTextDrawingWidth + 1);
     TextDrawing drawing;
     drawing.width = right - left;
     drawing.height = height;

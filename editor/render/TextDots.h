@@ -46,6 +46,12 @@ struct PlacedGlyph {
     int y = 0;
 };
 
+// A drawing never holds more glyphs, nor grows wider in dots, than this: far
+// wider than any sign, it bounds what a very long text costs to lay out and
+// draw. Such a text comes back one dot wider than this (the dots beyond the
+// cut unlit), so that it is refused as wider than the sign, never cut short.
+constexpr int kMaxTextDrawingWidth = 32767;
+
 struct TextDrawing {
     int width = 0;
     int height = 0;

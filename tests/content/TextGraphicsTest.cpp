@@ -130,6 +130,19 @@ TEST(TextGraphics, The256thGraphicAndTextWiderThanTheSignAreRefusedNamingTheText
     EXPECT_NE(refusal.find("(40 dots)"), std::string::npos) << refusal;
     EXPECT_NE(refusal.find(utf8Of(U"\u4E00\u4E8C\u4E09")), std::string::npos) << refusal;
     EXPECT_EQ(wa, fewer);
+
+    // A text of a million characters, or of as many marks that take no width,
+    // is refused as too wide after the drawing's bound, never drawn whole nor
+    // cut short into a graphic that fits.
+    for (const char32_t c : {U'\u4E00', U'\u0301'}) {
+        const std::u32string huge(1'000'000, c);
+        EXPECT_FALSE(textToSignItems(wa, U"\u4E00" + huge, written(4, 1), signCodeOfCharacter,
+                                     painter, clock, items, nullptr, refusal));
+        EXPECT_NE(refusal.find(std::to_string(kMaxTextDrawingWidth + 1) + " dots wide"),
+                  std::string::npos)
+            << refusal.substr(refusal.size() - 100);
+        EXPECT_EQ(wa, fewer);
+    }
 }
 
 TEST(TextGraphics, BuildDrawsWhatTheSignLacksAfterTheDocumentsOwnGraphics) {
