@@ -68,13 +68,6 @@ class TerminalRouteHost : public ControlRouteHost {
     std::ostream& out_;
 };
 
-bool number(const std::string& t, int& v) {
-    if (t.empty() || t.size() > 9 || t.find_first_not_of("0123456789") != std::string::npos)
-        return false;
-    v = std::atoi(t.c_str());
-    return true;
-}
-
 }  // namespace
 
 bool isControlCommand(const std::string& name) {
@@ -166,8 +159,8 @@ int runControlCommand(const std::vector<std::string>& args, std::ostream& out, s
         }
         work = std::move(r.work);
     } else if (command->kind == UpdateKind::ChangeAddress) {
-        if (rest.size() != 2 || !number(rest[0], config.oldAddress) ||
-            !number(rest[1], config.newAddress)) {
+        if (rest.size() != 2 || !controlNumber(rest[0], config.oldAddress) ||
+            !controlNumber(rest[1], config.newAddress)) {
             return usageError(command->name, err);
         }
     } else if (!rest.empty()) {

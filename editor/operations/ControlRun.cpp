@@ -6,16 +6,12 @@
 
 namespace lumavox {
 
-namespace {
-
-bool number(const std::string& t, int& v) {
+bool controlNumber(const std::string& t, int& v) {
     if (t.empty() || t.size() > 9 || t.find_first_not_of("0123456789") != std::string::npos)
         return false;
     v = std::atoi(t.c_str());
     return true;
 }
-
-}  // namespace
 
 bool applyControlLink(const std::string& l, ControlRouteConfig& config, SerialPort& serial,
                       std::string& error, bool& badText) {
@@ -23,7 +19,7 @@ bool applyControlLink(const std::string& l, ControlRouteConfig& config, SerialPo
     if (l.rfind("tcp:", 0) == 0) {
         size_t colon = l.rfind(':');
         int port = 0;
-        if (colon <= 3 || !number(l.substr(colon + 1), port) || port <= 0 || port > 65535) {
+        if (colon <= 3 || !controlNumber(l.substr(colon + 1), port) || port <= 0 || port > 65535) {
             error = "tcp:HOST:PORT needs a port";
             return false;
         }
@@ -47,7 +43,8 @@ bool applyControlLink(const std::string& l, ControlRouteConfig& config, SerialPo
         size_t at = rest.rfind('@');
         SerialSettings s;
         s.baud = config.baudRate;
-        if (at != std::string::npos && (!number(rest.substr(at + 1), s.baud) || s.baud <= 0)) {
+        if (at != std::string::npos &&
+            (!controlNumber(rest.substr(at + 1), s.baud) || s.baud <= 0)) {
             error = "serial:DEVICE[@BAUD] needs a device";
             return false;
         }
@@ -58,7 +55,8 @@ bool applyControlLink(const std::string& l, ControlRouteConfig& config, SerialPo
         config.hostHandle = serial.fd();
         return true;
     }
-    if (l.rfind("com:", 0) == 0 && number(l.substr(4), config.comPort) && config.comPort > 0) {
+    if (l.rfind("com:", 0) == 0 && controlNumber(l.substr(4), config.comPort) &&
+        config.comPort > 0) {
         config.sendType = SendType::Serial;
         config.targets = {std::string()};
         return true;

@@ -14,6 +14,10 @@
 
 namespace lumavox {
 
+// A number written in a link or a control command: 1 to 9 decimal digits, no
+// sign. False, leaving `v` alone, for anything else.
+bool controlNumber(const std::string& text, int& v);
+
 // tcp:HOST[,HOST...]:PORT, serial:DEVICE[@BAUD] or com:N into `config`. A
 // serial device is opened here, into `serial`, and handed to the control as an
 // open line. False with the reason; `badText` says whether the text itself was
