@@ -89,9 +89,15 @@ std::string moveToNewPlace(const fs::path& from, const fs::path& to) {
     fs::create_directories(to.parent_path(), ec);
     if (fs::rename(from, to, ec); !ec) return "moved " + what;
     // Another file system, or an old folder that may not be changed: copy,
-    // then remove the old file where that is allowed.
+    // then remove the old file where that is allowed. The copy is put in
+    // place whole, so an interrupted move never leaves half a file that would
+    // stop the next start from moving it again.
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (!readWholeFile(from, size_t{64} << 20, bytes, error) ||
+        !writeFileAtomically(to, bytes, error))
+        return "could not move " + what + ": " + error;
     ec.clear();
-    if (!fs::copy_file(from, to, ec)) return "could not move " + what + ": " + ec.message();
     if (!fs::remove(from, ec))
         return "copied " + what + " (the old file stays: " + ec.message() + ")";
     return "moved " + what;
