@@ -416,13 +416,14 @@ class JsonParser {
                 if (low < 0xDC00 || low > 0xDFFF) return fail("a lone UTF-16 surrogate");
                 cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
             }
+            if (wide && cp >= 0xD800 && cp <= 0xDFFF) return fail("a lone UTF-16 surrogate");
             if (cp > 0xFF) {
                 if (!wide)
                     return fail("characters above U+00FF cannot be held in single-byte text");
                 above = true;
             }
             out.push_back(cp > 0xFF ? '?' : static_cast<char>(cp));
-            all.push_back(static_cast<char32_t>(cp));
+            if (wide) all.push_back(static_cast<char32_t>(cp));
         }
     }
 

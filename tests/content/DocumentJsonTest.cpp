@@ -267,6 +267,17 @@ TEST(DocumentJson, TheReaderIsBoundedAndSaysWhereTheTextIsWrong) {
     // A failed parse leaves the value alone.
     EXPECT_FALSE(parseJson("[", v, error));
     EXPECT_EQ(v.elements.size(), 2u);
+
+    // Wide text keeps every character, a surrogate pair as one; a lone
+    // surrogate is no character and is refused.
+    JsonLimits wide;
+    wide.wideText = true;
+    ASSERT_TRUE(parseJson("\"\\u4e2d\\ud83d\\ude00\"", v, error, wide)) << error;
+    EXPECT_EQ(v.wide, U"\u4E2D\U0001F600");
+    EXPECT_EQ(v.text, "??");
+    for (const char* lone : {"\"\\ud83d\"", "\"\\ude00\"", "\"\\ud83dx\""})
+        EXPECT_FALSE(parseJson(lone, v, error, wide)) << lone;
+    EXPECT_NE(error.find("surrogate"), std::string::npos) << error;
 }
 
 TEST(Base64, IsStrictAndRoundTrips) {
@@ -280,7 +291,8 @@ TEST(Base64, IsStrictAndRoundTrips) {
     for (const char* bad : {"TWF", "TW=u", "T===", "TQ==TQ==", "TWF\n", "=AAA"})
         EXPECT_FALSE(decodeBase64(bad, out)) << bad;
     std::vector<uint8_t> all(256);
-    for (size_t i = 0; i < all.size(); ++i) all[i] = static_cast<uint8_t>(i);
+    for (size_t i = 0; i < all.size(); ++i)
+        all[i] = static_cast<uint8_t>(i);
     for (long n = 250; n <= 256; ++n) {
         std::vector<uint8_t> part(all.begin(), all.begin() + n);
         ASSERT_TRUE(decodeBase64(encodeBase64(part), out));
