@@ -7,19 +7,21 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "LinkTestSupport.h"
 #include "app/Demo.h"
-#include "embedded/EmbeddedResources.h"
 #include "cli/ControlOperations.h"
 #include "content/GraphicBmp.h"
+#include "embedded/EmbeddedResources.h"
 #include "operations/ControlRoute.h"
 #include "operations/ControlSetup.h"
 #include "platform/Profile.h"
@@ -187,6 +189,18 @@ std::vector<std::string> signNotes(const std::string& log) {
     return notes;
 }
 
+// Waits (up to ten seconds) until the sign has logged a note starting with
+// `prefix` after note `from`: a conversation the sign does not answer ends for
+// the route once its bytes are written, before the sign has read them all.
+void awaitNote(const std::string& log, size_t from, const std::string& prefix) {
+    for (int i = 0; i < 200; ++i) {
+        std::vector<std::string> notes = signNotes(log);
+        for (size_t n = from; n < notes.size(); ++n)
+            if (notes[n].rfind(prefix, 0) == 0) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
 std::string lowered(std::string s) {
     for (char& c : s)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -337,7 +351,10 @@ TEST_F(ControlRouteTest, TickedOneShotCommandsReachEverySignAndEachAnswers) {
         EXPECT_EQ(calls[1].back(), '1');
     }
 
-    auto applied = run(UpdateKind::AdjustTime, false);
+    const size_t before = signNotes(log).size();
+    run(UpdateKind::AdjustTime, false);
+    awaitNote(log, before, "nvs end of conversation");
+    auto applied = appliedPerSign(log, before);
     EXPECT_EQ(callsOf("33:"), std::vector<std::string>{"33:1,2,1"});
     EXPECT_EQ(applied["1,2"]["time"], 2) << slurp(log);  // both signs, one note each
 }
